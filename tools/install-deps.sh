@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building (and, with "test", testing) needs.
+# Idempotent: packages already present are skipped, and nothing runs when all are there.
+set -euo pipefail
+
+packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
+          libzip-dev zipcmp zipmerge ziptool libpugixml-dev fonts-liberation)
+if [ "${1:-}" = "test" ]; then
+    packages+=(xvfb xauth libreoffice-writer-nogui poppler-utils)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
