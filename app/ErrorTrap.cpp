@@ -1,0 +1,40 @@
+#include "ErrorTrap.h"
+#include "MessageBoxes.h"
+#include "Product.h"
+
+#include <new>
+#include <stdexcept>
+
+namespace quill {
+
+namespace {
+const QString kErrorTitle = QStringLiteral("Application Error");
+} // namespace
+
+void ReportApplicationError(const QString &locationTag, const QString &description, int line)
+{
+    const QString message = description + QStringLiteral("\r\n") + locationTag + QStringLiteral("at line ")
+                          + QString::number(line) + QStringLiteral("\r\r")
+                          + QStringLiteral("Please email screenshot of this message to ") + kSupportAddress;
+    MessageBoxes::show(message, MessageBoxes::Exclamation, kErrorTitle);
+}
+
+QString failureDescription(std::exception_ptr failure)
+{
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::bad_alloc &) {
+        return QStringLiteral("Out of memory");
+    } catch (const std::exception &error) {
+        return QString::fromUtf8(error.what());
+    } catch (...) {
+        return QStringLiteral("Unexpected failure");
+    }
+}
+
+void ErrorTrap::report(int line, std::exception_ptr failure) const
+{
+    ReportApplicationError(m_locationTag, failureDescription(failure), line);
+}
+
+} // namespace quill

@@ -1,0 +1,256 @@
+#include "Form1.h"
+
+#include "ErrorTrap.h"
+#include "FileHelpers.h"
+#include "LetterFields.h"
+#include "Product.h"
+#include "ProgramEnd.h"
+#include "SettingsStore.h"
+#include "Theme.h"
+#include "Units.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+namespace quill {
+
+namespace {
+
+// Client area of the window, twips.
+constexpr int kClientWidth = 8040;
+constexpr int kClientHeight = 6105;
+// Fonts: the window's (fields, labels, frames) and the buttons', in points.
+constexpr double kWindowFontPoints = 9;
+constexpr double kButtonFontPoints = 11.25;
+// A label stands this much lower than its field, and is this high (twips).
+constexpr int kLabelDrop = 45;
+constexpr int kLabelHeight = 225;
+// Label columns (twips): left column, and just left of the State and Zip Code fields.
+constexpr int kLabelLeft = 240;
+constexpr int kStateLabelLeft = 4440;
+constexpr int kZipLabelLeft = 5760;
+constexpr int kStateFieldLeft = 5040;
+constexpr int kZipFieldLeft = 6600;
+// The longest text a field takes; large enough that nothing typed or pasted is cut.
+constexpr int kFieldMaxLength = 1 << 20;
+
+// Frames drawn as a line with the caption standing on it. A skin replaces this with its own look.
+const QString kFrameStyle = QStringLiteral(
+    "QGroupBox { border: 1px solid #a0a0a0; border-radius: 3px; margin-top: 7px; }"
+    "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 7px; padding: 0 2px; }");
+
+const QString kLoadTag = QStringLiteral("in QuillfernEpistle2021/08/31.Form1.Form_Load ");
+const QString kResetTag = QStringLiteral("in QuillfernEpistle2021/08/31.Form1.PushButton3_Click ");
+const QString kSampleTag = QStringLiteral("in QuillfernEpistle2021/08/31.Form1.PushButton4_Click ");
+
+QFont boldArial(double points)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(points);
+    font.setBold(true);
+    return font;
+}
+
+// The label's left edge and width (twips) for a field at `fieldLeft`.
+std::pair<int, int> labelColumn(int fieldLeft)
+{
+    if (fieldLeft == kStateFieldLeft)
+        return {kStateLabelLeft, kStateFieldLeft - kStateLabelLeft};
+    if (fieldLeft == kZipFieldLeft)
+        return {kZipLabelLeft, kZipFieldLeft - kZipLabelLeft};
+    return {kLabelLeft, fieldLeft - kLabelLeft};
+}
+
+} // namespace
+
+Form1::Form1(QWidget *parent)
+    : QWidget(parent)
+    , m_pointer(this)
+{
+    setWindowTitle(QStringLiteral("Form1"));
+    setFont(boldArial(kWindowFontPoints));
+    setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    setPalette(palette);
+    setAutoFillBackground(true);
+    setStyleSheet(kFrameStyle);
+
+    buildButtons();
+    buildFields();
+    setTabOrder();
+
+    setMouseTracking(true);
+    installEventFilter(this);
+    move(screen()->availableGeometry().center() - rect().center());
+}
+
+Form1::~Form1() = default;
+
+void Form1::buildButtons()
+{
+    struct ButtonSpec
+    {
+        QPushButton **button;
+        const char *caption;
+        QRect geometry;
+        void (Form1::*click)();
+    };
+    const ButtonSpec buttons[] = {
+        {&PushButton6, "Start Creating Template", twipsRect(120, 120, 7800, 405), nullptr},
+        {&PushButton3, "Clear/Reset Data", twipsRect(120, 630, 3840, 405), &Form1::PushButton3_Click},
+        {&PushButton4, "Load Sample/Example Data", twipsRect(4080, 630, 3840, 405), &Form1::PushButton4_Click},
+    };
+    for (const ButtonSpec &spec : buttons) {
+        auto *button = new QPushButton(QString::fromLatin1(spec.caption), this);
+        button->setFont(boldArial(kButtonFontPoints));
+        button->setGeometry(spec.geometry);
+        button->setMouseTracking(true);
+        button->installEventFilter(this);
+        if (spec.click)
+            connect(button, &QPushButton::clicked, this, spec.click);
+        *spec.button = button;
+    }
+
+    Frame1 = new QGroupBox(QStringLiteral("Your Data"), this);
+    Frame1->setGeometry(twipsRect(120, 1110, 7800, 2175));
+    Frame2 = new QGroupBox(QStringLiteral("Recipient Data"), this);
+    Frame2->setGeometry(twipsRect(120, 3360, 7800, 2625));
+    for (QGroupBox *frame : {Frame1, Frame2}) {
+        frame->setMouseTracking(true);
+        frame->installEventFilter(this);
+    }
+}
+
+void Form1::buildFields()
+{
+    int labelCount = 0;
+    for (const LetterField &spec : kLetterFields) {
+        QWidget *container = spec.group == FieldGroup::YourData        ? static_cast<QWidget *>(Frame1)
+                             : spec.group == FieldGroup::RecipientData ? static_cast<QWidget *>(Frame2)
+                                                                       : this;
+        if (spec.group != FieldGroup::Window) {
+            // Labels first, so the fields lie above them where a long caption reaches the field.
+            const auto [labelLeft, labelWidth] = labelColumn(spec.left);
+            auto *label = new QLabel(QString::fromLatin1(spec.label), container);
+            label->setFont(font());
+            const QRect area = twipsRect(labelLeft, spec.top + kLabelDrop, labelWidth, kLabelHeight);
+            label->setGeometry(area.adjusted(0, 0, qMax(0, label->sizeHint().width() - area.width()), 0));
+            label->setMouseTracking(true);
+            label->installEventFilter(this);
+            Label2[labelCount++] = label;
+        }
+
+        auto *edit = new QLineEdit(container);
+        edit->setFont(font());
+        edit->setObjectName(QStringLiteral("Text1_%1").arg(spec.index));
+        edit->setProperty("tag", QString::fromLatin1(spec.tag));
+        edit->setMaxLength(kFieldMaxLength);
+        edit->setGeometry(twipsRect(spec.left, spec.top, spec.width, spec.height));
+        edit->setMouseTracking(true);
+        edit->installEventFilter(this);
+        const int index = spec.index;
+        connect(edit, &QLineEdit::textChanged, this, [this, index] { Text1_Change(index); });
+        Text1[index] = edit;
+    }
+}
+
+void Form1::setTabOrder()
+{
+    // Fields in their tab order, then the buttons, then the unseen date field.
+    QList<QWidget *> chain;
+    for (const LetterField &spec : kLetterFields) {
+        if (spec.index != kDateField)
+            chain << Text1[spec.index];
+    }
+    chain << PushButton6 << PushButton3 << PushButton4 << Text1[kDateField];
+    for (int i = 0; i + 1 < chain.size(); ++i)
+        QWidget::setTabOrder(chain[i], chain[i + 1]);
+}
+
+void Form1::Form_Load()
+{
+    ErrorTrap trap(kLoadTag);
+    trap.run(100, [&] { applyThemeToMainWindow(this, SkinFramework1, QCoreApplication::applicationDirPath()); });
+    trap.run(104, [&] { setWindowTitle(kProductName); });
+    trap.run(104, [&] { setWindowIcon(QIcon(QStringLiteral(":/icons/quillfern.png"))); });
+    trap.run(104, [&] { setApplicationTitle(shortenedTitle(kProductName)); });
+    const QString handCursor = joinPath(QCoreApplication::applicationDirPath(), kHandCursorFile);
+    if (trap.test(122, [&] { return FileExists(handCursor); }))
+        trap.run(124, [&] { m_pointer.setCustomImage(loadCursorFile(handCursor)); });
+    for (int n = 0; n < kTypedFieldCount; ++n) {
+        trap.run(130, [&] {
+            Text1[n]->setText(SettingsStore::read(kSettingsApplication, kProductName, fieldSettingsKey(n)));
+        });
+    }
+}
+
+void Form1::PushButton3_Click()
+{
+    ErrorTrap trap(kResetTag);
+    for (int n = 0; n < kTypedFieldCount; ++n)
+        trap.run(102, [&] { Text1[n]->setText(QString()); });
+}
+
+void Form1::PushButton4_Click()
+{
+    ErrorTrap trap(kSampleTag);
+    for (const SampleValue &sample : kSampleValues)
+        trap.run(sample.line, [&] { Text1[sample.index]->setText(QString::fromUtf8(sample.value)); });
+}
+
+void Form1::Text1_Change(int index)
+{
+    // The store follows every change at once; a store that refuses the write loses only this value.
+    SettingsStore::write(kSettingsApplication, kProductName, fieldSettingsKey(index), Text1[index]->text());
+}
+
+void Form1::Text1_GotFocus(int index)
+{
+    QLineEdit *edit = Text1[index];
+    edit->setSelection(0, edit->text().size());
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::FocusIn) {
+        for (int index = 0; index < kFieldCount; ++index) {
+            if (watched == Text1[index]) {
+                Text1_GotFocus(index);
+                // A mouse press places the cursor after the focus arrives: select again once it has.
+                if (static_cast<QFocusEvent *>(event)->reason() == Qt::MouseFocusReason)
+                    QTimer::singleShot(0, Text1[index], [this, index] { Text1_GotFocus(index); });
+            }
+        }
+        return false;
+    }
+    if (event->type() != QEvent::MouseMove)
+        return false;
+
+    if (watched == this || watched == Frame1 || watched == Frame2) {
+        m_pointer.follow(WindowPointer::Default);
+        return false;
+    }
+    if (watched == PushButton6 || watched == PushButton3 || watched == PushButton4) {
+        m_pointer.follow(WindowPointer::Custom);
+        return false;
+    }
+    // Fields and labels have no pointer rule: keep their moves from reaching the frame behind them.
+    return static_cast<QMouseEvent *>(event)->buttons() == Qt::NoButton;
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    endProgram();
+}
+
+} // namespace quill

@@ -1,0 +1,1 @@
+// The library carries only compiled-in resources (the application icon).
