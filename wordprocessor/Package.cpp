@@ -1,0 +1,377 @@
+#include "Package.h"
+
+#include "AutomationObject.h"
+#include "PackageLimits.h"
+#include "XmlTree.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
+
+#include <zip.h>
+
+namespace quill {
+
+namespace {
+
+// Options for every XML part: keep whitespace-only text (a blank inside w:t is content), the XML
+// declaration, comments and processing instructions. No parse_doctype: a DOCTYPE is skipped, and
+// pugixml never expands entities declared in one, so an entity bomb stays literal text.
+constexpr unsigned int kXmlParseOptions = pugi::parse_default | pugi::parse_ws_pcdata
+        | pugi::parse_declaration | pugi::parse_comments | pugi::parse_pi;
+
+// Fixed modification stamp of every written entry (1980-01-01 00:00, the DOS epoch), so that the
+// same document always gives the same bytes.
+constexpr zip_uint16_t kFixedDosTime = 0;
+constexpr zip_uint16_t kFixedDosDate = (1 << 5) | 1;
+
+constexpr char kPackageRelationships[] = "_rels/.rels";
+
+QString displayPath(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+[[noreturn]] void failOpen(const QString &path, const QString &reason)
+{
+    throw AutomationError(QStringLiteral("The document \"%1\" could not be opened: %2")
+                              .arg(displayPath(path), reason));
+}
+
+QString notAPackage()
+{
+    return QStringLiteral("it is not a Word document (not a valid package).");
+}
+
+QString damaged()
+{
+    return QStringLiteral("the file is damaged or incomplete.");
+}
+
+QString megabytes(std::int64_t bytes)
+{
+    constexpr std::int64_t kBytesPerMebibyte = 1024 * 1024;
+    return QString::number(bytes / kBytesPerMebibyte);
+}
+
+// Closes a libzip archive opened for reading when it goes out of scope.
+struct ArchiveCloser
+{
+    void operator()(zip_t *archive) const { zip_discard(archive); }
+};
+using ArchiveHandle = std::unique_ptr<zip_t, ArchiveCloser>;
+
+struct FileCloser
+{
+    void operator()(zip_file_t *file) const { zip_fclose(file); }
+};
+using FileHandle = std::unique_ptr<zip_file_t, FileCloser>;
+
+// Unpacks one entry through a bounded buffer, stopping as soon as the limits are passed,
+// whatever size the entry's header claims.
+QByteArray readEntry(const QString &path, zip_t *archive, zip_uint64_t index, const QString &name,
+                     std::int64_t &totalSize)
+{
+    FileHandle file(zip_fopen_index(archive, index, 0));
+    if (!file) {
+        const int code = zip_error_code_zip(zip_get_error(archive));
+        if (code == ZIP_ER_COMPNOTSUPP || code == ZIP_ER_ENCRNOTSUPP)
+            failOpen(path, QStringLiteral("the part %1 is stored in a way this program cannot read (compressed or encrypted with an unsupported method).").arg(name));
+        failOpen(path, damaged());
+    }
+    QByteArray data;
+    std::vector<char> chunk(kReadChunkSize);
+    for (;;) {
+        const zip_int64_t count = zip_fread(file.get(), chunk.data(), chunk.size());
+        if (count < 0)
+            failOpen(path, damaged());
+        if (count == 0)
+            break;
+        if (data.size() + count > kMaxPartSize)
+            failOpen(path, QStringLiteral("it is too large (the part %1 unpacks to more than %2 MiB).")
+                               .arg(name, megabytes(kMaxPartSize)));
+        totalSize += count;
+        if (totalSize > kMaxPackageSize)
+            failOpen(path, QStringLiteral("it is too large (it unpacks to more than %1 MiB).")
+                               .arg(megabytes(kMaxPackageSize)));
+        data.append(chunk.data(), qsizetype(count));
+    }
+    return data;
+}
+
+// Collects what pugixml writes into a byte array.
+class ByteArrayWriter : public pugi::xml_writer
+{
+public:
+    explicit ByteArrayWriter(QByteArray &out) : m_out(out) {}
+    void write(const void *data, size_t size) override
+    {
+        m_out.append(static_cast<const char *>(data), qsizetype(size));
+    }
+
+private:
+    QByteArray &m_out;
+};
+
+bool typeHasSuffix(const QString &type, const QString &suffix)
+{
+    return type.endsWith(QLatin1Char('/') + suffix, Qt::CaseInsensitive);
+}
+
+} // namespace
+
+Package::~Package() = default;
+
+std::unique_ptr<Package> Package::open(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        failOpen(path, QStringLiteral("the file does not exist."));
+    if (!info.isFile())
+        failOpen(path, QStringLiteral("it is not a file."));
+    if (!info.isReadable())
+        failOpen(path, QStringLiteral("the file cannot be read (permission denied)."));
+
+    int errorCode = 0;
+    ArchiveHandle archive(zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &errorCode));
+    if (!archive) {
+        if (errorCode == ZIP_ER_NOZIP)
+            failOpen(path, notAPackage());
+        if (errorCode == ZIP_ER_OPEN || errorCode == ZIP_ER_READ)
+            failOpen(path, QStringLiteral("the file cannot be read."));
+        failOpen(path, QStringLiteral("it is not a Word document, or the file is damaged or incomplete."));
+    }
+
+    const zip_int64_t entryCount = zip_get_num_entries(archive.get(), 0);
+    if (entryCount < 0)
+        failOpen(path, damaged());
+    if (entryCount > kMaxPackageEntries)
+        failOpen(path, QStringLiteral("it holds too many parts (more than %1).").arg(kMaxPackageEntries));
+
+    std::unique_ptr<Package> package(new Package);
+    package->m_path = path;
+    std::int64_t totalSize = 0;
+    for (zip_int64_t index = 0; index < entryCount; ++index) {
+        const char *rawName = zip_get_name(archive.get(), zip_uint64_t(index), ZIP_FL_ENC_GUESS);
+        if (!rawName)
+            failOpen(path, damaged());
+        auto entry = std::make_unique<Part>();
+        entry->name = QString::fromUtf8(rawName);
+        entry->isDirectory = entry->name.endsWith(QLatin1Char('/'));
+        if (!entry->isDirectory)
+            entry->data = readEntry(path, archive.get(), zip_uint64_t(index), entry->name, totalSize);
+        const QString key = entry->name.toLower();
+        if (!package->m_index.contains(key))
+            package->m_index.insert(key, entry.get());
+        package->m_parts.push_back(std::move(entry));
+    }
+    return package;
+}
+
+std::vector<QString> Package::partNames() const
+{
+    std::vector<QString> names;
+    names.reserve(m_parts.size());
+    for (const auto &entry : m_parts)
+        names.push_back(entry->name);
+    return names;
+}
+
+const Package::Part *Package::part(const QString &name) const
+{
+    QString key = name.toLower();
+    if (key.startsWith(QLatin1Char('/')))
+        key.remove(0, 1);
+    return m_index.value(key, nullptr);
+}
+
+Package::Part *Package::part(const QString &name)
+{
+    return const_cast<Part *>(static_cast<const Package *>(this)->part(name));
+}
+
+QString Package::findPart(const QString &name) const
+{
+    const Part *found = part(name);
+    return found ? found->name : QString();
+}
+
+QByteArray Package::data(const QString &name) const
+{
+    const Part *found = part(name);
+    return found ? serialise(*found) : QByteArray();
+}
+
+QByteArray Package::serialise(const Part &entry) const
+{
+    if (!entry.modified || !entry.xml)
+        return entry.data;
+    // A part read as UTF-16 is written as UTF-8; its declaration must say so.
+    pugi::xml_node declaration = entry.xml->first_child();
+    if (declaration.type() == pugi::node_declaration && declaration.attribute("encoding"))
+        declaration.attribute("encoding").set_value("UTF-8");
+    QByteArray out;
+    ByteArrayWriter writer(out);
+    entry.xml->save(writer, "", pugi::format_raw, pugi::encoding_utf8);
+    return out;
+}
+
+pugi::xml_document &Package::xml(const QString &name)
+{
+    Part *found = part(name);
+    if (!found || found->isDirectory)
+        throw AutomationError(QStringLiteral("The document \"%1\" is damaged: the part %2 is missing.")
+                                  .arg(displayPath(m_path), name));
+    if (found->xml)
+        return *found->xml;
+
+    auto document = std::make_unique<pugi::xml_document>();
+    const pugi::xml_parse_result result = document->load_buffer(
+        found->data.constData(), size_t(found->data.size()), kXmlParseOptions);
+    if (!result)
+        throw AutomationError(QStringLiteral("The document \"%1\" is damaged: the part %2 is not well-formed XML (%3 at byte %4).")
+                                  .arg(displayPath(m_path), found->name, QString::fromUtf8(result.description()))
+                                  .arg(result.offset));
+    if (xmlDepth(*document) > kMaxXmlDepth)
+        throw AutomationError(QStringLiteral("The document \"%1\" cannot be read: the part %2 nests its elements more than %3 levels deep.")
+                                  .arg(displayPath(m_path), found->name)
+                                  .arg(kMaxXmlDepth));
+    found->xml = std::move(document);
+    return *found->xml;
+}
+
+void Package::markModified(const QString &name)
+{
+    Part *found = part(name);
+    if (found && found->xml)
+        found->modified = true;
+}
+
+bool Package::isModified(const QString &name) const
+{
+    const Part *found = part(name);
+    return found && found->modified;
+}
+
+QString Package::relationshipsPartName(const QString &sourcePart)
+{
+    QString source = sourcePart;
+    if (source.startsWith(QLatin1Char('/')))
+        source.remove(0, 1);
+    if (source.isEmpty())
+        return QString::fromLatin1(kPackageRelationships);
+    const int slash = source.lastIndexOf(QLatin1Char('/'));
+    const QString folder = slash < 0 ? QString() : source.left(slash + 1);
+    return folder + QStringLiteral("_rels/") + source.mid(slash + 1) + QStringLiteral(".rels");
+}
+
+QString Package::resolveTarget(const QString &sourcePart, const QString &target)
+{
+    const QString decoded = QUrl::fromPercentEncoding(target.toUtf8());
+    QStringList segments;
+    if (!decoded.startsWith(QLatin1Char('/'))) {
+        segments = sourcePart.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+        if (!segments.isEmpty())
+            segments.removeLast(); // the source part's own name
+    }
+    for (const QString &segment : decoded.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (segment == QLatin1String("."))
+            continue;
+        if (segment == QLatin1String("..")) {
+            if (!segments.isEmpty())
+                segments.removeLast();
+            continue;
+        }
+        segments.append(segment);
+    }
+    return segments.join(QLatin1Char('/'));
+}
+
+std::vector<Relationship> Package::relationships(const QString &sourcePart)
+{
+    std::vector<Relationship> list;
+    const QString relsName = relationshipsPartName(sourcePart);
+    if (!contains(relsName))
+        return list;
+    const pugi::xml_node root = xml(relsName).child("Relationships");
+    for (const pugi::xml_node node : root.children("Relationship")) {
+        Relationship relationship;
+        relationship.id = QString::fromUtf8(node.attribute("Id").value());
+        relationship.type = QString::fromUtf8(node.attribute("Type").value());
+        const QString target = QString::fromUtf8(node.attribute("Target").value());
+        relationship.external = QString::fromUtf8(node.attribute("TargetMode").value())
+                                    .compare(QLatin1String("External"), Qt::CaseInsensitive) == 0;
+        relationship.target = relationship.external ? target : resolveTarget(sourcePart, target);
+        list.push_back(relationship);
+    }
+    return list;
+}
+
+Relationship Package::relationship(const QString &sourcePart, const QString &typeSuffix)
+{
+    for (const Relationship &candidate : relationships(sourcePart)) {
+        if (!candidate.external && typeHasSuffix(candidate.type, typeSuffix))
+            return candidate;
+    }
+    return {};
+}
+
+void Package::save(const QString &path) const
+{
+    const auto failSave = [&path](const QString &reason) {
+        throw AutomationError(QStringLiteral("The document could not be saved as \"%1\": %2")
+                                  .arg(displayPath(path), reason));
+    };
+    const QFileInfo info(path);
+    if (info.isDir())
+        failSave(QStringLiteral("a folder of that name exists."));
+    if (!info.absoluteDir().exists())
+        failSave(QStringLiteral("the folder does not exist."));
+
+    // libzip writes to a temporary file beside `path` and renames it over `path` in zip_close;
+    // until then (and on any failure) an existing file stays as it was.
+    int errorCode = 0;
+    zip_t *archive = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &errorCode);
+    if (!archive) {
+        zip_error_t error;
+        zip_error_init_with_code(&error, errorCode);
+        const QString reason = QString::fromLocal8Bit(zip_error_strerror(&error));
+        zip_error_fini(&error);
+        failSave(reason + QLatin1Char('.'));
+    }
+    const auto discardAndFail = [&](const QString &reason) {
+        zip_discard(archive);
+        failSave(reason);
+    };
+
+    // The buffers must stay alive until zip_close has written them.
+    std::vector<QByteArray> buffers;
+    buffers.reserve(m_parts.size());
+    for (const auto &entry : m_parts) {
+        const QByteArray name = entry->name.toUtf8();
+        zip_int64_t index = -1;
+        if (entry->isDirectory) {
+            index = zip_dir_add(archive, name.constData(), ZIP_FL_ENC_UTF_8);
+        } else {
+            buffers.push_back(serialise(*entry));
+            const QByteArray &bytes = buffers.back();
+            zip_source_t *source = zip_source_buffer(archive, bytes.constData(), zip_uint64_t(bytes.size()), 0);
+            if (!source)
+                discardAndFail(QStringLiteral("out of memory."));
+            index = zip_file_add(archive, name.constData(), source, ZIP_FL_ENC_UTF_8);
+            if (index < 0)
+                zip_source_free(source);
+        }
+        if (index < 0
+            || zip_file_set_dostime(archive, zip_uint64_t(index), kFixedDosTime, kFixedDosDate, 0) < 0)
+            discardAndFail(QString::fromLocal8Bit(zip_strerror(archive)) + QLatin1Char('.'));
+    }
+    if (zip_close(archive) < 0) {
+        const QString reason = QString::fromLocal8Bit(zip_strerror(archive));
+        zip_discard(archive);
+        failSave(reason + QLatin1Char('.'));
+    }
+}
+
+} // namespace quill

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+
+#include <pugixml.hpp>
+
+namespace quill {
+
+// What a tree walk does after visiting a node.
+enum class WalkStep {
+    Descend,      // go on into the node's children
+    SkipChildren, // go on with the node's next sibling
+    Stop          // end the walk
+};
+
+// Visits every node below `root` (not `root` itself) in document order without recursion.
+// `visitor` takes a pugi::xml_node and returns a WalkStep.
+template<typename Visitor>
+void walkTree(pugi::xml_node root, Visitor &&visitor)
+{
+    pugi::xml_node node = root.first_child();
+    while (node) {
+        const WalkStep step = visitor(node);
+        if (step == WalkStep::Stop)
+            return;
+        if (step == WalkStep::Descend && node.first_child()) {
+            node = node.first_child();
+            continue;
+        }
+        while (node != root && !node.next_sibling())
+            node = node.parent();
+        if (node == root)
+            return;
+        node = node.next_sibling();
+    }
+}
+
+// The deepest element nesting below `root`, counted without recursion (1 for a lone root element).
+int xmlDepth(pugi::xml_node root);
+
+// The first ancestor of `node` named `name`, stopping at `limit` (exclusive); null when there is none.
+pugi::xml_node ancestorNamed(pugi::xml_node node, const char *name, pugi::xml_node limit = {});
+
+// The character data of an element (all its text and CDATA children), decoded from UTF-8.
+QString elementText(pugi::xml_node element);
+// Replaces the content of an element by one text node holding `text` (pugixml escapes it on output).
+void setElementText(pugi::xml_node element, const QString &text);
+
+} // namespace quill
