@@ -1,0 +1,138 @@
+#include "Story.h"
+
+#include "XmlTree.h"
+
+#include <cstring>
+
+namespace quill {
+
+namespace {
+
+bool isNamed(pugi::xml_node node, const char *name)
+{
+    return std::strcmp(node.name(), name) == 0;
+}
+
+// The text boxes inside `scope` that are not inside another text box or a fallback branch.
+std::vector<pugi::xml_node> outerTextBoxes(pugi::xml_node scope)
+{
+    std::vector<pugi::xml_node> boxes;
+    walkTree(scope, [&boxes](pugi::xml_node node) {
+        if (isNamed(node, "w:txbxContent")) {
+            boxes.push_back(node);
+            return WalkStep::SkipChildren;
+        }
+        if (isNamed(node, "mc:Fallback"))
+            return WalkStep::SkipChildren;
+        return WalkStep::Descend;
+    });
+    return boxes;
+}
+
+// A VML picture is a shape (not an inline picture) when it floats or holds a text box.
+bool isFloatingPicture(pugi::xml_node pict)
+{
+    for (const pugi::xml_node child : pict.children()) {
+        if (std::strstr(child.attribute("style").value(), "position:absolute"))
+            return true;
+    }
+    return !outerTextBoxes(pict).empty();
+}
+
+// True when the preferred branch of an mc:AlternateContent draws a floating shape.
+bool isFloatingChoice(pugi::xml_node choice)
+{
+    bool floating = false;
+    walkTree(choice, [&floating](pugi::xml_node node) {
+        if (isNamed(node, "w:drawing")) {
+            floating = bool(node.child("wp:anchor"));
+            return WalkStep::Stop;
+        }
+        if (isNamed(node, "w:pict")) {
+            floating = isFloatingPicture(node);
+            return WalkStep::Stop;
+        }
+        return WalkStep::Descend;
+    });
+    return floating;
+}
+
+} // namespace
+
+std::vector<StoryContainer> textBoxContainers(pugi::xml_node scope)
+{
+    std::vector<StoryContainer> containers;
+    walkTree(scope, [&containers](pugi::xml_node node) {
+        if (isNamed(node, "mc:AlternateContent")) {
+            std::vector<pugi::xml_node> primary = outerTextBoxes(node.child("mc:Choice"));
+            std::vector<pugi::xml_node> copies = outerTextBoxes(node.child("mc:Fallback"));
+            if (primary.empty())
+                primary.swap(copies);
+            // Word writes the same text boxes in both branches, in the same order.
+            for (size_t index = 0; index < primary.size(); ++index) {
+                StoryContainer container{primary[index], {}};
+                if (index < copies.size())
+                    container.mirrors.push_back(copies[index]);
+                containers.push_back(container);
+            }
+            return WalkStep::SkipChildren;
+        }
+        if (isNamed(node, "w:txbxContent")) {
+            containers.push_back(StoryContainer{node, {}});
+            return WalkStep::SkipChildren;
+        }
+        return WalkStep::Descend;
+    });
+    return containers;
+}
+
+std::vector<StoryContainer> containersWithTextBoxes(pugi::xml_node scope)
+{
+    std::vector<StoryContainer> containers{StoryContainer{scope, {}}};
+    for (const StoryContainer &box : textBoxContainers(scope))
+        containers.push_back(box);
+    return containers;
+}
+
+std::vector<pugi::xml_node> floatingShapes(pugi::xml_node body)
+{
+    std::vector<pugi::xml_node> shapes;
+    walkTree(body, [&shapes](pugi::xml_node node) {
+        if (isNamed(node, "w:txbxContent"))
+            return WalkStep::SkipChildren;
+        if (isNamed(node, "mc:AlternateContent")) {
+            if (isFloatingChoice(node.child("mc:Choice")))
+                shapes.push_back(node);
+            return WalkStep::SkipChildren;
+        }
+        if (isNamed(node, "w:drawing")) {
+            if (node.child("wp:anchor"))
+                shapes.push_back(node);
+            return WalkStep::SkipChildren;
+        }
+        if (isNamed(node, "w:pict")) {
+            if (isFloatingPicture(node))
+                shapes.push_back(node);
+            return WalkStep::SkipChildren;
+        }
+        return WalkStep::Descend;
+    });
+    return shapes;
+}
+
+std::vector<pugi::xml_node> containerParagraphs(pugi::xml_node root)
+{
+    std::vector<pugi::xml_node> paragraphs;
+    walkTree(root, [&paragraphs](pugi::xml_node node) {
+        if (isNamed(node, "w:txbxContent") || isNamed(node, "mc:Fallback"))
+            return WalkStep::SkipChildren;
+        if (isNamed(node, "w:p")) {
+            paragraphs.push_back(node);
+            return WalkStep::SkipChildren;
+        }
+        return WalkStep::Descend;
+    });
+    return paragraphs;
+}
+
+} // namespace quill

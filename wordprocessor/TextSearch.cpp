@@ -1,0 +1,390 @@
+#include "TextSearch.h"
+
+#include "AutomationObject.h"
+#include "XmlTree.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace quill {
+
+namespace {
+
+// The characters Word's Range.Text shows for the objects inside a run.
+constexpr QChar kTabCharacter = u'\t';
+constexpr QChar kLineBreakCharacter = u'\v';
+constexpr QChar kPageBreakCharacter = u'\f';
+constexpr QChar kColumnBreakCharacter = QChar(0x0E);
+constexpr QChar kNonBreakingHyphenCharacter = QChar(0x1E);
+constexpr QChar kOptionalHyphenCharacter = QChar(0x1F);
+constexpr QChar kSymbolCharacter = u'(';
+constexpr QChar kParagraphMark = u'\r';
+constexpr QChar kNoCharacter = QChar(0);
+
+// One w:t element and where its text sits in the chunk it belongs to.
+struct TextPiece
+{
+    pugi::xml_node element;
+    int start = 0;
+    int length = 0;
+};
+
+// Text of a paragraph between two barriers (tabs, breaks, fields, drawings): what one match may span.
+struct TextChunk
+{
+    QString text;
+    std::vector<TextPiece> pieces;
+};
+
+struct ScannedParagraph
+{
+    std::vector<TextChunk> chunks;
+    QString text; // as Range.Text shows it, barriers included
+};
+
+bool isNamed(pugi::xml_node node, const char *name)
+{
+    return std::strcmp(node.name(), name) == 0;
+}
+
+QChar breakCharacter(pugi::xml_node element)
+{
+    const char *type = element.attribute("w:type").value();
+    if (std::strcmp(type, "page") == 0)
+        return kPageBreakCharacter;
+    if (std::strcmp(type, "column") == 0)
+        return kColumnBreakCharacter;
+    return kLineBreakCharacter;
+}
+
+// What a run element other than w:t stands for: a barrier to matches, with the character it shows
+// (kNoCharacter for none), or nothing at all (`isBarrier` false).
+bool barrierFor(pugi::xml_node element, QChar &shown)
+{
+    shown = kNoCharacter;
+    if (isNamed(element, "w:tab") || isNamed(element, "w:ptab")) {
+        shown = kTabCharacter;
+        return true;
+    }
+    if (isNamed(element, "w:br")) {
+        shown = breakCharacter(element);
+        return true;
+    }
+    if (isNamed(element, "w:cr")) {
+        shown = kLineBreakCharacter;
+        return true;
+    }
+    if (isNamed(element, "w:noBreakHyphen")) {
+        shown = kNonBreakingHyphenCharacter;
+        return true;
+    }
+    if (isNamed(element, "w:softHyphen")) {
+        shown = kOptionalHyphenCharacter;
+        return true;
+    }
+    if (isNamed(element, "w:sym")) {
+        shown = kSymbolCharacter;
+        return true;
+    }
+    static const char *const kSilentBarriers[] = {
+        "w:fldChar", "w:drawing", "w:pict", "w:object", "mc:AlternateContent",
+        "w:footnoteReference", "w:endnoteReference", "w:commentReference", "w:txbxContent",
+    };
+    for (const char *name : kSilentBarriers) {
+        if (isNamed(element, name))
+            return true;
+    }
+    return false;
+}
+
+// Elements whose content is never searched nor shown: properties, field codes, deleted text.
+bool isSkipped(pugi::xml_node element)
+{
+    static const char *const kSkipped[] = {
+        "w:rPr", "w:pPr", "w:instrText", "w:delText", "w:delInstrText", "w:del", "w:moveFrom", "mc:Fallback",
+    };
+    for (const char *name : kSkipped) {
+        if (isNamed(element, name))
+            return true;
+    }
+    return false;
+}
+
+ScannedParagraph scanParagraph(pugi::xml_node paragraph)
+{
+    ScannedParagraph scanned;
+    TextChunk current;
+    const auto closeChunk = [&]() {
+        if (!current.pieces.empty())
+            scanned.chunks.push_back(std::move(current));
+        current = TextChunk();
+    };
+    walkTree(paragraph, [&](pugi::xml_node node) {
+        if (node.type() != pugi::node_element)
+            return WalkStep::SkipChildren;
+        if (isNamed(node, "w:t")) {
+            const QString text = elementText(node);
+            current.pieces.push_back(TextPiece{node, int(current.text.size()), int(text.size())});
+            current.text += text;
+            scanned.text += text;
+            return WalkStep::SkipChildren;
+        }
+        QChar shown;
+        if (barrierFor(node, shown)) {
+            closeChunk();
+            if (shown != kNoCharacter)
+                scanned.text += shown;
+            return WalkStep::SkipChildren;
+        }
+        return isSkipped(node) ? WalkStep::SkipChildren : WalkStep::Descend;
+    });
+    closeChunk();
+    return scanned;
+}
+
+bool isWordCharacter(QChar character)
+{
+    return character.isLetterOrNumber() || character == u'_';
+}
+
+// Drops what XML 1.0 cannot carry (control characters other than tab and line ends, lone surrogates).
+QString xmlSafe(const QString &text)
+{
+    QString safe;
+    safe.reserve(text.size());
+    for (qsizetype index = 0; index < text.size(); ++index) {
+        const QChar character = text.at(index);
+        if (character.isHighSurrogate() && index + 1 < text.size() && text.at(index + 1).isLowSurrogate()) {
+            safe += character;
+            safe += text.at(++index);
+            continue;
+        }
+        if (character.isSurrogate() || character.unicode() == 0xFFFE || character.unicode() == 0xFFFF)
+            continue;
+        if (character.unicode() < u' ' && character != u'\t' && character != u'\n' && character != u'\r')
+            continue;
+        safe += character;
+    }
+    return safe;
+}
+
+struct Match
+{
+    size_t paragraph = 0;
+    size_t chunk = 0;
+    int offset = 0;
+};
+
+// The paragraphs of one container root and the matches found in them, in document order.
+struct RootSearch
+{
+    std::vector<ScannedParagraph> paragraphs;
+    std::vector<Match> matches;
+};
+
+RootSearch searchRoot(pugi::xml_node root, const FindOptions &options)
+{
+    RootSearch search;
+    const QString needle = options.matchCase ? options.text : foldCase(options.text);
+    for (const pugi::xml_node paragraph : containerParagraphs(root)) {
+        search.paragraphs.push_back(scanParagraph(paragraph));
+        const ScannedParagraph &scanned = search.paragraphs.back();
+        for (size_t chunkIndex = 0; chunkIndex < scanned.chunks.size(); ++chunkIndex) {
+            const QString &original = scanned.chunks[chunkIndex].text;
+            const QString haystack = options.matchCase ? original : foldCase(original);
+            qsizetype position = haystack.indexOf(needle, 0, Qt::CaseSensitive);
+            while (position >= 0) {
+                const qsizetype end = position + needle.size();
+                const bool wholeWord = !options.matchWholeWord
+                        || ((position == 0 || !isWordCharacter(original.at(position - 1)))
+                            && (end == original.size() || !isWordCharacter(original.at(end))));
+                if (wholeWord) {
+                    search.matches.push_back(Match{search.paragraphs.size() - 1, chunkIndex, int(position)});
+                    position = haystack.indexOf(needle, end, Qt::CaseSensitive);
+                } else {
+                    position = haystack.indexOf(needle, position + 1, Qt::CaseSensitive);
+                }
+            }
+        }
+    }
+    return search;
+}
+
+void writePiece(pugi::xml_node element, const QString &text)
+{
+    if (text.isEmpty()) {
+        element.parent().remove_child(element);
+        return;
+    }
+    setElementText(element, text);
+    const bool blankAtEdge = text.front().isSpace() || text.back().isSpace();
+    if (blankAtEdge && !element.attribute("xml:space"))
+        element.append_attribute("xml:space").set_value("preserve");
+}
+
+// Replaces the chosen matches (indexes into search.matches) inside their w:t elements.
+void replaceMatches(RootSearch &search, const std::vector<size_t> &chosen, const QString &replacement,
+                    int needleLength)
+{
+    // Group by chunk; within a chunk go from the last match to the first so earlier offsets stay valid.
+    std::vector<size_t> order(chosen);
+    std::sort(order.begin(), order.end());
+    size_t groupEnd = order.size();
+    while (groupEnd > 0) {
+        size_t groupBegin = groupEnd - 1;
+        const Match &last = search.matches[order[groupBegin]];
+        while (groupBegin > 0) {
+            const Match &previous = search.matches[order[groupBegin - 1]];
+            if (previous.paragraph != last.paragraph || previous.chunk != last.chunk)
+                break;
+            --groupBegin;
+        }
+        TextChunk &chunk = search.paragraphs[last.paragraph].chunks[last.chunk];
+        std::vector<QString> texts;
+        std::vector<bool> touched(chunk.pieces.size(), false);
+        for (const TextPiece &piece : chunk.pieces)
+            texts.push_back(chunk.text.mid(piece.start, piece.length));
+        for (size_t index = groupEnd; index > groupBegin; --index) {
+            const Match &match = search.matches[order[index - 1]];
+            const int matchEnd = match.offset + needleLength;
+            for (size_t pieceIndex = 0; pieceIndex < chunk.pieces.size(); ++pieceIndex) {
+                const TextPiece &piece = chunk.pieces[pieceIndex];
+                const int pieceEnd = piece.start + piece.length;
+                if (piece.length == 0 || pieceEnd <= match.offset || piece.start >= matchEnd)
+                    continue;
+                const int localStart = std::max(match.offset, piece.start) - piece.start;
+                const int localEnd = std::min(matchEnd, pieceEnd) - piece.start;
+                texts[pieceIndex].remove(localStart, localEnd - localStart);
+                if (match.offset >= piece.start)
+                    texts[pieceIndex].insert(localStart, replacement);
+                touched[pieceIndex] = true;
+            }
+        }
+        for (size_t pieceIndex = 0; pieceIndex < chunk.pieces.size(); ++pieceIndex) {
+            if (touched[pieceIndex])
+                writePiece(chunk.pieces[pieceIndex].element, texts[pieceIndex]);
+        }
+        groupEnd = groupBegin;
+    }
+}
+
+void replaceAllInRoot(pugi::xml_node root, const FindOptions &options, const QString &replacement,
+                      int &found, bool &modified)
+{
+    RootSearch search = searchRoot(root, options);
+    found += int(search.matches.size());
+    if (search.matches.empty())
+        return;
+    std::vector<size_t> all(search.matches.size());
+    for (size_t index = 0; index < all.size(); ++index)
+        all[index] = index;
+    replaceMatches(search, all, replacement, int(options.text.size()));
+    modified = true;
+}
+
+void replaceNthInRoot(pugi::xml_node root, const FindOptions &options, const QString &replacement,
+                      size_t ordinal, bool &modified)
+{
+    RootSearch search = searchRoot(root, options);
+    if (ordinal >= search.matches.size())
+        return;
+    replaceMatches(search, {ordinal}, replacement, int(options.text.size()));
+    modified = true;
+}
+
+void checkSupported(const FindOptions &options)
+{
+    const auto unsupported = [](const QString &option) {
+        throw AutomationError(QStringLiteral("This search option is not supported: %1. Only literal text can be searched for.").arg(option));
+    };
+    if (options.matchWildcards)
+        unsupported(QStringLiteral("pattern matching (MatchWildcards)"));
+    if (options.matchSoundsLike)
+        unsupported(QStringLiteral("sounds like (MatchSoundsLike)"));
+    if (options.matchAllWordForms)
+        unsupported(QStringLiteral("all word forms (MatchAllWordForms)"));
+}
+
+} // namespace
+
+QString foldCase(const QString &text)
+{
+    QString folded = text;
+    for (qsizetype index = 0; index < folded.size(); ++index) {
+        const QChar character = folded.at(index);
+        if (character.isHighSurrogate() && index + 1 < folded.size() && folded.at(index + 1).isLowSurrogate()) {
+            const char32_t codePoint = QChar::surrogateToUcs4(character, folded.at(index + 1));
+            const char32_t foldedPoint = QChar::toCaseFolded(codePoint);
+            // Keep the length: only a fold that stays outside the basic plane is taken.
+            if (QChar::requiresSurrogates(foldedPoint)) {
+                folded[index] = QChar(QChar::highSurrogate(foldedPoint));
+                folded[index + 1] = QChar(QChar::lowSurrogate(foldedPoint));
+            }
+            ++index;
+            continue;
+        }
+        folded[index] = character.toCaseFolded();
+    }
+    return folded;
+}
+
+QString paragraphText(pugi::xml_node paragraph)
+{
+    return scanParagraph(paragraph).text;
+}
+
+QString storyText(const Story &story)
+{
+    QString text;
+    for (const StoryContainer &container : story.containers) {
+        for (const pugi::xml_node paragraph : containerParagraphs(container.root)) {
+            text += paragraphText(paragraph);
+            text += kParagraphMark;
+        }
+    }
+    return text;
+}
+
+int findInStory(const Story &story, const FindOptions &options, ReplaceMode mode, bool &modified)
+{
+    checkSupported(options);
+    if (options.text.isEmpty())
+        return 0;
+    const QString replacement = xmlSafe(options.replacement);
+
+    if (mode == ReplaceMode::All) {
+        int found = 0;
+        for (const StoryContainer &container : story.containers) {
+            replaceAllInRoot(container.root, options, replacement, found, modified);
+            for (const pugi::xml_node mirror : container.mirrors) {
+                int mirrorFound = 0;
+                replaceAllInRoot(mirror, options, replacement, mirrorFound, modified);
+            }
+        }
+        return found;
+    }
+
+    // Replace one or none: locate the first match (the last when searching backwards).
+    int found = 0;
+    size_t targetContainer = 0;
+    size_t targetOrdinal = 0;
+    for (size_t index = 0; index < story.containers.size(); ++index) {
+        const size_t count = searchRoot(story.containers[index].root, options).matches.size();
+        if (count == 0)
+            continue;
+        if (found == 0 || !options.forward) {
+            targetContainer = index;
+            targetOrdinal = options.forward ? 0 : count - 1;
+        }
+        found += int(count);
+    }
+    if (found == 0 || mode == ReplaceMode::None)
+        return found;
+    const StoryContainer &container = story.containers[targetContainer];
+    replaceNthInRoot(container.root, options, replacement, targetOrdinal, modified);
+    for (const pugi::xml_node mirror : container.mirrors)
+        replaceNthInRoot(mirror, options, replacement, targetOrdinal, modified);
+    return found;
+}
+
+} // namespace quill

@@ -1,0 +1,314 @@
+#include "WordDocument.h"
+
+#include "AutomationObject.h"
+#include "XmlTree.h"
+#include "layout/BodyLayout.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cstring>
+
+namespace quill {
+
+namespace {
+
+constexpr char kContentTypesPart[] = "[Content_Types].xml";
+
+QString displayPath(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+[[noreturn]] void failOpen(const QString &path, const QString &reason)
+{
+    throw AutomationError(QStringLiteral("The document \"%1\" could not be opened: %2")
+                              .arg(displayPath(path), reason));
+}
+
+bool isSameFile(const QString &first, const QString &second)
+{
+    const QFileInfo a(first);
+    const QFileInfo b(second);
+    if (a.exists() && b.exists())
+        return a.canonicalFilePath() == b.canonicalFilePath();
+    return a.absoluteFilePath() == b.absoluteFilePath();
+}
+
+// The story kind of a w:headerReference / w:footerReference.
+StoryType referenceKind(bool header, const char *type)
+{
+    if (std::strcmp(type, "first") == 0)
+        return header ? StoryType::FirstPageHeader : StoryType::FirstPageFooter;
+    if (std::strcmp(type, "even") == 0)
+        return header ? StoryType::EvenPagesHeader : StoryType::EvenPagesFooter;
+    return header ? StoryType::PrimaryHeader : StoryType::PrimaryFooter;
+}
+
+// Separator and continuation notes are stories of their own in Word, not part of the notes story.
+bool isOrdinaryNote(pugi::xml_node note)
+{
+    const char *type = note.attribute("w:type").value();
+    return type[0] == '\0' || std::strcmp(type, "normal") == 0;
+}
+
+} // namespace
+
+WordDocument::~WordDocument() = default;
+
+std::unique_ptr<WordDocument> WordDocument::open(const QString &path, bool readOnly)
+{
+    std::unique_ptr<WordDocument> document(new WordDocument);
+    document->m_path = QFileInfo(path).absoluteFilePath();
+    document->m_readOnly = readOnly;
+    document->m_package = Package::open(document->m_path);
+    document->readStructure();
+    return document;
+}
+
+void WordDocument::readStructure()
+{
+    Package &package = *m_package;
+    if (!package.contains(QString::fromLatin1(kContentTypesPart)))
+        failOpen(m_path, QStringLiteral("it is not a Word document (it has no content types)."));
+    if (!package.xml(QString::fromLatin1(kContentTypesPart)).child("Types"))
+        failOpen(m_path, QStringLiteral("it is not a Word document (its content types are unreadable)."));
+
+    const Relationship main = package.relationship(QString(), QStringLiteral("officeDocument"));
+    if (main.target.isEmpty() || !package.contains(main.target))
+        failOpen(m_path, QStringLiteral("it has no main document part."));
+    m_mainPart = package.findPart(main.target);
+    const pugi::xml_node body = package.xml(m_mainPart).child("w:document").child("w:body");
+    if (!body)
+        failOpen(m_path, QStringLiteral("it is not a Word document (its main part holds no document body)."));
+
+    // Sections are the w:sectPr of paragraphs and the body's last one; revision history is not a section.
+    std::map<QString, QString> targets;
+    for (const Relationship &relationship : package.relationships(m_mainPart)) {
+        if (!relationship.external)
+            targets[relationship.id] = relationship.target;
+    }
+    walkTree(body, [&](pugi::xml_node node) {
+        const char *name = node.name();
+        if (std::strcmp(name, "w:txbxContent") == 0 || std::strcmp(name, "w:pPrChange") == 0
+            || std::strcmp(name, "w:sectPrChange") == 0)
+            return WalkStep::SkipChildren;
+        if (std::strcmp(name, "w:headerReference") != 0 && std::strcmp(name, "w:footerReference") != 0)
+            return WalkStep::Descend;
+        const bool header = std::strcmp(name, "w:headerReference") == 0;
+        const auto target = targets.find(QString::fromUtf8(node.attribute("r:id").value()));
+        if (target == targets.end() || !package.contains(target->second))
+            failOpen(m_path, QStringLiteral("a header or footer it refers to is missing."));
+        std::vector<QString> &parts = m_headerFooterParts[referenceKind(header, node.attribute("w:type").value())];
+        const QString part = package.findPart(target->second);
+        if (std::find(parts.begin(), parts.end(), part) == parts.end())
+            parts.push_back(part);
+        return WalkStep::SkipChildren;
+    });
+
+    // Read every part a story lives in now, so that a damaged one fails the open and not a later call.
+    for (const auto &kind : m_headerFooterParts) {
+        for (const QString &part : kind.second)
+            package.xml(part);
+    }
+    for (const char *suffix : {"footnotes", "endnotes", "comments"}) {
+        const QString part = relatedPart(QString::fromLatin1(suffix));
+        if (!part.isEmpty())
+            package.xml(part);
+    }
+}
+
+QString WordDocument::relatedPart(const QString &typeSuffix)
+{
+    const Relationship related = m_package->relationship(m_mainPart, typeSuffix);
+    return related.target.isEmpty() ? QString() : m_package->findPart(related.target);
+}
+
+std::vector<pugi::xml_node> WordDocument::notes(StoryType type)
+{
+    const char *suffix = type == StoryType::Footnotes ? "footnotes"
+            : type == StoryType::Endnotes            ? "endnotes"
+                                                     : "comments";
+    const char *rootName = type == StoryType::Footnotes ? "w:footnotes"
+            : type == StoryType::Endnotes              ? "w:endnotes"
+                                                       : "w:comments";
+    const char *itemName = type == StoryType::Footnotes ? "w:footnote"
+            : type == StoryType::Endnotes              ? "w:endnote"
+                                                       : "w:comment";
+    std::vector<pugi::xml_node> items;
+    const QString part = relatedPart(QString::fromLatin1(suffix));
+    if (part.isEmpty())
+        return items;
+    for (const pugi::xml_node item : m_package->xml(part).child(rootName).children(itemName)) {
+        if (type == StoryType::Comments || isOrdinaryNote(item))
+            items.push_back(item);
+    }
+    return items;
+}
+
+int WordDocument::storyRangeCount(StoryType type)
+{
+    switch (type) {
+    case StoryType::MainText:
+        return 1;
+    case StoryType::Footnotes:
+    case StoryType::Endnotes:
+    case StoryType::Comments:
+        return notes(type).empty() ? 0 : 1;
+    case StoryType::TextFrame: {
+        const pugi::xml_node body = m_package->xml(m_mainPart).child("w:document").child("w:body");
+        return textBoxContainers(body).empty() ? 0 : 1;
+    }
+    default: {
+        const auto found = m_headerFooterParts.find(type);
+        return found == m_headerFooterParts.end() ? 0 : int(found->second.size());
+    }
+    }
+}
+
+std::vector<StoryType> WordDocument::storyTypes()
+{
+    std::vector<StoryType> types;
+    for (int type = kFirstStoryType; type <= kLastStoryType; ++type) {
+        if (storyRangeCount(StoryType(type)) > 0)
+            types.push_back(StoryType(type));
+    }
+    return types;
+}
+
+Story WordDocument::story(StoryType type, int index)
+{
+    if (index < 0 || index >= storyRangeCount(type))
+        throw AutomationError(QStringLiteral("The requested member of the collection does not exist (the document has no such story)."));
+    Story story;
+    story.type = type;
+    const pugi::xml_node body = m_package->xml(m_mainPart).child("w:document").child("w:body");
+    switch (type) {
+    case StoryType::MainText:
+        story.partName = m_mainPart;
+        story.containers.push_back(StoryContainer{body, {}});
+        break;
+    case StoryType::TextFrame:
+        story.partName = m_mainPart;
+        story.containers = textBoxContainers(body);
+        break;
+    case StoryType::Footnotes:
+    case StoryType::Endnotes:
+    case StoryType::Comments: {
+        const std::vector<pugi::xml_node> items = notes(type);
+        story.partName = m_package->findPart(relatedPart(type == StoryType::Footnotes ? QStringLiteral("footnotes")
+                                                         : type == StoryType::Endnotes ? QStringLiteral("endnotes")
+                                                                                       : QStringLiteral("comments")));
+        for (const pugi::xml_node item : items) {
+            for (const StoryContainer &container : containersWithTextBoxes(item))
+                story.containers.push_back(container);
+        }
+        break;
+    }
+    default: {
+        story.partName = m_headerFooterParts[type][size_t(index)];
+        const pugi::xml_document &part = m_package->xml(story.partName);
+        const pugi::xml_node root = part.child("w:hdr") ? part.child("w:hdr") : part.child("w:ftr");
+        if (root)
+            story.containers = containersWithTextBoxes(root);
+        break;
+    }
+    }
+    return story;
+}
+
+std::vector<pugi::xml_node> WordDocument::shapes()
+{
+    return floatingShapes(m_package->xml(m_mainPart).child("w:document").child("w:body"));
+}
+
+Story WordDocument::shapeStory(int index)
+{
+    const std::vector<pugi::xml_node> all = shapes();
+    if (index < 0 || size_t(index) >= all.size())
+        throw AutomationError(QStringLiteral("The requested member of the collection does not exist (the document has no such shape)."));
+    Story story;
+    story.type = StoryType::TextFrame;
+    story.partName = m_mainPart;
+    story.containers = textBoxContainers(all[size_t(index)]);
+    return story;
+}
+
+int WordDocument::find(const Story &story, const FindOptions &options, ReplaceMode mode)
+{
+    bool changed = false;
+    const int found = findInStory(story, options, mode, changed);
+    if (changed) {
+        m_package->markModified(story.partName);
+        m_modified = true;
+    }
+    return found;
+}
+
+int WordDocument::replaceEverywhere(const QString &text, const QString &replacement)
+{
+    FindOptions options;
+    options.text = text;
+    options.replacement = replacement;
+    int replaced = 0;
+    for (const StoryType type : storyTypes()) {
+        for (int index = 0; index < storyRangeCount(type); ++index)
+            replaced += find(story(type, index), options, ReplaceMode::All);
+    }
+    return replaced;
+}
+
+QString WordDocument::storyText(StoryType type)
+{
+    return storyRangeCount(type) > 0 ? quill::storyText(story(type)) : QString();
+}
+
+void WordDocument::setMainContentType()
+{
+    const QString typesPart = QString::fromLatin1(kContentTypesPart);
+    pugi::xml_node types = m_package->xml(typesPart).child("Types");
+    const QString partName = QLatin1Char('/') + m_mainPart;
+    for (pugi::xml_node entry : types.children("Override")) {
+        if (QString::fromUtf8(entry.attribute("PartName").value()).compare(partName, Qt::CaseInsensitive) != 0)
+            continue;
+        if (std::strcmp(entry.attribute("ContentType").value(), kDocumentMainContentType) != 0) {
+            entry.attribute("ContentType").set_value(kDocumentMainContentType);
+            m_package->markModified(typesPart);
+        }
+        return;
+    }
+    pugi::xml_node entry = types.append_child("Override");
+    entry.append_attribute("PartName").set_value(partName.toUtf8().constData());
+    entry.append_attribute("ContentType").set_value(kDocumentMainContentType);
+    m_package->markModified(typesPart);
+}
+
+void WordDocument::saveAs(const QString &path)
+{
+    const QString target = QFileInfo(path).absoluteFilePath();
+    if (m_readOnly && isSameFile(target, m_path))
+        throw AutomationError(QStringLiteral("The document \"%1\" was opened read-only and cannot be saved over itself. Save it under another name.")
+                                  .arg(displayPath(m_path)));
+    setMainContentType();
+    m_package->save(target);
+    m_path = target;
+    m_readOnly = false;
+    m_modified = false;
+}
+
+LayoutSources WordDocument::layoutSources()
+{
+    LayoutSources sources;
+    sources.document = &m_package->xml(m_mainPart);
+    const auto optional = [this](const char *suffix) -> const pugi::xml_document * {
+        const QString part = relatedPart(QString::fromLatin1(suffix));
+        return part.isEmpty() ? nullptr : &m_package->xml(part);
+    };
+    sources.styles = optional("styles");
+    sources.settings = optional("settings");
+    sources.numbering = optional("numbering");
+    return sources;
+}
+
+} // namespace quill
