@@ -1,0 +1,132 @@
+#include "DispatchObject.h"
+
+namespace quill {
+
+namespace {
+
+[[noreturn]] void typeMismatch(const QString &name)
+{
+    throw AutomationError(QStringLiteral("Type mismatch (%1).").arg(name));
+}
+
+bool holdsObject(const QVariant &value)
+{
+    return value.metaType() == QMetaType::fromType<AutomationObjectPtr>();
+}
+
+} // namespace
+
+void DispatchObject::addMethod(const QString &name, const std::vector<QString> &parameters, Method method)
+{
+    Member &entry = m_members[name.toLower()];
+    entry.name = name;
+    entry.parameters = parameters;
+    entry.method = std::move(method);
+}
+
+void DispatchObject::addProperty(const QString &name, Getter getter, Setter setter)
+{
+    Member &entry = m_members[name.toLower()];
+    entry.name = name;
+    entry.getter = std::move(getter);
+    entry.setter = std::move(setter);
+}
+
+void DispatchObject::checkAvailable() const
+{
+}
+
+const DispatchObject::Member &DispatchObject::member(const QString &name) const
+{
+    const auto found = m_members.constFind(name.toLower());
+    if (found == m_members.constEnd())
+        throw AutomationError(QStringLiteral("Object doesn't support this property or method (%1).").arg(name));
+    return found.value();
+}
+
+QVariant DispatchObject::invoke(const QString &name, const AutomationArguments &arguments)
+{
+    const Member &entry = member(name);
+    checkAvailable();
+    if (entry.method)
+        return entry.method(bindArguments(entry.name, arguments, entry.parameters));
+    if (!arguments.empty())
+        throw AutomationError(QStringLiteral("Wrong number of arguments or invalid property assignment (%1).").arg(entry.name));
+    return entry.getter();
+}
+
+QVariant DispatchObject::property(const QString &name)
+{
+    const Member &entry = member(name);
+    checkAvailable();
+    if (entry.getter)
+        return entry.getter();
+    return entry.method(bindArguments(entry.name, {}, entry.parameters));
+}
+
+void DispatchObject::setProperty(const QString &name, const QVariant &value)
+{
+    const Member &entry = member(name);
+    checkAvailable();
+    if (!entry.setter) {
+        if (entry.getter)
+            throw AutomationError(QStringLiteral("Can't assign to read-only property (%1).").arg(entry.name));
+        throw AutomationError(QStringLiteral("Object doesn't support this property or method (%1).").arg(entry.name));
+    }
+    entry.setter(value);
+}
+
+bool toBoolean(const QVariant &value, const QString &name)
+{
+    if (!value.isValid() || holdsObject(value))
+        typeMismatch(name);
+    if (value.metaType() == QMetaType::fromType<QString>()) {
+        const QString text = value.toString().trimmed();
+        if (text.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
+            return true;
+        if (text.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
+            return false;
+        bool ok = false;
+        const double number = text.toDouble(&ok);
+        if (!ok)
+            typeMismatch(name);
+        return number != 0;
+    }
+    if (!value.canConvert<bool>())
+        typeMismatch(name);
+    return value.toBool();
+}
+
+int toInteger(const QVariant &value, const QString &name)
+{
+    if (!value.isValid() || holdsObject(value))
+        typeMismatch(name);
+    if (value.metaType() == QMetaType::fromType<bool>())
+        return value.toBool() ? -1 : 0; // a Boolean True is -1 as a number
+    bool ok = false;
+    const int number = value.toInt(&ok);
+    if (!ok)
+        typeMismatch(name);
+    return number;
+}
+
+QString toText(const QVariant &value, const QString &name)
+{
+    if (holdsObject(value))
+        typeMismatch(name);
+    if (!value.isValid())
+        return QString();
+    if (value.metaType() == QMetaType::fromType<bool>())
+        return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    if (!value.canConvert<QString>())
+        typeMismatch(name);
+    return value.toString();
+}
+
+void requireArgument(const QVariant &value, const QString &name)
+{
+    if (!value.isValid())
+        throw AutomationError(QStringLiteral("Argument not optional (%1).").arg(name));
+}
+
+} // namespace quill

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "AutomationObject.h"
+
+#include <QHash>
+
+#include <functional>
+
+namespace quill {
+
+// An automation object whose methods and properties are listed in a table, matched without regard to case.
+// A method without required arguments may also be read as a property, and a property read through
+// invoke() without arguments, as late binding allows ("doc.Range" and "doc.Range()").
+class DispatchObject : public AutomationObject
+{
+public:
+    QVariant invoke(const QString &member, const AutomationArguments &arguments) override;
+    QVariant property(const QString &name) override;
+    void setProperty(const QString &name, const QVariant &value) override;
+
+protected:
+    // A method; it receives one value per parameter, invalid where the argument was omitted.
+    using Method = std::function<QVariant(const std::vector<QVariant> &)>;
+    // A property reader.
+    using Getter = std::function<QVariant()>;
+    // A property writer.
+    using Setter = std::function<void(const QVariant &)>;
+
+    // Adds a method with its parameter names in Word's order.
+    void addMethod(const QString &name, const std::vector<QString> &parameters, Method method);
+    // Adds a property; without a setter it is read-only.
+    void addProperty(const QString &name, Getter getter, Setter setter = nullptr);
+    // Throws AutomationError when the object can no longer be used (its document closed, its application quit).
+    virtual void checkAvailable() const;
+
+private:
+    struct Member
+    {
+        QString name;
+        std::vector<QString> parameters;
+        Method method;
+        Getter getter;
+        Setter setter;
+    };
+    const Member &member(const QString &name) const;
+
+    QHash<QString, Member> m_members; // lower-case name -> member
+};
+
+// The value of a Boolean argument or property (True, False, numbers, "True"/"False"); throws on a type mismatch.
+bool toBoolean(const QVariant &value, const QString &name);
+// The value of a whole-number argument or property; throws on a type mismatch.
+int toInteger(const QVariant &value, const QString &name);
+// The value of a text argument or property (numbers and Booleans are converted); throws on a type mismatch.
+QString toText(const QVariant &value, const QString &name);
+// Throws "Argument not optional" when a required argument was not given.
+void requireArgument(const QVariant &value, const QString &name);
+
+} // namespace quill

@@ -1,0 +1,196 @@
+#include "WordObjects.h"
+
+#include "layout/BodyLayout.h"
+#include "layout/ClipboardPicture.h"
+
+namespace quill {
+
+namespace {
+
+std::vector<QString> executeParameters()
+{
+    return {QStringLiteral("FindText"), QStringLiteral("MatchCase"), QStringLiteral("MatchWholeWord"),
+            QStringLiteral("MatchWildcards"), QStringLiteral("MatchSoundsLike"), QStringLiteral("MatchAllWordForms"),
+            QStringLiteral("Forward"), QStringLiteral("Wrap"), QStringLiteral("Format"),
+            QStringLiteral("ReplaceWith"), QStringLiteral("Replace"), QStringLiteral("MatchKashida"),
+            QStringLiteral("MatchDiacritics"), QStringLiteral("MatchAlefHamza"), QStringLiteral("MatchControl")};
+}
+
+// Positions of Execute's parameters.
+enum ExecuteParameter : size_t {
+    kFindText,
+    kMatchCase,
+    kMatchWholeWord,
+    kMatchWildcards,
+    kMatchSoundsLike,
+    kMatchAllWordForms,
+    kForward,
+    kWrap,
+    kFormat,
+    kReplaceWith,
+    kReplace
+};
+
+FindWrap toWrap(const QVariant &value)
+{
+    const int wrap = toInteger(value, QStringLiteral("Wrap"));
+    if (wrap < int(FindWrap::Stop) || wrap > int(FindWrap::Ask))
+        throw AutomationError(QStringLiteral("The value is out of range (Wrap)."));
+    return FindWrap(wrap);
+}
+
+ReplaceMode toReplaceMode(const QVariant &value)
+{
+    const int replace = toInteger(value, QStringLiteral("Replace"));
+    if (replace < int(ReplaceMode::None) || replace > int(ReplaceMode::All))
+        throw AutomationError(QStringLiteral("The value is out of range (Replace)."));
+    return ReplaceMode(replace);
+}
+
+Story resolveStory(const DocumentHandle &handle, const RangeTarget &target)
+{
+    if (target.shapeIndex >= 0)
+        return handle.document().shapeStory(target.shapeIndex);
+    return handle.document().story(target.type, target.index);
+}
+
+} // namespace
+
+RangeObject::RangeObject(DocumentHandle handle, RangeTarget target)
+    : m_handle(std::move(handle))
+    , m_target(target)
+{
+    addProperty(QStringLiteral("Find"), [this]() {
+        if (!m_find)
+            m_find = std::make_shared<FindObject>(m_handle, m_target);
+        return toVariant(m_find);
+    });
+    addProperty(QStringLiteral("Text"), [this]() { return QVariant(storyText(story())); });
+    addProperty(QStringLiteral("StoryType"), [this]() { return QVariant(int(m_target.type)); });
+    addProperty(QStringLiteral("NextStoryRange"), [this]() {
+        // Only later sections' own headers and footers form further ranges of a kind.
+        if (m_target.shapeIndex >= 0 || m_target.index + 1 >= m_handle.document().storyRangeCount(m_target.type))
+            return QVariant();
+        return toVariant(std::make_shared<RangeObject>(m_handle, RangeTarget{m_target.type, m_target.index + 1, -1}));
+    });
+    addMethod(QStringLiteral("CopyAsPicture"), {}, [this](const std::vector<QVariant> &) {
+        copyAsPicture();
+        return QVariant();
+    });
+}
+
+void RangeObject::checkAvailable() const
+{
+    m_handle.check();
+}
+
+Story RangeObject::story() const
+{
+    return resolveStory(m_handle, m_target);
+}
+
+void RangeObject::copyAsPicture()
+{
+    if (m_target.type != StoryType::MainText || m_target.shapeIndex >= 0)
+        throw AutomationError(QStringLiteral("Only the main text of a document can be copied as a picture."));
+    const LayoutSources sources = m_handle.document().layoutSources();
+    BodyPicture body;
+    try {
+        body = renderBody(sources);
+    } catch (const AutomationError &) {
+        throw;
+    } catch (const std::exception &error) {
+        throw AutomationError(QStringLiteral("The document could not be drawn as a picture: %1").arg(QString::fromLocal8Bit(error.what())));
+    }
+    putPictureOnClipboard(body.picture);
+}
+
+FindObject::FindObject(DocumentHandle handle, RangeTarget target)
+    : m_handle(std::move(handle))
+    , m_target(target)
+    , m_options(std::make_shared<FindOptions>(m_handle.application->findSettings))
+{
+    m_replacement = std::make_shared<ReplacementObject>(m_handle, m_options);
+    FindOptions &options = *m_options;
+    const auto flag = [this](const QString &name, bool FindOptions::*field) {
+        addProperty(name,
+                    [this, field]() { return QVariant((*m_options).*field); },
+                    [this, field, name](const QVariant &value) { (*m_options).*field = toBoolean(value, name); });
+    };
+    addProperty(QStringLiteral("Text"),
+                [&options]() { return QVariant(options.text); },
+                [&options](const QVariant &value) { options.text = toText(value, QStringLiteral("Text")); });
+    addProperty(QStringLiteral("Replacement"), [this]() { return toVariant(m_replacement); });
+    flag(QStringLiteral("Forward"), &FindOptions::forward);
+    flag(QStringLiteral("Format"), &FindOptions::format);
+    flag(QStringLiteral("MatchCase"), &FindOptions::matchCase);
+    flag(QStringLiteral("MatchWholeWord"), &FindOptions::matchWholeWord);
+    flag(QStringLiteral("MatchWildcards"), &FindOptions::matchWildcards);
+    flag(QStringLiteral("MatchSoundsLike"), &FindOptions::matchSoundsLike);
+    flag(QStringLiteral("MatchAllWordForms"), &FindOptions::matchAllWordForms);
+    addProperty(QStringLiteral("Wrap"),
+                [&options]() { return QVariant(int(options.wrap)); },
+                [&options](const QVariant &value) { options.wrap = toWrap(value); });
+    addProperty(QStringLiteral("Found"), [this]() { return QVariant(m_found); });
+    // No formatting conditions are kept, so there is nothing to clear.
+    addMethod(QStringLiteral("ClearFormatting"), {}, [](const std::vector<QVariant> &) { return QVariant(); });
+    addMethod(QStringLiteral("Execute"), executeParameters(),
+              [this](const std::vector<QVariant> &arguments) { return execute(arguments); });
+}
+
+void FindObject::checkAvailable() const
+{
+    m_handle.check();
+}
+
+Story FindObject::story() const
+{
+    return resolveStory(m_handle, m_target);
+}
+
+QVariant FindObject::execute(const std::vector<QVariant> &arguments)
+{
+    // Arguments given to Execute become the Find's settings; omitted ones keep the current settings.
+    FindOptions options = *m_options;
+    if (arguments[kFindText].isValid())
+        options.text = toText(arguments[kFindText], QStringLiteral("FindText"));
+    const auto flag = [&arguments](size_t position, const QString &name, bool &field) {
+        if (arguments[position].isValid())
+            field = toBoolean(arguments[position], name);
+    };
+    flag(kMatchCase, QStringLiteral("MatchCase"), options.matchCase);
+    flag(kMatchWholeWord, QStringLiteral("MatchWholeWord"), options.matchWholeWord);
+    flag(kMatchWildcards, QStringLiteral("MatchWildcards"), options.matchWildcards);
+    flag(kMatchSoundsLike, QStringLiteral("MatchSoundsLike"), options.matchSoundsLike);
+    flag(kMatchAllWordForms, QStringLiteral("MatchAllWordForms"), options.matchAllWordForms);
+    flag(kForward, QStringLiteral("Forward"), options.forward);
+    flag(kFormat, QStringLiteral("Format"), options.format);
+    if (arguments[kWrap].isValid())
+        options.wrap = toWrap(arguments[kWrap]);
+    if (arguments[kReplaceWith].isValid())
+        options.replacement = toText(arguments[kReplaceWith], QStringLiteral("ReplaceWith"));
+    const ReplaceMode mode = arguments[kReplace].isValid() ? toReplaceMode(arguments[kReplace]) : ReplaceMode::None;
+
+    *m_options = options;
+    m_handle.application->findSettings = options;
+    m_found = m_handle.document().find(story(), options, mode) > 0;
+    return QVariant(m_found);
+}
+
+ReplacementObject::ReplacementObject(DocumentHandle handle, std::shared_ptr<FindOptions> options)
+    : m_handle(std::move(handle))
+    , m_options(std::move(options))
+{
+    addProperty(QStringLiteral("Text"),
+                [this]() { return QVariant(m_options->replacement); },
+                [this](const QVariant &value) { m_options->replacement = toText(value, QStringLiteral("Text")); });
+    // No formatting is applied to replacements, so there is nothing to clear.
+    addMethod(QStringLiteral("ClearFormatting"), {}, [](const std::vector<QVariant> &) { return QVariant(); });
+}
+
+void ReplacementObject::checkAvailable() const
+{
+    m_handle.check();
+}
+
+} // namespace quill

@@ -1,0 +1,211 @@
+#pragma once
+
+#include "DispatchObject.h"
+#include "TextSearch.h"
+#include "WordDocument.h"
+
+#include <memory>
+#include <vector>
+
+namespace quill {
+
+// Word's WdAlertLevel values.
+enum class AlertLevel { None = 0, All = -1, MessageBox = -2 };
+
+// Word's WdSaveOptions values, the SaveChanges argument of Close and Quit.
+enum class SaveOption { DoNotSave = 0, Save = -1, Prompt = -2 };
+
+struct DocumentState;
+
+// What one application instance knows; shared by its objects.
+struct ApplicationState
+{
+    bool hasQuit = false;
+    AlertLevel displayAlerts = AlertLevel::All;
+    bool visible = false;
+    // The settings of the last search; a new Find starts from them, as Word's do.
+    FindOptions findSettings;
+    // The open documents, oldest first; the last one is the active document.
+    std::vector<std::shared_ptr<DocumentState>> documents;
+};
+
+// One open document.
+struct DocumentState
+{
+    std::unique_ptr<WordDocument> document;
+    bool closed = false;
+};
+
+// What every object below a document holds: its application and its document.
+struct DocumentHandle
+{
+    std::shared_ptr<ApplicationState> application;
+    std::shared_ptr<DocumentState> state;
+
+    // Throws AutomationError when the application has quit or the document was closed.
+    void check() const;
+    // The document; call check() first.
+    WordDocument &document() const { return *state->document; }
+};
+
+// Throws AutomationError when the application has quit.
+void checkApplication(const ApplicationState &application);
+
+// Which story a range covers: a range of a story kind, or the text of one shape.
+struct RangeTarget
+{
+    StoryType type = StoryType::MainText;
+    int index = 0;       // which range of the kind (headers and footers of later sections)
+    int shapeIndex = -1; // the shape whose text this is, or -1
+};
+
+// A collection: Count, Item(Index) from 1, and For Each through items().
+class CollectionObject : public DispatchObject
+{
+protected:
+    CollectionObject();
+};
+
+// Application: Documents, ActiveDocument, DisplayAlerts, Visible, Quit.
+class ApplicationObject : public DispatchObject
+{
+public:
+    ApplicationObject();
+
+private:
+    void checkAvailable() const override;
+    void quit(const std::vector<QVariant> &arguments);
+
+    std::shared_ptr<ApplicationState> m_state;
+};
+
+// Application.Documents: Open, Count, Item.
+class DocumentsObject : public CollectionObject
+{
+public:
+    explicit DocumentsObject(std::shared_ptr<ApplicationState> application);
+    std::vector<AutomationObjectPtr> items() override;
+
+private:
+    void checkAvailable() const override;
+    QVariant open(const std::vector<QVariant> &arguments);
+
+    std::shared_ptr<ApplicationState> m_application;
+};
+
+// Document: StoryRanges, Range, Content, Shapes, SaveAs, Save, Close, FullName, Name, Path, ReadOnly, Saved.
+class DocumentObject : public DispatchObject
+{
+public:
+    explicit DocumentObject(DocumentHandle handle);
+
+private:
+    void checkAvailable() const override;
+    void saveAs(const std::vector<QVariant> &arguments);
+    void save();
+    void close(const std::vector<QVariant> &arguments);
+
+    DocumentHandle m_handle;
+};
+
+// Document.StoryRanges: the first range of each story kind present, in Word's order; Item(WdStoryType).
+class StoryRangesObject : public CollectionObject
+{
+public:
+    explicit StoryRangesObject(DocumentHandle handle);
+    std::vector<AutomationObjectPtr> items() override;
+
+private:
+    void checkAvailable() const override;
+
+    DocumentHandle m_handle;
+};
+
+// Document.Shapes: the floating shapes of the body.
+class ShapesObject : public CollectionObject
+{
+public:
+    explicit ShapesObject(DocumentHandle handle);
+    std::vector<AutomationObjectPtr> items() override;
+
+private:
+    void checkAvailable() const override;
+
+    DocumentHandle m_handle;
+};
+
+// Shape: Name, Type, TextFrame.
+class ShapeObject : public DispatchObject
+{
+public:
+    ShapeObject(DocumentHandle handle, int index);
+
+private:
+    void checkAvailable() const override;
+
+    DocumentHandle m_handle;
+    int m_index;
+};
+
+// Shape.TextFrame: HasText, TextRange.
+class TextFrameObject : public DispatchObject
+{
+public:
+    TextFrameObject(DocumentHandle handle, int shapeIndex);
+
+private:
+    void checkAvailable() const override;
+    bool hasTextBox() const;
+
+    DocumentHandle m_handle;
+    int m_shapeIndex;
+};
+
+// Range: Find, Text, StoryType, NextStoryRange, CopyAsPicture.
+class RangeObject : public DispatchObject
+{
+public:
+    RangeObject(DocumentHandle handle, RangeTarget target);
+
+private:
+    void checkAvailable() const override;
+    Story story() const;
+    void copyAsPicture();
+
+    DocumentHandle m_handle;
+    RangeTarget m_target;
+    AutomationObjectPtr m_find; // one Find per range, as in Word
+};
+
+// Find: Word's search settings of a range and Execute.
+class FindObject : public DispatchObject
+{
+public:
+    FindObject(DocumentHandle handle, RangeTarget target);
+
+private:
+    void checkAvailable() const override;
+    QVariant execute(const std::vector<QVariant> &arguments);
+    Story story() const;
+
+    DocumentHandle m_handle;
+    RangeTarget m_target;
+    std::shared_ptr<FindOptions> m_options; // shared with the Replacement object
+    bool m_found = false;
+    AutomationObjectPtr m_replacement;
+};
+
+// Find.Replacement: Text, ClearFormatting.
+class ReplacementObject : public DispatchObject
+{
+public:
+    ReplacementObject(DocumentHandle handle, std::shared_ptr<FindOptions> options);
+
+private:
+    void checkAvailable() const override;
+
+    DocumentHandle m_handle;
+    std::shared_ptr<FindOptions> m_options;
+};
+
+} // namespace quill
