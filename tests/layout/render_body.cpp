@@ -1,0 +1,50 @@
+// Developer tool: renders the body of a package with the layout library and writes one PNG per page,
+// so that pages can be compared with LibreOffice's (pdftoppm -r 96). Prints the layout time.
+//   render_body FILE.docx OUTPUT_PREFIX [SCALE]
+#include "BodyLayout.h"
+#include "ClipboardPicture.h"
+#include "DocxParts.h"
+
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QTextStream>
+
+int main(int argc, char **argv)
+{
+    QGuiApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const QStringList arguments = app.arguments();
+    if (arguments.size() < 3) {
+        err << "usage: render_body FILE.docx OUTPUT_PREFIX [SCALE]\n";
+        return 2;
+    }
+    const qreal scale = arguments.size() > 3 ? arguments.at(3).toDouble() : 1.0;
+
+    quill::testing::DocxParts parts;
+    QString error;
+    if (!quill::testing::readDocx(arguments.at(1), parts, &error)) {
+        err << error << "\n";
+        return 1;
+    }
+    // The first run pays for font loading; time a second one as well.
+    QElapsedTimer timer;
+    timer.start();
+    quill::BodyPicture body = quill::renderBody(parts.sources());
+    const qint64 firstNs = timer.nsecsElapsed();
+    timer.restart();
+    body = quill::renderBody(parts.sources());
+    const qint64 secondNs = timer.nsecsElapsed();
+    out << "pages " << body.pageCount << " page " << body.pageSize.width() << "x" << body.pageSize.height()
+        << " first " << firstNs / 1.0e6 << " ms, again " << secondNs / 1.0e6 << " ms\n";
+
+    const QImage all = quill::renderPicture(body.picture, scale);
+    const int pageHeight = qRound(body.pageSize.height() * scale);
+    for (int page = 0; page < body.pageCount; ++page) {
+        const QImage image = all.copy(0, page * pageHeight, all.width(), pageHeight);
+        image.save(QStringLiteral("%1-%2.png").arg(arguments.at(2)).arg(page + 1));
+    }
+    return 0;
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QtGlobal>
+
+namespace quill {
+
+// Lengths in WordprocessingML come in twips (1/20 pt), half-points and eighths of a point;
+// the layout works in logical pixels at 96 dpi. Every conversion goes through these helpers.
+
+// Twips in one logical pixel at 96 dpi (1440 twips per inch / 96 pixels per inch).
+inline constexpr qreal kTwipsPerPixel = 15.0;
+// Logical pixels per inch at which the body is laid out.
+inline constexpr int kLayoutDpi = 96;
+// Typographic points per inch.
+inline constexpr qreal kPointsPerInch = 72.0;
+// Dots per metre of a 96-dpi paint device (96 / 0.0254, rounded as QImage wants it).
+inline constexpr int kLayoutDotsPerMeter = 3780;
+
+// A length in twips as logical pixels at 96 dpi.
+constexpr qreal twipsToPixels(qreal twips)
+{
+    return twips / kTwipsPerPixel;
+}
+
+// A length in logical pixels at 96 dpi as whole twips (rounded to the nearest twip).
+inline qreal roundToTwips(qreal pixels)
+{
+    return qRound(pixels * kTwipsPerPixel) / kTwipsPerPixel;
+}
+
+// A font size in half-points (w:sz) as points.
+constexpr qreal halfPointsToPoints(int halfPoints)
+{
+    return halfPoints / 2.0;
+}
+
+// A border width in eighths of a point (w:sz of a border) as logical pixels at 96 dpi.
+constexpr qreal eighthPointsToPixels(int eighths)
+{
+    return eighths / 8.0 * kLayoutDpi / kPointsPerInch;
+}
+
+} // namespace quill

@@ -1,0 +1,176 @@
+#include "Numbering.h"
+
+#include "WordXml.h"
+
+#include <pugixml.hpp>
+
+namespace quill {
+
+namespace {
+
+// Levels 0..8 are the only ones WordprocessingML defines.
+constexpr int kLevelCount = 9;
+// Letters in the Latin alphabet, for letter numbering.
+constexpr int kAlphabetLength = 26;
+// Private-use code points of the Symbol font used for list bullets, and what they show.
+constexpr ushort kSymbolBullet = 0xF0B7;
+constexpr ushort kSymbolSquare = 0xF0A7;
+constexpr ushort kSymbolFontFirst = 0xF000;
+constexpr ushort kSymbolFontLast = 0xF0FF;
+
+QString romanNumeral(int value)
+{
+    static const std::pair<int, const char *> kNumerals[] = {
+        {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"},
+        {50, "l"}, {40, "xl"}, {10, "x"}, {9, "ix"}, {5, "v"}, {4, "iv"}, {1, "i"},
+    };
+    QString result;
+    for (const auto &[amount, numeral] : kNumerals) {
+        while (value >= amount) {
+            result += QLatin1String(numeral);
+            value -= amount;
+        }
+    }
+    return result;
+}
+
+QString letterNumeral(int value)
+{
+    if (value <= 0)
+        return QString();
+    // Word repeats the letter past z: aa, bb, ...
+    const QChar letter(QLatin1Char('a').unicode() + (value - 1) % kAlphabetLength);
+    return QString((value - 1) / kAlphabetLength + 1, letter);
+}
+
+QString formatCounter(int value, const QString &format)
+{
+    if (format == QLatin1String("lowerLetter"))
+        return letterNumeral(value);
+    if (format == QLatin1String("upperLetter"))
+        return letterNumeral(value).toUpper();
+    if (format == QLatin1String("lowerRoman"))
+        return romanNumeral(value);
+    if (format == QLatin1String("upperRoman"))
+        return romanNumeral(value).toUpper();
+    if (format == QLatin1String("none"))
+        return QString();
+    return QString::number(value);
+}
+
+// Bullets written with the Symbol or Wingdings font sit in the private-use area; show common ones as Unicode.
+QString visibleBullet(const QString &text)
+{
+    QString result = text;
+    for (QChar &c : result) {
+        if (c.unicode() == kSymbolBullet)
+            c = QChar(0x2022);
+        else if (c.unicode() == kSymbolSquare)
+            c = QChar(0x25AA);
+        else if (c.unicode() >= kSymbolFontFirst && c.unicode() <= kSymbolFontLast)
+            c = QChar(0x2022);
+    }
+    return result;
+}
+
+Numbering::Level readLevel(pugi::xml_node lvl, Numbering::Level level)
+{
+    if (const std::optional<int> start = intAttribute(childElement(lvl, "start"), "val"))
+        level.start = *start;
+    if (const pugi::xml_node numFmt = childElement(lvl, "numFmt"))
+        level.format = textAttribute(numFmt, "val");
+    if (const pugi::xml_node lvlText = childElement(lvl, "lvlText"))
+        level.text = textAttribute(lvlText, "val");
+    if (const pugi::xml_node suff = childElement(lvl, "suff"))
+        level.suffix = textAttribute(suff, "val");
+    level.paragraph.apply(childElement(lvl, "pPr"));
+    level.run.apply(childElement(lvl, "rPr"));
+    return level;
+}
+
+} // namespace
+
+Numbering::Numbering(const pugi::xml_document *numbering)
+{
+    if (!numbering)
+        return;
+    const pugi::xml_node root = numbering->document_element();
+    std::map<int, Levels> abstracts;
+    for (pugi::xml_node node = root.first_child(); node; node = node.next_sibling()) {
+        if (!isElement(node, "abstractNum"))
+            continue;
+        Levels &levels = abstracts[intAttribute(node, "abstractNumId").value_or(-1)];
+        for (pugi::xml_node lvl = node.first_child(); lvl; lvl = lvl.next_sibling()) {
+            if (isElement(lvl, "lvl"))
+                levels[intAttribute(lvl, "ilvl").value_or(0)] = readLevel(lvl, Level());
+        }
+    }
+    for (pugi::xml_node node = root.first_child(); node; node = node.next_sibling()) {
+        if (!isElement(node, "num"))
+            continue;
+        const int numId = intAttribute(node, "numId").value_or(0);
+        const auto abstract = abstracts.find(intAttribute(childElement(node, "abstractNumId"), "val").value_or(-1));
+        if (abstract == abstracts.end())
+            continue;
+        Levels levels = abstract->second;
+        for (pugi::xml_node override = node.first_child(); override; override = override.next_sibling()) {
+            if (!isElement(override, "lvlOverride"))
+                continue;
+            const int ilvl = intAttribute(override, "ilvl").value_or(0);
+            if (const pugi::xml_node lvl = childElement(override, "lvl"))
+                levels[ilvl] = readLevel(lvl, levels[ilvl]);
+            if (const std::optional<int> start = intAttribute(childElement(override, "startOverride"), "val"))
+                levels[ilvl].start = *start;
+        }
+        m_lists[numId] = levels;
+    }
+}
+
+const Numbering::Level *Numbering::level(int numId, int level) const
+{
+    const auto list = m_lists.find(numId);
+    if (list == m_lists.end())
+        return nullptr;
+    const auto found = list->second.find(level);
+    return found == list->second.end() ? nullptr : &found->second;
+}
+
+QString Numbering::nextLabel(int numId, int levelIndex)
+{
+    const Level *current = level(numId, levelIndex);
+    if (!current || levelIndex < 0 || levelIndex >= kLevelCount)
+        return QString();
+
+    std::vector<int> &counters = m_counters[numId];
+    if (counters.empty()) {
+        counters.resize(kLevelCount, 0);
+        for (int i = 0; i < kLevelCount; ++i) {
+            const Level *l = level(numId, i);
+            counters[i] = (l ? l->start : 1) - 1;
+        }
+    }
+    ++counters[levelIndex];
+    for (int deeper = levelIndex + 1; deeper < kLevelCount; ++deeper) {
+        const Level *l = level(numId, deeper);
+        counters[deeper] = (l ? l->start : 1) - 1;
+    }
+
+    QString label;
+    if (current->format == QLatin1String("bullet")) {
+        label = visibleBullet(current->text);
+    } else {
+        label = current->text;
+        for (int i = 0; i <= levelIndex; ++i) {
+            const Level *l = level(numId, i);
+            label.replace(QLatin1Char('%') + QString::number(i + 1),
+                          formatCounter(counters[i], l ? l->format : QString()));
+        }
+    }
+    if (current->suffix == QLatin1String("space"))
+        return label + QLatin1Char(' ');
+    if (current->suffix == QLatin1String("nothing"))
+        return label;
+    return label + QLatin1Char('\t');
+}
+
+} // namespace quill

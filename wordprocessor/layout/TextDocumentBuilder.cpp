@@ -1,0 +1,730 @@
+#include "TextDocumentBuilder.h"
+
+#include "LayoutUnits.h"
+#include "Numbering.h"
+#include "StyleSheet.h"
+#include "WordXml.h"
+
+#include <pugixml.hpp>
+
+#include <QAbstractTextDocumentLayout>
+#include <QFontMetricsF>
+#include <QHash>
+#include <QImage>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <vector>
+
+namespace quill {
+
+namespace {
+
+// US Letter with one-inch margins, in twips: the page when a body carries no section.
+constexpr int kDefaultPageWidthTwips = 12240;
+constexpr int kDefaultPageHeightTwips = 15840;
+constexpr int kDefaultMarginTwips = 1440;
+// Word's default tab stop interval when settings.xml gives none, in twips.
+constexpr int kDefaultTabStopTwips = 720;
+// Word's default left and right cell margin, in twips.
+constexpr int kDefaultCellMarginTwips = 108;
+// w:line value of single line spacing under lineRule auto.
+constexpr int kSingleLineSpacing = 240;
+// Word's built-in run defaults when styles.xml gives none.
+constexpr qreal kDefaultPointSize = 10.0;
+constexpr char kDefaultFontFamily[] = "Times New Roman";
+// From this compatibility mode on (Word 2013) a table's indent is measured to its edge, not to its text.
+constexpr int kTableEdgeIndentCompatibilityMode = 15;
+
+constexpr char16_t kLineSeparator = 0x2028;
+constexpr char16_t kZeroWidthSpace = 0x200B;
+constexpr char16_t kNonBreakingHyphen = 0x2011;
+constexpr char16_t kSoftHyphen = 0x00AD;
+
+// A stretch of text with one character format.
+struct TextPiece
+{
+    QString text;
+    QTextCharFormat format;
+};
+
+// A paragraph's visible content, cut into parts at its page breaks.
+struct ParagraphText
+{
+    std::vector<std::vector<TextPiece>> parts{1};
+};
+
+// The table style and the table a paragraph sits in, if any.
+struct TableContext
+{
+    const ResolvedStyle *style = nullptr;
+};
+
+// What the next paragraph of a flow (the body or one cell) needs to know about what came before it.
+struct FlowState
+{
+    bool atStart = true;            // nothing written in this flow yet
+    int pendingAfterTwips = 0;      // space after of the previous paragraph
+    QString previousStyle;          // style of the previous paragraph, for contextual spacing
+    bool previousContextual = false;
+    QTextTable *tableBefore = nullptr; // the table right before, when the previous item was a table
+    int leadingTwips = 0;           // space before of the first paragraph (cells put it into their padding)
+    bool lastWasParagraph = false;
+};
+
+// State of complex fields (w:fldChar) while reading runs: only field results are shown.
+struct FieldState
+{
+    std::vector<bool> showingResult; // one entry per open field; true after its "separate"
+
+    bool isVisible() const
+    {
+        for (bool result : showingResult) {
+            if (!result)
+                return false;
+        }
+        return true;
+    }
+};
+
+QString fontKey(const QTextCharFormat &format)
+{
+    return format.font().key();
+}
+
+class Builder
+{
+public:
+    Builder(const LayoutSources &sources, QTextDocument *document)
+        : m_styles(sources.styles), m_numbering(sources.numbering), m_document(document), m_cursor(document)
+    {
+        readSettings(sources.settings);
+    }
+
+    int defaultTabStopTwips() const { return m_defaultTabStopTwips; }
+
+    QTextCharFormat defaultCharFormat() const
+    {
+        return charFormat(m_styles.defaultRunProperties());
+    }
+
+    void addBody(pugi::xml_node body) { addBlockContent(body, TableContext()); }
+
+private:
+    void readSettings(const pugi::xml_document *settings)
+    {
+        if (!settings)
+            return;
+        const pugi::xml_node root = settings->document_element();
+        if (const std::optional<int> tab = intAttribute(childElement(root, "defaultTabStop"), "val"); tab && *tab > 0)
+            m_defaultTabStopTwips = *tab;
+        const pugi::xml_node compat = childElement(root, "compat");
+        for (pugi::xml_node setting = compat.first_child(); setting; setting = setting.next_sibling()) {
+            if (isElement(setting, "compatSetting") && textAttribute(setting, "name") == QLatin1String("compatibilityMode"))
+                m_compatibilityMode = intAttribute(setting, "val").value_or(0);
+        }
+    }
+
+    // Paragraphs, tables and the containers that wrap them (content controls, custom XML).
+    void addBlockContent(pugi::xml_node container, const TableContext &context)
+    {
+        for (pugi::xml_node child = container.first_child(); child; child = child.next_sibling()) {
+            if (isElement(child, "p"))
+                addParagraph(child, context);
+            else if (isElement(child, "tbl"))
+                addTable(child);
+            else if (isElement(child, "sdt"))
+                addBlockContent(childElement(child, "sdtContent"), context);
+            else if (isElement(child, "customXml") || isElement(child, "ins") || isElement(child, "moveTo"))
+                addBlockContent(child, context);
+        }
+    }
+
+    QTextCharFormat charFormat(const RunProperties &run) const
+    {
+        QTextCharFormat format;
+        format.setFontFamilies({run.fontFamily.value_or(QString::fromLatin1(kDefaultFontFamily))});
+        format.setFontPointSize(run.pointSize.value_or(kDefaultPointSize));
+        format.setFontWeight(run.bold.value_or(false) ? QFont::Bold : QFont::Normal);
+        format.setFontItalic(run.italic.value_or(false));
+        format.setFontUnderline(run.underline.value_or(false));
+        format.setFontStrikeOut(run.strikeOut.value_or(false));
+        if (run.caps.value_or(false))
+            format.setFontCapitalization(QFont::AllUppercase);
+        else if (run.smallCaps.value_or(false))
+            format.setFontCapitalization(QFont::SmallCaps);
+        const QColor color = run.color.value_or(QColor());
+        format.setForeground(color.isValid() ? color : QColor(Qt::black));
+        if (run.background && run.background->isValid())
+            format.setBackground(*run.background);
+        if (run.verticalAlignment)
+            format.setVerticalAlignment(static_cast<QTextCharFormat::VerticalAlignment>(*run.verticalAlignment));
+        if (run.letterSpacingPixels && *run.letterSpacingPixels != 0) {
+            format.setFontLetterSpacingType(QFont::AbsoluteSpacing);
+            format.setFontLetterSpacing(*run.letterSpacingPixels);
+        }
+        return format;
+    }
+
+    // The height of one single-spaced line in this format: ascent, descent and line gap, in whole twips.
+    qreal naturalLineHeight(const QTextCharFormat &format)
+    {
+        const QString key = fontKey(format);
+        const auto cached = m_lineHeights.constFind(key);
+        if (cached != m_lineHeights.constEnd())
+            return *cached;
+        const QFontMetricsF metrics(format.font(), layoutPaintDevice());
+        const qreal height = roundToTwips(metrics.ascent() + metrics.descent() + qMax<qreal>(metrics.leading(), 0));
+        m_lineHeights.insert(key, height);
+        return height;
+    }
+
+    qreal lineHeight(const ParagraphProperties &paragraph, const std::vector<TextPiece> &pieces,
+                     const QTextCharFormat &markFormat)
+    {
+        qreal natural = 0;
+        for (const TextPiece &piece : pieces)
+            natural = qMax(natural, naturalLineHeight(piece.format));
+        if (natural == 0)
+            natural = naturalLineHeight(markFormat);
+        const int line = paragraph.lineSpacing.value_or(kSingleLineSpacing);
+        switch (paragraph.lineRule.value_or(LineRule::Auto)) {
+        case LineRule::Exact:
+            return twipsToPixels(line);
+        case LineRule::AtLeast:
+            return qMax(natural, twipsToPixels(line));
+        case LineRule::Auto:
+            break;
+        }
+        return natural * line / kSingleLineSpacing;
+    }
+
+    QTextBlockFormat blockFormat(const ParagraphProperties &paragraph) const
+    {
+        QTextBlockFormat format;
+        format.setAlignment(paragraph.alignment.value_or(Qt::AlignLeft));
+        const int left = paragraph.leftIndent.value_or(0);
+        format.setLeftMargin(twipsToPixels(left));
+        format.setRightMargin(twipsToPixels(paragraph.rightIndent.value_or(0)));
+        const int firstLine = paragraph.firstLineIndent.value_or(0);
+        format.setTextIndent(twipsToPixels(firstLine));
+
+        QList<QTextOption::Tab> tabs;
+        bool hangingStopPlaced = false;
+        for (const auto &[position, stop] : paragraph.tabs) {
+            if (stop.cleared)
+                continue;
+            // Word adds an implicit stop at the left indent of a hanging paragraph, unless a stop comes before it.
+            if (firstLine < 0 && !hangingStopPlaced && position >= left) {
+                if (position > left)
+                    tabs.append(QTextOption::Tab(twipsToPixels(left), QTextOption::LeftTab));
+                hangingStopPlaced = true;
+            }
+            QTextOption::Tab tab(twipsToPixels(position), stop.type);
+            if (stop.type == QTextOption::DelimiterTab)
+                tab.delimiter = QLatin1Char('.');
+            tabs.append(tab);
+        }
+        if (firstLine < 0 && !hangingStopPlaced)
+            tabs.append(QTextOption::Tab(twipsToPixels(left), QTextOption::LeftTab));
+        if (!tabs.isEmpty())
+            format.setTabPositions(tabs);
+        return format;
+    }
+
+    void startBlock(const QTextBlockFormat &format, const QTextCharFormat &markFormat)
+    {
+        if (m_blockUnused) {
+            m_cursor.setBlockFormat(format);
+            m_cursor.setBlockCharFormat(markFormat);
+            m_blockUnused = false;
+        } else {
+            m_cursor.insertBlock(format, markFormat);
+        }
+    }
+
+    // Reads the runs of a paragraph (and of hyperlinks, content controls, insertions, simple fields inside it).
+    void collectInline(pugi::xml_node parent, const RunProperties &paragraphRun, FieldState &fields,
+                       ParagraphText &text, bool allowPageBreaks)
+    {
+        for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
+            if (child.type() != pugi::node_element)
+                continue;
+            if (isElement(child, "r")) {
+                addRun(child, paragraphRun, fields, text, allowPageBreaks);
+            } else if (isElement(child, "sdt")) {
+                collectInline(childElement(child, "sdtContent"), paragraphRun, fields, text, allowPageBreaks);
+            } else if (isElement(child, "hyperlink") || isElement(child, "smartTag") || isElement(child, "customXml")
+                       || isElement(child, "ins") || isElement(child, "moveTo") || isElement(child, "fldSimple")
+                       || isElement(child, "dir") || isElement(child, "bdo")) {
+                collectInline(child, paragraphRun, fields, text, allowPageBreaks);
+            }
+        }
+    }
+
+    void addRun(pugi::xml_node run, const RunProperties &paragraphRun, FieldState &fields, ParagraphText &text,
+                bool allowPageBreaks)
+    {
+        RunProperties properties = paragraphRun;
+        const pugi::xml_node rPr = childElement(run, "rPr");
+        const QString characterStyle = textAttribute(childElement(rPr, "rStyle"), "val");
+        if (!characterStyle.isEmpty())
+            properties.apply(m_styles.style(characterStyle).run);
+        properties.apply(rPr);
+        const bool hidden = properties.hidden.value_or(false);
+        const QTextCharFormat format = charFormat(properties);
+
+        QString buffer;
+        const auto flush = [&]() {
+            if (!buffer.isEmpty())
+                text.parts.back().push_back({buffer, format});
+            buffer.clear();
+        };
+        for (pugi::xml_node child = run.first_child(); child; child = child.next_sibling()) {
+            if (child.type() != pugi::node_element)
+                continue;
+            const char *name = localName(child.name());
+            if (std::strcmp(name, "fldChar") == 0) {
+                const QString type = textAttribute(child, "fldCharType");
+                if (type == QLatin1String("begin"))
+                    fields.showingResult.push_back(false);
+                else if (type == QLatin1String("separate") && !fields.showingResult.empty())
+                    fields.showingResult.back() = true;
+                else if (type == QLatin1String("end") && !fields.showingResult.empty())
+                    fields.showingResult.pop_back();
+                continue;
+            }
+            if (hidden || !fields.isVisible())
+                continue;
+            if (std::strcmp(name, "t") == 0) {
+                buffer += QString::fromUtf8(child.text().get());
+            } else if (std::strcmp(name, "tab") == 0 || std::strcmp(name, "ptab") == 0) {
+                buffer += QLatin1Char('\t');
+            } else if (std::strcmp(name, "br") == 0) {
+                const QString type = textAttribute(child, "type");
+                if (type == QLatin1String("page") || type == QLatin1String("column")) {
+                    flush();
+                    if (allowPageBreaks)
+                        text.parts.emplace_back();
+                } else {
+                    buffer += QChar(kLineSeparator);
+                }
+            } else if (std::strcmp(name, "cr") == 0) {
+                buffer += QChar(kLineSeparator);
+            } else if (std::strcmp(name, "noBreakHyphen") == 0) {
+                buffer += QChar(kNonBreakingHyphen);
+            } else if (std::strcmp(name, "softHyphen") == 0) {
+                buffer += QChar(kSoftHyphen);
+            } else if (std::strcmp(name, "sym") == 0) {
+                bool ok = false;
+                const ushort code = textAttribute(child, "char").toUShort(&ok, 16);
+                if (ok)
+                    buffer += QChar(code);
+            }
+        }
+        flush();
+    }
+
+    void addParagraph(pugi::xml_node p, const TableContext &context)
+    {
+        const pugi::xml_node pPr = childElement(p, "pPr");
+        QString styleId = textAttribute(childElement(pPr, "pStyle"), "val");
+        if (styleId.isEmpty())
+            styleId = m_styles.defaultParagraphStyle();
+        const ResolvedStyle &style = m_styles.style(styleId);
+
+        ParagraphProperties direct;
+        direct.apply(pPr);
+        ParagraphProperties paragraph = m_styles.defaultParagraphProperties();
+        RunProperties paragraphRun = m_styles.defaultRunProperties();
+        if (context.style) {
+            paragraph.apply(context.style->paragraph);
+            paragraphRun.apply(context.style->run);
+        }
+        paragraph.apply(style.paragraph);
+        paragraphRun.apply(style.run);
+
+        const int numId = direct.numberingId.value_or(paragraph.numberingId.value_or(0));
+        const int numLevel = direct.numberingLevel.value_or(paragraph.numberingLevel.value_or(0));
+        const Numbering::Level *listLevel = numId > 0 ? m_numbering.level(numId, numLevel) : nullptr;
+        if (listLevel)
+            paragraph.apply(listLevel->paragraph);
+        paragraph.apply(direct);
+
+        RunProperties markRun = paragraphRun;
+        markRun.apply(childElement(pPr, "rPr"));
+        const QTextCharFormat markFormat = charFormat(markRun);
+
+        ParagraphText text;
+        if (listLevel) {
+            const QString label = m_numbering.nextLabel(numId, numLevel);
+            if (!label.isEmpty()) {
+                RunProperties labelRun = markRun;
+                labelRun.apply(listLevel->run);
+                text.parts.back().push_back({label, charFormat(labelRun)});
+            }
+        }
+        FieldState fields;
+        const bool inTable = context.style != nullptr || m_tableDepth > 0;
+        collectInline(p, paragraphRun, fields, text, !inTable);
+
+        writeParagraph(paragraph, styleId, text, markFormat, inTable);
+    }
+
+    void writeParagraph(const ParagraphProperties &paragraph, const QString &styleId, ParagraphText &text,
+                        const QTextCharFormat &markFormat, bool inTable)
+    {
+        const int before = paragraph.spaceBefore.value_or(0);
+        const int after = paragraph.spaceAfter.value_or(0);
+        const bool contextual = paragraph.contextualSpacing.value_or(false);
+        const bool sameStyle = !m_flow.atStart && !m_flow.tableBefore && m_flow.previousStyle == styleId;
+
+        // A paragraph that starts with a page break starts the new page; no empty part stays behind.
+        bool breakBefore = paragraph.pageBreakBefore.value_or(false) && !inTable;
+        if (text.parts.size() > 1 && text.parts.front().empty()) {
+            text.parts.erase(text.parts.begin());
+            breakBefore = true;
+        }
+        // Nothing precedes the first page: a break there would leave it blank.
+        if (breakBefore && m_flow.atStart && !inTable)
+            breakBefore = false;
+
+        const QTextBlockFormat baseFormat = blockFormat(paragraph);
+        for (size_t part = 0; part < text.parts.size(); ++part) {
+            std::vector<TextPiece> &pieces = text.parts[part];
+            QTextBlockFormat format = baseFormat;
+            format.setLineHeight(lineHeight(paragraph, pieces, markFormat), QTextBlockFormat::FixedHeight);
+            if (part > 0 || breakBefore) {
+                format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+                if (part == 0)
+                    format.setTopMargin(twipsToPixels(before));
+            } else if (m_flow.tableBefore) {
+                // Qt ignores the top margin of a block that follows a table: widen the table's bottom margin.
+                QTextTableFormat tableFormat = m_flow.tableBefore->format();
+                tableFormat.setBottomMargin(twipsToPixels(before));
+                m_flow.tableBefore->setFormat(tableFormat);
+                // Qt hides an empty block right after a table and pulls up one that starts with a line break.
+                if (pieces.empty() || pieces.front().text.startsWith(QChar(kLineSeparator)))
+                    pieces.insert(pieces.begin(), TextPiece{QString(QChar(kZeroWidthSpace)), markFormat});
+            } else if (m_flow.atStart) {
+                m_flow.leadingTwips = before;
+                if (!inTable && before > 0)
+                    addSpacer(twipsToPixels(before));
+            } else {
+                const int previousAfter = m_flow.previousContextual && sameStyle ? 0 : m_flow.pendingAfterTwips;
+                const int ownBefore = contextual && sameStyle ? 0 : before;
+                format.setTopMargin(twipsToPixels(previousAfter + ownBefore));
+            }
+
+            startBlock(format, markFormat);
+            for (const TextPiece &piece : pieces)
+                m_cursor.insertText(piece.text, piece.format);
+
+            m_flow.atStart = false;
+            m_flow.tableBefore = nullptr;
+        }
+        m_flow.pendingAfterTwips = after;
+        m_flow.previousStyle = styleId;
+        m_flow.previousContextual = contextual;
+        m_flow.lastWasParagraph = true;
+    }
+
+    // An empty block exactly `height` pixels tall: Qt drops the top margin of a flow's first block.
+    void addSpacer(qreal height)
+    {
+        QTextBlockFormat spacer;
+        spacer.setLineHeight(height, QTextBlockFormat::FixedHeight);
+        startBlock(spacer, QTextCharFormat());
+    }
+
+    struct CellInfo
+    {
+        pugi::xml_node node;
+        int row = 0;
+        int column = 0;
+        int span = 1;
+        int rowSpan = 1;
+        bool continuesAbove = false; // w:vMerge without "restart": part of the cell above
+    };
+
+    void addTable(pugi::xml_node tbl)
+    {
+        const pugi::xml_node tblPr = childElement(tbl, "tblPr");
+        QString styleId = textAttribute(childElement(tblPr, "tblStyle"), "val");
+        if (styleId.isEmpty())
+            styleId = m_styles.defaultTableStyle();
+        const ResolvedStyle &style = m_styles.style(styleId);
+        TableProperties table = style.table;
+        table.apply(tblPr);
+
+        std::vector<int> grid;
+        for (pugi::xml_node col = childElement(childElement(tbl, "tblGrid"), "gridCol"); col; col = col.next_sibling()) {
+            if (isElement(col, "gridCol"))
+                grid.push_back(intAttribute(col, "w").value_or(0));
+        }
+
+        std::vector<pugi::xml_node> rows;
+        for (pugi::xml_node row = tbl.first_child(); row; row = row.next_sibling()) {
+            if (isElement(row, "tr"))
+                rows.push_back(row);
+        }
+        std::vector<CellInfo> cells;
+        int columnCount = static_cast<int>(grid.size());
+        int headerRows = 0;
+        bool headerRun = true;
+        for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+            const pugi::xml_node trPr = childElement(rows[r], "trPr");
+            headerRun = headerRun && isOn(childElement(trPr, "tblHeader"));
+            if (headerRun)
+                ++headerRows;
+            int column = intAttribute(childElement(trPr, "gridBefore"), "val").value_or(0);
+            for (pugi::xml_node tc = rows[r].first_child(); tc; tc = tc.next_sibling()) {
+                if (!isElement(tc, "tc"))
+                    continue;
+                const pugi::xml_node tcPr = childElement(tc, "tcPr");
+                CellInfo cell;
+                cell.node = tc;
+                cell.row = r;
+                cell.column = column;
+                cell.span = qMax(1, intAttribute(childElement(tcPr, "gridSpan"), "val").value_or(1));
+                const pugi::xml_node vMerge = childElement(tcPr, "vMerge");
+                cell.continuesAbove = vMerge && textAttribute(vMerge, "val") != QLatin1String("restart");
+                cells.push_back(cell);
+                column += cell.span;
+            }
+            columnCount = qMax(columnCount, column);
+        }
+        if (rows.empty() || columnCount == 0)
+            return;
+        while (static_cast<int>(grid.size()) < columnCount)
+            grid.push_back(grid.empty() ? kDefaultTabStopTwips : grid.back());
+
+        // Rows spanned by each vertically merged cell.
+        for (CellInfo &cell : cells) {
+            if (cell.continuesAbove)
+                continue;
+            for (int below = cell.row + 1; below < static_cast<int>(rows.size()); ++below) {
+                const bool continues = std::any_of(cells.begin(), cells.end(), [&](const CellInfo &other) {
+                    return other.row == below && other.column == cell.column && other.continuesAbove;
+                });
+                if (!continues)
+                    break;
+                ++cell.rowSpan;
+            }
+        }
+
+        const int leftCellMargin = table.cellMargins[LeftSide].value_or(kDefaultCellMarginTwips);
+        QTextTableFormat format;
+        format.setBorder(0);
+        format.setBorderCollapse(true);
+        format.setCellSpacing(0);
+        format.setCellPadding(0);
+        QList<QTextLength> widths;
+        for (int twips : grid)
+            widths.append(QTextLength(QTextLength::FixedLength, twipsToPixels(twips)));
+        format.setColumnWidthConstraints(widths);
+        format.setAlignment(table.alignment.value_or(Qt::AlignLeft));
+        int indent = table.indent.value_or(0);
+        if (m_compatibilityMode < kTableEdgeIndentCompatibilityMode)
+            indent -= leftCellMargin;
+        format.setLeftMargin(twipsToPixels(indent));
+        format.setTopMargin(m_flow.atStart ? 0 : twipsToPixels(m_flow.pendingAfterTwips));
+        format.setHeaderRowCount(headerRows);
+
+        // A table inserted into a used block would hide that block if it is empty: give the table a fresh one.
+        if (!m_blockUnused) {
+            m_cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+            m_blockUnused = true;
+        }
+        QTextTable *qtTable = m_cursor.insertTable(static_cast<int>(rows.size()), columnCount, format);
+
+        for (const CellInfo &cell : cells) {
+            if (cell.continuesAbove || cell.column >= columnCount)
+                continue;
+            const int span = qMin(cell.span, columnCount - cell.column);
+            if (span > 1 || cell.rowSpan > 1)
+                qtTable->mergeCells(cell.row, cell.column, cell.rowSpan, span);
+        }
+
+        const TableContext context{&style};
+        ++m_tableDepth;
+        for (const CellInfo &cell : cells) {
+            if (cell.continuesAbove || cell.column >= columnCount)
+                continue;
+            addCell(qtTable, cell, table, static_cast<int>(rows.size()), columnCount, context);
+        }
+        --m_tableDepth;
+
+        m_cursor = qtTable->lastCursorPosition();
+        m_cursor.movePosition(QTextCursor::NextBlock);
+        m_blockUnused = true;
+        m_flow.atStart = false;
+        m_flow.tableBefore = qtTable;
+        m_flow.pendingAfterTwips = 0;
+        m_flow.previousStyle.clear();
+        m_flow.previousContextual = false;
+        m_flow.lastWasParagraph = false;
+    }
+
+    void addCell(QTextTable *qtTable, const CellInfo &cell, const TableProperties &table, int rowCount,
+                 int columnCount, const TableContext &context)
+    {
+        const pugi::xml_node tcPr = childElement(cell.node, "tcPr");
+        std::array<std::optional<int>, kCellMarginSideCount> margins = table.cellMargins;
+        readCellMargins(childElement(tcPr, "tcMar"), margins);
+
+        std::array<BorderLine, kCellMarginSideCount> borders;
+        const auto tableBorder = [&](BorderSide side) {
+            return table.borders[side].value_or(BorderLine());
+        };
+        borders[TopSide] = tableBorder(cell.row == 0 ? TopSide : InsideHorizontal);
+        borders[BottomSide] = tableBorder(cell.row + cell.rowSpan >= rowCount ? BottomSide : InsideHorizontal);
+        borders[LeftSide] = tableBorder(cell.column == 0 ? LeftSide : InsideVertical);
+        borders[RightSide] = tableBorder(cell.column + cell.span >= columnCount ? RightSide : InsideVertical);
+        if (const pugi::xml_node tcBorders = childElement(tcPr, "tcBorders")) {
+            const std::pair<const char *, BorderSide> sides[] = {
+                {"top", TopSide}, {"left", LeftSide}, {"start", LeftSide},
+                {"bottom", BottomSide}, {"right", RightSide}, {"end", RightSide},
+            };
+            for (const auto &[name, side] : sides) {
+                if (const pugi::xml_node element = childElement(tcBorders, name))
+                    borders[side] = BorderLine::fromElement(element);
+            }
+        }
+
+        // Write the content first: its first and last paragraphs' spacing goes into the padding.
+        const QTextTableCell qtCell = qtTable->cellAt(cell.row, cell.column);
+        const FlowState outerFlow = m_flow;
+        const QTextCursor outerCursor = m_cursor;
+        m_flow = FlowState();
+        m_cursor = qtCell.firstCursorPosition();
+        m_blockUnused = true;
+        addBlockContent(cell.node, context);
+        const int leadingTwips = m_flow.leadingTwips;
+        const int trailingTwips = m_flow.lastWasParagraph ? m_flow.pendingAfterTwips : 0;
+        m_flow = outerFlow;
+        m_cursor = outerCursor;
+
+        QTextTableCellFormat format = qtCell.format().toTableCellFormat();
+        format.setTopPadding(twipsToPixels(margins[TopSide].value_or(0) + leadingTwips));
+        format.setBottomPadding(twipsToPixels(margins[BottomSide].value_or(0) + trailingTwips));
+        format.setLeftPadding(twipsToPixels(margins[LeftSide].value_or(kDefaultCellMarginTwips)));
+        format.setRightPadding(twipsToPixels(margins[RightSide].value_or(kDefaultCellMarginTwips)));
+        const auto setBorder = [&](BorderSide side, auto setWidth, auto setStyle, auto setBrush) {
+            const BorderLine &line = borders[side];
+            (format.*setWidth)(line.visible ? line.widthPixels : 0);
+            (format.*setStyle)(line.visible ? QTextFrameFormat::BorderStyle_Solid : QTextFrameFormat::BorderStyle_None);
+            (format.*setBrush)(QBrush(line.visible ? line.color : QColor(Qt::transparent)));
+        };
+        setBorder(TopSide, &QTextTableCellFormat::setTopBorder, &QTextTableCellFormat::setTopBorderStyle,
+                  &QTextTableCellFormat::setTopBorderBrush);
+        setBorder(BottomSide, &QTextTableCellFormat::setBottomBorder, &QTextTableCellFormat::setBottomBorderStyle,
+                  &QTextTableCellFormat::setBottomBorderBrush);
+        setBorder(LeftSide, &QTextTableCellFormat::setLeftBorder, &QTextTableCellFormat::setLeftBorderStyle,
+                  &QTextTableCellFormat::setLeftBorderBrush);
+        setBorder(RightSide, &QTextTableCellFormat::setRightBorder, &QTextTableCellFormat::setRightBorderStyle,
+                  &QTextTableCellFormat::setRightBorderBrush);
+        if (const pugi::xml_node shd = childElement(tcPr, "shd")) {
+            const QString fill = textAttribute(shd, "fill");
+            if (!fill.isEmpty() && fill != QLatin1String("auto"))
+                format.setBackground(QColor(QLatin1Char('#') + fill));
+        }
+        const QString vAlign = textAttribute(childElement(tcPr, "vAlign"), "val");
+        if (vAlign == QLatin1String("center"))
+            format.setVerticalAlignment(QTextCharFormat::AlignMiddle);
+        else if (vAlign == QLatin1String("bottom"))
+            format.setVerticalAlignment(QTextCharFormat::AlignBottom);
+        qtTable->cellAt(cell.row, cell.column).setFormat(format);
+    }
+
+    StyleSheet m_styles;
+    Numbering m_numbering;
+    QTextDocument *m_document;
+    QTextCursor m_cursor;
+    bool m_blockUnused = true;   // the cursor's block exists but holds no paragraph yet
+    FlowState m_flow;
+    int m_tableDepth = 0;
+    int m_defaultTabStopTwips = kDefaultTabStopTwips;
+    int m_compatibilityMode = 0;
+    QHash<QString, qreal> m_lineHeights; // by font key, in pixels
+};
+
+} // namespace
+
+PageSetup pageSetupFromSection(pugi::xml_node sectPr)
+{
+    const pugi::xml_node pgSz = childElement(sectPr, "pgSz");
+    const pugi::xml_node pgMar = childElement(sectPr, "pgMar");
+    const auto length = [](pugi::xml_node node, const char *name, int fallback) {
+        const std::optional<int> value = intAttribute(node, name);
+        // A negative top or bottom margin means "exactly this, even over a tall header".
+        return value && *value != 0 ? qAbs(*value) : (value ? 0 : fallback);
+    };
+    PageSetup page;
+    // Whole pixels, so that pages stack without drift in the picture.
+    page.pageSize = QSizeF(qRound(twipsToPixels(length(pgSz, "w", kDefaultPageWidthTwips))),
+                           qRound(twipsToPixels(length(pgSz, "h", kDefaultPageHeightTwips))));
+    const int gutter = intAttribute(pgMar, "gutter").value_or(0);
+    page.margins = QMarginsF(twipsToPixels(length(pgMar, "left", kDefaultMarginTwips) + gutter),
+                             twipsToPixels(length(pgMar, "top", kDefaultMarginTwips)),
+                             twipsToPixels(length(pgMar, "right", kDefaultMarginTwips)),
+                             twipsToPixels(length(pgMar, "bottom", kDefaultMarginTwips)));
+    return page;
+}
+
+QPaintDevice *layoutPaintDevice()
+{
+    static QImage device = [] {
+        QImage image(1, 1, QImage::Format_ARGB32_Premultiplied);
+        image.setDotsPerMeterX(kLayoutDotsPerMeter);
+        image.setDotsPerMeterY(kLayoutDotsPerMeter);
+        return image;
+    }();
+    return &device;
+}
+
+BuiltDocument buildTextDocument(const LayoutSources &sources)
+{
+    BuiltDocument built;
+    built.document = std::make_unique<QTextDocument>();
+    QTextDocument *document = built.document.get();
+    document->setUndoRedoEnabled(false);
+    document->documentLayout()->setPaintDevice(layoutPaintDevice());
+    document->setUseDesignMetrics(true);
+    document->setDocumentMargin(0);
+
+    const pugi::xml_node body = sources.document
+        ? childElement(sources.document->document_element(), "body") : pugi::xml_node();
+    pugi::xml_node section;
+    for (pugi::xml_node child = body.first_child(); child; child = child.next_sibling()) {
+        if (isElement(child, "sectPr"))
+            section = child;
+    }
+    built.page = pageSetupFromSection(section);
+
+    Builder builder(sources, document);
+    document->setDefaultFont(builder.defaultCharFormat().font());
+    QTextOption option = document->defaultTextOption();
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    option.setTabStopDistance(twipsToPixels(builder.defaultTabStopTwips()));
+    document->setDefaultTextOption(option);
+
+    QTextFrameFormat root = document->rootFrame()->frameFormat();
+    root.setLeftMargin(built.page.margins.left());
+    root.setTopMargin(built.page.margins.top());
+    root.setRightMargin(built.page.margins.right());
+    root.setBottomMargin(built.page.margins.bottom());
+    document->rootFrame()->setFrameFormat(root);
+    document->setPageSize(built.page.pageSize);
+
+    builder.addBody(body);
+    return built;
+}
+
+} // namespace quill

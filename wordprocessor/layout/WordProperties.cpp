@@ -1,0 +1,274 @@
+#include "WordProperties.h"
+
+#include "LayoutUnits.h"
+#include "WordXml.h"
+
+#include <QTextCharFormat>
+
+#include <cstring>
+
+namespace quill {
+
+namespace {
+
+// Word's automatic spacing (w:beforeAutospacing / w:afterAutospacing) is 14 pt, in twips.
+constexpr int kAutoSpacingTwips = 280;
+
+// Theme font slots cannot be resolved without the theme part; these are the default theme's fonts.
+constexpr char kMinorThemeFont[] = "Calibri";
+constexpr char kMajorThemeFont[] = "Calibri Light";
+
+// A hexadecimal colour value ("FF0000"), or an invalid colour for "auto" and unreadable values.
+QColor colorFromHex(const QString &value)
+{
+    if (value.isEmpty() || value.compare(QLatin1String("auto"), Qt::CaseInsensitive) == 0)
+        return {};
+    return QColor(QLatin1Char('#') + value);
+}
+
+std::optional<QString> fontFromElement(pugi::xml_node rFonts)
+{
+    for (const char *slot : {"ascii", "hAnsi"}) {
+        const QString family = textAttribute(rFonts, slot);
+        if (!family.isEmpty())
+            return family;
+    }
+    for (const char *slot : {"asciiTheme", "hAnsiTheme"}) {
+        const QString theme = textAttribute(rFonts, slot);
+        if (!theme.isEmpty())
+            return QString::fromLatin1(theme.startsWith(QLatin1String("major")) ? kMajorThemeFont : kMinorThemeFont);
+    }
+    return std::nullopt;
+}
+
+QTextOption::TabType tabTypeFromValue(const QString &value)
+{
+    if (value == QLatin1String("center"))
+        return QTextOption::CenterTab;
+    if (value == QLatin1String("right") || value == QLatin1String("end"))
+        return QTextOption::RightTab;
+    if (value == QLatin1String("decimal"))
+        return QTextOption::DelimiterTab;
+    return QTextOption::LeftTab;
+}
+
+template<typename T>
+void overlay(std::optional<T> &target, const std::optional<T> &source)
+{
+    if (source)
+        target = source;
+}
+
+} // namespace
+
+std::optional<Qt::Alignment> alignmentFromValue(const QString &value)
+{
+    if (value == QLatin1String("left") || value == QLatin1String("start"))
+        return Qt::Alignment(Qt::AlignLeft);
+    if (value == QLatin1String("center"))
+        return Qt::Alignment(Qt::AlignHCenter);
+    if (value == QLatin1String("right") || value == QLatin1String("end"))
+        return Qt::Alignment(Qt::AlignRight);
+    if (value == QLatin1String("both") || value == QLatin1String("distribute"))
+        return Qt::Alignment(Qt::AlignJustify);
+    return std::nullopt;
+}
+
+void RunProperties::apply(pugi::xml_node rPr)
+{
+    for (pugi::xml_node property = rPr.first_child(); property; property = property.next_sibling()) {
+        if (property.type() != pugi::node_element)
+            continue;
+        const char *name = localName(property.name());
+        const QString val = textAttribute(property, "val");
+        if (std::strcmp(name, "rFonts") == 0) {
+            overlay(fontFamily, fontFromElement(property));
+        } else if (std::strcmp(name, "sz") == 0) {
+            if (const std::optional<int> halfPoints = intAttribute(property, "val"); halfPoints && *halfPoints > 0)
+                pointSize = halfPointsToPoints(*halfPoints);
+        } else if (std::strcmp(name, "b") == 0) {
+            bold = isOn(property);
+        } else if (std::strcmp(name, "i") == 0) {
+            italic = isOn(property);
+        } else if (std::strcmp(name, "u") == 0) {
+            underline = !val.isEmpty() && val != QLatin1String("none");
+        } else if (std::strcmp(name, "strike") == 0 || std::strcmp(name, "dstrike") == 0) {
+            strikeOut = isOn(property);
+        } else if (std::strcmp(name, "caps") == 0) {
+            caps = isOn(property);
+        } else if (std::strcmp(name, "smallCaps") == 0) {
+            smallCaps = isOn(property);
+        } else if (std::strcmp(name, "vanish") == 0) {
+            hidden = isOn(property);
+        } else if (std::strcmp(name, "color") == 0) {
+            color = colorFromHex(val);
+        } else if (std::strcmp(name, "highlight") == 0) {
+            const QColor named(val.toLower());
+            background = val == QLatin1String("none") ? QColor() : named;
+        } else if (std::strcmp(name, "shd") == 0) {
+            background = colorFromHex(textAttribute(property, "fill"));
+        } else if (std::strcmp(name, "vertAlign") == 0) {
+            if (val == QLatin1String("superscript"))
+                verticalAlignment = QTextCharFormat::AlignSuperScript;
+            else if (val == QLatin1String("subscript"))
+                verticalAlignment = QTextCharFormat::AlignSubScript;
+            else
+                verticalAlignment = QTextCharFormat::AlignNormal;
+        } else if (std::strcmp(name, "spacing") == 0) {
+            if (const std::optional<int> twips = intAttribute(property, "val"))
+                letterSpacingPixels = twipsToPixels(*twips);
+        }
+    }
+}
+
+void RunProperties::apply(const RunProperties &other)
+{
+    overlay(fontFamily, other.fontFamily);
+    overlay(pointSize, other.pointSize);
+    overlay(bold, other.bold);
+    overlay(italic, other.italic);
+    overlay(underline, other.underline);
+    overlay(strikeOut, other.strikeOut);
+    overlay(caps, other.caps);
+    overlay(smallCaps, other.smallCaps);
+    overlay(hidden, other.hidden);
+    overlay(color, other.color);
+    overlay(background, other.background);
+    overlay(verticalAlignment, other.verticalAlignment);
+    overlay(letterSpacingPixels, other.letterSpacingPixels);
+}
+
+void ParagraphProperties::apply(pugi::xml_node pPr)
+{
+    for (pugi::xml_node property = pPr.first_child(); property; property = property.next_sibling()) {
+        if (property.type() != pugi::node_element)
+            continue;
+        const char *name = localName(property.name());
+        if (std::strcmp(name, "jc") == 0) {
+            overlay(alignment, alignmentFromValue(textAttribute(property, "val")));
+        } else if (std::strcmp(name, "ind") == 0) {
+            overlay(leftIndent, intAttribute(property, "left"));
+            overlay(leftIndent, intAttribute(property, "start"));
+            overlay(rightIndent, intAttribute(property, "right"));
+            overlay(rightIndent, intAttribute(property, "end"));
+            overlay(firstLineIndent, intAttribute(property, "firstLine"));
+            if (const std::optional<int> hanging = intAttribute(property, "hanging"))
+                firstLineIndent = -*hanging;
+        } else if (std::strcmp(name, "spacing") == 0) {
+            overlay(spaceBefore, intAttribute(property, "before"));
+            overlay(spaceAfter, intAttribute(property, "after"));
+            if (attribute(property, "beforeAutospacing").as_bool())
+                spaceBefore = kAutoSpacingTwips;
+            if (attribute(property, "afterAutospacing").as_bool())
+                spaceAfter = kAutoSpacingTwips;
+            if (const std::optional<int> line = intAttribute(property, "line")) {
+                lineSpacing = line;
+                const QString rule = textAttribute(property, "lineRule");
+                lineRule = rule == QLatin1String("exact")     ? LineRule::Exact
+                           : rule == QLatin1String("atLeast") ? LineRule::AtLeast
+                                                              : LineRule::Auto;
+            }
+        } else if (std::strcmp(name, "contextualSpacing") == 0) {
+            contextualSpacing = isOn(property);
+        } else if (std::strcmp(name, "pageBreakBefore") == 0) {
+            pageBreakBefore = isOn(property);
+        } else if (std::strcmp(name, "keepNext") == 0) {
+            keepWithNext = isOn(property);
+        } else if (std::strcmp(name, "keepLines") == 0) {
+            keepLinesTogether = isOn(property);
+        } else if (std::strcmp(name, "numPr") == 0) {
+            overlay(numberingId, intAttribute(childElement(property, "numId"), "val"));
+            overlay(numberingLevel, intAttribute(childElement(property, "ilvl"), "val"));
+        } else if (std::strcmp(name, "tabs") == 0) {
+            for (pugi::xml_node tab = property.first_child(); tab; tab = tab.next_sibling()) {
+                const std::optional<int> position = intAttribute(tab, "pos");
+                if (!isElement(tab, "tab") || !position)
+                    continue;
+                const QString val = textAttribute(tab, "val");
+                TabStop stop;
+                stop.positionTwips = *position;
+                stop.cleared = val == QLatin1String("clear");
+                stop.type = tabTypeFromValue(val);
+                tabs[*position] = stop;
+            }
+        }
+    }
+}
+
+void ParagraphProperties::apply(const ParagraphProperties &other)
+{
+    overlay(alignment, other.alignment);
+    overlay(leftIndent, other.leftIndent);
+    overlay(rightIndent, other.rightIndent);
+    overlay(firstLineIndent, other.firstLineIndent);
+    overlay(spaceBefore, other.spaceBefore);
+    overlay(spaceAfter, other.spaceAfter);
+    overlay(lineSpacing, other.lineSpacing);
+    overlay(lineRule, other.lineRule);
+    overlay(contextualSpacing, other.contextualSpacing);
+    overlay(pageBreakBefore, other.pageBreakBefore);
+    overlay(keepWithNext, other.keepWithNext);
+    overlay(keepLinesTogether, other.keepLinesTogether);
+    overlay(numberingId, other.numberingId);
+    overlay(numberingLevel, other.numberingLevel);
+    for (const auto &[position, stop] : other.tabs)
+        tabs[position] = stop;
+}
+
+BorderLine BorderLine::fromElement(pugi::xml_node border)
+{
+    BorderLine line;
+    const QString val = textAttribute(border, "val");
+    if (!border || val.isEmpty() || val == QLatin1String("nil") || val == QLatin1String("none"))
+        return line;
+    line.visible = true;
+    line.widthPixels = eighthPointsToPixels(intAttribute(border, "sz").value_or(0));
+    line.color = colorFromHex(textAttribute(border, "color"));
+    if (!line.color.isValid())
+        line.color = Qt::black;
+    return line;
+}
+
+void readCellMargins(pugi::xml_node marginsElement, std::array<std::optional<int>, kCellMarginSideCount> &margins)
+{
+    const std::pair<const char *, BorderSide> sides[] = {
+        {"top", TopSide}, {"left", LeftSide}, {"start", LeftSide},
+        {"bottom", BottomSide}, {"right", RightSide}, {"end", RightSide},
+    };
+    for (const auto &[name, side] : sides) {
+        const pugi::xml_node element = childElement(marginsElement, name);
+        if (element)
+            overlay(margins[side], intAttribute(element, "w"));
+    }
+}
+
+void TableProperties::apply(pugi::xml_node tblPr)
+{
+    if (const pugi::xml_node tblBorders = childElement(tblPr, "tblBorders")) {
+        const std::pair<const char *, BorderSide> sides[] = {
+            {"top", TopSide}, {"left", LeftSide}, {"start", LeftSide}, {"bottom", BottomSide},
+            {"right", RightSide}, {"end", RightSide}, {"insideH", InsideHorizontal}, {"insideV", InsideVertical},
+        };
+        for (const auto &[name, side] : sides) {
+            if (const pugi::xml_node element = childElement(tblBorders, name))
+                borders[side] = BorderLine::fromElement(element);
+        }
+    }
+    readCellMargins(childElement(tblPr, "tblCellMar"), cellMargins);
+    if (const pugi::xml_node tblInd = childElement(tblPr, "tblInd"))
+        overlay(indent, intAttribute(tblInd, "w"));
+    if (const pugi::xml_node jc = childElement(tblPr, "jc"))
+        overlay(alignment, alignmentFromValue(textAttribute(jc, "val")));
+}
+
+void TableProperties::apply(const TableProperties &other)
+{
+    for (int side = 0; side < kBorderSideCount; ++side)
+        overlay(borders[side], other.borders[side]);
+    for (int side = 0; side < kCellMarginSideCount; ++side)
+        overlay(cellMargins[side], other.cellMargins[side]);
+    overlay(indent, other.indent);
+    overlay(alignment, other.alignment);
+}
+
+} // namespace quill

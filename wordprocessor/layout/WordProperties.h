@@ -1,0 +1,115 @@
+#pragma once
+
+#include <pugixml.hpp>
+
+#include <QColor>
+#include <QString>
+#include <QTextOption>
+
+#include <array>
+#include <map>
+#include <optional>
+
+namespace quill {
+
+// How w:line of w:spacing is read.
+enum class LineRule {
+    Auto,    // w:line in 240ths of a single line
+    Exact,   // w:line in twips, exactly
+    AtLeast, // w:line in twips, at least
+};
+
+// One tab stop of w:tabs; position in twips from the text column's left edge.
+struct TabStop
+{
+    int positionTwips = 0;
+    QTextOption::TabType type = QTextOption::LeftTab;
+    bool cleared = false; // w:val="clear": removes an inherited stop at this position
+};
+
+// Character formatting (w:rPr); every member is unset unless some level of the style hierarchy sets it.
+struct RunProperties
+{
+    std::optional<QString> fontFamily;
+    std::optional<qreal> pointSize;
+    std::optional<bool> bold;
+    std::optional<bool> italic;
+    std::optional<bool> underline;
+    std::optional<bool> strikeOut;
+    std::optional<bool> caps;
+    std::optional<bool> smallCaps;
+    std::optional<bool> hidden;
+    std::optional<QColor> color;                // an invalid colour stands for "auto"
+    std::optional<QColor> background;           // shading fill or highlight
+    std::optional<int> verticalAlignment;       // QTextCharFormat::VerticalAlignment
+    std::optional<qreal> letterSpacingPixels;   // w:spacing, converted from twips
+
+    // Overlays the properties that the element `rPr` sets.
+    void apply(pugi::xml_node rPr);
+    // Overlays the properties that `other` sets.
+    void apply(const RunProperties &other);
+};
+
+// Paragraph formatting (w:pPr); lengths in twips, unset unless some level sets them.
+struct ParagraphProperties
+{
+    std::optional<Qt::Alignment> alignment;
+    std::optional<int> leftIndent;
+    std::optional<int> rightIndent;
+    std::optional<int> firstLineIndent;         // negative for a hanging indent
+    std::optional<int> spaceBefore;
+    std::optional<int> spaceAfter;
+    std::optional<int> lineSpacing;             // meaning given by lineRule
+    std::optional<LineRule> lineRule;
+    std::optional<bool> contextualSpacing;
+    std::optional<bool> pageBreakBefore;
+    std::optional<bool> keepWithNext;
+    std::optional<bool> keepLinesTogether;
+    std::optional<int> numberingId;
+    std::optional<int> numberingLevel;
+    std::map<int, TabStop> tabs;                // by position in twips
+
+    // Overlays the properties that the element `pPr` sets (its w:rPr, the paragraph mark, is not read here).
+    void apply(pugi::xml_node pPr);
+    // Overlays the properties that `other` sets.
+    void apply(const ParagraphProperties &other);
+};
+
+// One border line of a table or cell, in logical pixels.
+struct BorderLine
+{
+    bool visible = false;
+    qreal widthPixels = 0;
+    QColor color;
+
+    // Reads a border element (w:top, w:insideH, ...): w:val none/nil hides it; w:sz in eighths of a point.
+    static BorderLine fromElement(pugi::xml_node border);
+};
+
+// The sides a table border or cell margin is given for.
+enum BorderSide { TopSide, LeftSide, BottomSide, RightSide, InsideHorizontal, InsideVertical, kBorderSideCount };
+
+// The four sides of a cell margin.
+inline constexpr int kCellMarginSideCount = 4;
+
+// Table-level formatting (w:tblPr of a table or a table style).
+struct TableProperties
+{
+    std::array<std::optional<BorderLine>, kBorderSideCount> borders;
+    std::array<std::optional<int>, kCellMarginSideCount> cellMargins; // twips, indexed by BorderSide
+    std::optional<int> indent;                  // w:tblInd, twips
+    std::optional<Qt::Alignment> alignment;     // w:jc of the table
+
+    // Overlays the properties that the element `tblPr` sets.
+    void apply(pugi::xml_node tblPr);
+    // Overlays the properties that `other` sets.
+    void apply(const TableProperties &other);
+};
+
+// Reads a w:jc value (left/start, center, right/end, both/distribute).
+std::optional<Qt::Alignment> alignmentFromValue(const QString &value);
+
+// Reads the four margin sides of w:tblCellMar or w:tcMar into `margins` (twips).
+void readCellMargins(pugi::xml_node marginsElement, std::array<std::optional<int>, kCellMarginSideCount> &margins);
+
+} // namespace quill
