@@ -2,6 +2,7 @@
 
 #include "ErrorTrap.h"
 #include "FileHelpers.h"
+#include "IsInstalled.h"
 #include "LetterFields.h"
 #include "Product.h"
 #include "ProgramEnd.h"
@@ -191,6 +192,7 @@ void Form1::Form_Load()
             Text1[n]->setText(SettingsStore::read(kSettingsApplication, kProductName, fieldSettingsKey(n)));
         });
     }
+    trap.run(134, [] { IsInstalled::CheckWordInstalled(); });
 }
 
 void Form1::PushButton3_Click()
@@ -235,16 +237,17 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
     if (event->type() != QEvent::MouseMove)
         return false;
 
+    // A move that no child takes would travel on to the frame or window behind it; each control
+    // keeps its own moves, so only the control under the mouse decides the pointer.
+    const bool hovering = static_cast<QMouseEvent *>(event)->buttons() == Qt::NoButton;
     if (watched == this || watched == Frame1 || watched == Frame2) {
         m_pointer.follow(WindowPointer::Default);
-        return false;
+        return watched != this && hovering;
     }
-    if (watched == PushButton6 || watched == PushButton3 || watched == PushButton4) {
+    if (watched == PushButton6 || watched == PushButton3 || watched == PushButton4)
         m_pointer.follow(WindowPointer::Custom);
-        return false;
-    }
-    // Fields and labels have no pointer rule: keep their moves from reaching the frame behind them.
-    return static_cast<QMouseEvent *>(event)->buttons() == Qt::NoButton;
+    // Fields and labels have no pointer rule of their own.
+    return hovering;
 }
 
 void Form1::closeEvent(QCloseEvent *event)

@@ -24,7 +24,8 @@ public:
     explicit Form1(QWidget *parent = nullptr);
     ~Form1() override;
 
-    // The start-up sequence: theme, caption, icon, application title, hand pointer, restored fields.
+    // The start-up sequence: theme, caption, icon, application title, hand pointer, restored fields,
+    // and last the check that the word processor starts (which ends the program when it does not).
     void Form_Load();
 
     // "Clear/Reset Data": empties the thirteen typed fields.
