@@ -16,10 +16,20 @@ namespace quill {
 namespace {
 
 // Options for every XML part: keep whitespace-only text (a blank inside w:t is content), the XML
-// declaration, comments and processing instructions. No parse_doctype: a DOCTYPE is skipped, and
-// pugixml never expands entities declared in one, so an entity bomb stays literal text.
+// declaration, comments and processing instructions. pugixml never expands entities declared in a
+// DOCTYPE nor loads external ones; parse_doctype only keeps the declaration as a node, so that a part
+// carrying one (which package parts may not) is refused instead of being read with literal "&name;" text.
 constexpr unsigned int kXmlParseOptions = pugi::parse_default | pugi::parse_ws_pcdata
-        | pugi::parse_declaration | pugi::parse_comments | pugi::parse_pi;
+        | pugi::parse_declaration | pugi::parse_comments | pugi::parse_pi | pugi::parse_doctype;
+
+bool hasDoctype(const pugi::xml_document &document)
+{
+    for (const pugi::xml_node child : document.children()) {
+        if (child.type() == pugi::node_doctype)
+            return true;
+    }
+    return false;
+}
 
 // Fixed modification stamp of every written entry (1980-01-01 00:00, the DOS epoch), so that the
 // same document always gives the same bytes.
@@ -47,6 +57,16 @@ QString notAPackage()
 QString damaged()
 {
     return QStringLiteral("the file is damaged or incomplete.");
+}
+
+// True when the file begins with a zip entry header: a zip whose directory at the end is missing
+// (a truncated download or copy) rather than some other kind of file.
+bool startsLikeZip(const QString &path)
+{
+    static const char kLocalHeaderSignature[] = "PK\x03\x04";
+    constexpr qsizetype kSignatureLength = sizeof(kLocalHeaderSignature) - 1;
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.read(kSignatureLength) == QByteArray(kLocalHeaderSignature, kSignatureLength);
 }
 
 QString megabytes(std::int64_t bytes)
@@ -137,7 +157,7 @@ std::unique_ptr<Package> Package::open(const QString &path)
     ArchiveHandle archive(zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &errorCode));
     if (!archive) {
         if (errorCode == ZIP_ER_NOZIP)
-            failOpen(path, notAPackage());
+            failOpen(path, startsLikeZip(path) ? damaged() : notAPackage());
         if (errorCode == ZIP_ER_OPEN || errorCode == ZIP_ER_READ)
             failOpen(path, QStringLiteral("the file cannot be read."));
         failOpen(path, QStringLiteral("it is not a Word document, or the file is damaged or incomplete."));
@@ -233,6 +253,9 @@ pugi::xml_document &Package::xml(const QString &name)
         throw AutomationError(QStringLiteral("The document \"%1\" is damaged: the part %2 is not well-formed XML (%3 at byte %4).")
                                   .arg(displayPath(m_path), found->name, QString::fromUtf8(result.description()))
                                   .arg(result.offset));
+    if (hasDoctype(*document))
+        throw AutomationError(QStringLiteral("The document \"%1\" cannot be read: the part %2 contains a document type declaration (DOCTYPE), which Word documents may not contain.")
+                                  .arg(displayPath(m_path), found->name));
     if (xmlDepth(*document) > kMaxXmlDepth)
         throw AutomationError(QStringLiteral("The document \"%1\" cannot be read: the part %2 nests its elements more than %3 levels deep.")
                                   .arg(displayPath(m_path), found->name)

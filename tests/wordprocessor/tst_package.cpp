@@ -1,0 +1,285 @@
+#include "AutomationObject.h"
+#include "Package.h"
+#include "PackageLimits.h"
+#include "TestPackages.h"
+#include "WordDocument.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/resource.h>
+
+using namespace quill;
+using namespace quill::test;
+
+namespace {
+
+// Hostile inputs must fail well within this time (milliseconds).
+constexpr qint64 kHostileInputTimeLimit = 5000;
+// Reading a zip bomb may not grow the process by more than this (bytes): the part limit and some slack.
+constexpr long kBombMemoryLimit = 2 * kMaxPartSize;
+
+QByteArray zipBytes(const ZipEntries &entries)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("package.zip"));
+    if (!writeZip(path, entries))
+        return QByteArray();
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+ZipEntries withEntry(ZipEntries entries, const QString &name, const QByteArray &data)
+{
+    for (auto &entry : entries) {
+        if (entry.first == name) {
+            entry.second = data;
+            return entries;
+        }
+    }
+    entries.emplace_back(name, data);
+    return entries;
+}
+
+QByteArray documentXml(const QByteArray &inner)
+{
+    return "<?xml version=\"1.0\"?><w:document" + wordNamespaces() + "><w:body>" + inner + "</w:body></w:document>";
+}
+
+long peakResidentBytes()
+{
+    constexpr long kBytesPerKilobyte = 1024;
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss * kBytesPerKilobyte;
+}
+
+} // namespace
+
+class TestPackage : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // First, so that no earlier test has raised the peak memory it measures against.
+    void zipBombStaysBounded();
+    void hostileInputFailsCleanly_data();
+    void hostileInputFailsCleanly();
+    void missingFileFails();
+    void unchangedPartsSurviveByteForByte();
+    void savedPackageIsADocument();
+    void failedSaveLeavesNoFile();
+    void relationshipTargetsResolve_data();
+    void relationshipTargetsResolve();
+};
+
+void TestPackage::hostileInputFailsCleanly_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("expected");
+
+    const ZipEntries valid = documentEntries(DocumentSpec{paragraph(run("Hello")), {}, {}, {}, false, {}});
+    const QByteArray validBytes = zipBytes(valid);
+
+    QTest::newRow("not a zip") << QByteArray("This is a plain text file, not a document.\n") << "not a Word document";
+    QTest::newRow("empty file") << QByteArray() << "not a Word document";
+    QTest::newRow("truncated zip") << validBytes.left(validBytes.size() / 2) << "damaged or incomplete";
+    QByteArray corrupted = validBytes;
+    for (int offset = 60; offset < 90; ++offset)
+        corrupted[offset] = char(~corrupted[offset]);
+    QTest::newRow("corrupted data") << corrupted << "damaged";
+    QByteArray bomb;
+    {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("bomb.zip"));
+        QFile file(path);
+        if (writeZipWithZeros(path, valid, QStringLiteral("word/media/bomb.bin"), kMaxPartSize + 1) && file.open(QIODevice::ReadOnly))
+            bomb = file.readAll();
+    }
+    QTest::newRow("zip bomb") << bomb << "64 MiB";
+
+    ZipEntries crowded = valid;
+    for (int index = 0; index <= kMaxPackageEntries; ++index)
+        crowded.emplace_back(QStringLiteral("customXml/item%1.xml").arg(index), QByteArray());
+    QTest::newRow("too many entries") << zipBytes(crowded) << "too many parts";
+
+    ZipEntries noMain;
+    for (const auto &entry : valid) {
+        if (entry.first != QLatin1String("word/document.xml"))
+            noMain.push_back(entry);
+    }
+    QTest::newRow("missing main part") << zipBytes(noMain) << "no main document part";
+    ZipEntries noRelationships;
+    for (const auto &entry : valid) {
+        if (entry.first != QLatin1String("_rels/.rels"))
+            noRelationships.push_back(entry);
+    }
+    QTest::newRow("no package relationships") << zipBytes(noRelationships) << "no main document part";
+
+    QTest::newRow("malformed XML")
+            << zipBytes(withEntry(valid, "word/document.xml", documentXml("<w:p><w:r><w:t>open</w:r></w:p>")))
+            << "not well-formed XML";
+    const QByteArray laughs = "<?xml version=\"1.0\"?><!DOCTYPE lolz [<!ENTITY lol \"lol\">"
+                              "<!ENTITY lol2 \"&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;\">"
+                              "<!ENTITY lol3 \"&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;\">"
+                              "<!ENTITY lol9 \"&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;\">]>"
+                              "<w:document" + wordNamespaces() + "><w:body><w:p><w:r><w:t>&lol9;</w:t></w:r></w:p></w:body></w:document>";
+    QTest::newRow("billion laughs") << zipBytes(withEntry(valid, "word/document.xml", laughs)) << "DOCTYPE";
+    const QByteArray external = "<?xml version=\"1.0\"?><!DOCTYPE w:document [<!ENTITY xxe SYSTEM \"file:///etc/passwd\">]>"
+                                "<w:document" + wordNamespaces() + "><w:body><w:p><w:r><w:t>&xxe;</w:t></w:r></w:p></w:body></w:document>";
+    QTest::newRow("external entity") << zipBytes(withEntry(valid, "word/document.xml", external)) << "DOCTYPE";
+
+    constexpr int kTooDeep = kMaxXmlDepth + 10;
+    QByteArray nested = "<w:p>";
+    for (int level = 0; level < kTooDeep; ++level)
+        nested += "<w:sdt><w:sdtContent>";
+    for (int level = 0; level < kTooDeep; ++level)
+        nested += "</w:sdtContent></w:sdt>";
+    nested += "</w:p>";
+    QTest::newRow("nesting too deep") << zipBytes(withEntry(valid, "word/document.xml", documentXml(nested)))
+                                      << QStringLiteral("more than %1 levels").arg(kMaxXmlDepth);
+    QTest::newRow("not a word document")
+            << zipBytes(withEntry(valid, "word/document.xml", "<?xml version=\"1.0\"?><workbook/>"))
+            << "holds no document body";
+}
+
+void TestPackage::hostileInputFailsCleanly()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, expected);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("hostile.docx"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+
+    QElapsedTimer timer;
+    timer.start();
+    try {
+        WordDocument::open(path);
+        QFAIL("the document was opened");
+    } catch (const AutomationError &error) {
+        QVERIFY2(error.description().contains(expected), qPrintable(error.description()));
+        QVERIFY2(error.description().contains(QStringLiteral("hostile.docx")), qPrintable(error.description()));
+    }
+    QVERIFY(timer.elapsed() < kHostileInputTimeLimit);
+}
+
+void TestPackage::missingFileFails()
+{
+    QTemporaryDir folder;
+    try {
+        WordDocument::open(folder.filePath(QStringLiteral("absent.docx")));
+        QFAIL("a missing file was opened");
+    } catch (const AutomationError &error) {
+        QVERIFY2(error.description().contains(QStringLiteral("does not exist")), qPrintable(error.description()));
+    }
+}
+
+void TestPackage::zipBombStaysBounded()
+{
+    // Half a gigabyte of zeros deflates to half a megabyte; reading must stop at the part limit.
+    constexpr qint64 kBombSize = qint64(512) * 1024 * 1024;
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("bomb.docx"));
+    QVERIFY(writeZipWithZeros(path, documentEntries(DocumentSpec{paragraph(run("x")), {}, {}, {}, false, {}}),
+                              QStringLiteral("word/media/bomb.bin"), kBombSize));
+    QVERIFY(QFileInfo(path).size() < kBombSize / 100);
+    const long before = peakResidentBytes();
+    QVERIFY_THROWS_EXCEPTION(AutomationError, Package::open(path));
+    QVERIFY(peakResidentBytes() - before < kBombMemoryLimit);
+}
+
+void TestPackage::unchangedPartsSurviveByteForByte()
+{
+    QTemporaryDir folder;
+    const QString source = folder.filePath(QStringLiteral("source.dotx"));
+    const QString target = folder.filePath(QStringLiteral("target.doc"));
+    QByteArray binary;
+    for (int value = 0; value < 4096; ++value)
+        binary.append(char(value * 37 % 256));
+    DocumentSpec spec{paragraph(run("Dear [Name],")), {{"default", paragraph(run("Header without tags"))}}, {}, {}, true,
+                      {{"word/media/image1.png", binary},
+                       {"customXml/item1.xml", "<?xml version='1.0'?>\r\n<data  a='1' >&#65;<![CDATA[raw & <text>]]></data>"},
+                       {"word/styles.xml", "<?xml version=\"1.0\"?><w:styles" + wordNamespaces() + "/>"}}};
+    QVERIFY(writeDocument(source, spec));
+
+    auto document = WordDocument::open(source, true);
+    QCOMPARE(document->replaceEverywhere(QStringLiteral("[name]"), QStringLiteral("Ann")), 1);
+    document->saveAs(target);
+
+    const QMap<QString, QByteArray> before = readZip(source);
+    const QMap<QString, QByteArray> after = readZip(target);
+    QCOMPARE(after.keys(), before.keys());
+    for (const QString &name : before.keys()) {
+        if (name == QLatin1String("word/document.xml") || name == QLatin1String("[Content_Types].xml"))
+            continue;
+        QVERIFY2(after.value(name) == before.value(name), qPrintable(name));
+    }
+    QVERIFY(after.value(QStringLiteral("word/document.xml")).contains("Dear Ann,"));
+    QVERIFY(after.value(QStringLiteral("word/document.xml")).startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"));
+}
+
+void TestPackage::savedPackageIsADocument()
+{
+    QTemporaryDir folder;
+    const QString source = folder.filePath(QStringLiteral("letter.dotx"));
+    QVERIFY(writeDocument(source, DocumentSpec{paragraph(run("Text")), {}, {}, {}, true, {}}));
+    auto document = WordDocument::open(source, true);
+    const QString first = folder.filePath(QStringLiteral("first.doc"));
+    const QString second = folder.filePath(QStringLiteral("second.doc"));
+    document->saveAs(first);
+    document->saveAs(second);
+
+    const QByteArray types = readZip(first).value(QStringLiteral("[Content_Types].xml"));
+    QVERIFY(types.contains(kDocumentMainContentType));
+    QVERIFY(!types.contains(kTemplateMainContentType));
+    QFile firstFile(first);
+    QFile secondFile(second);
+    QVERIFY(firstFile.open(QIODevice::ReadOnly) && secondFile.open(QIODevice::ReadOnly));
+    QVERIFY2(firstFile.readAll() == secondFile.readAll(), "saving the same document twice gives different bytes");
+    QCOMPARE(WordDocument::open(second)->storyText(StoryType::MainText), QStringLiteral("Text\r"));
+}
+
+void TestPackage::failedSaveLeavesNoFile()
+{
+    QTemporaryDir folder;
+    const QString source = folder.filePath(QStringLiteral("letter.docx"));
+    QVERIFY(writeDocument(source, DocumentSpec{paragraph(run("Text")), {}, {}, {}, false, {}}));
+    auto document = WordDocument::open(source);
+
+    QVERIFY_THROWS_EXCEPTION(AutomationError, document->saveAs(folder.filePath(QStringLiteral("missing/letter.doc"))));
+    QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("occupied.doc")));
+    QVERIFY_THROWS_EXCEPTION(AutomationError, document->saveAs(folder.filePath(QStringLiteral("occupied.doc"))));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("letter.docx")});
+    QCOMPARE(document->path(), source);
+}
+
+void TestPackage::relationshipTargetsResolve_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("package") << QString() << "word/document.xml" << "word/document.xml";
+    QTest::newRow("sibling") << "word/document.xml" << "header1.xml" << "word/header1.xml";
+    QTest::newRow("parent") << "word/document.xml" << "../customXml/item1.xml" << "customXml/item1.xml";
+    QTest::newRow("absolute") << "word/document.xml" << "/word/media/a.png" << "word/media/a.png";
+    QTest::newRow("escaped") << "word/document.xml" << "media/my%20image.png" << "word/media/my image.png";
+    QTest::newRow("above the root") << "word/document.xml" << "../../../etc/passwd" << "etc/passwd";
+}
+
+void TestPackage::relationshipTargetsResolve()
+{
+    QFETCH(QString, source);
+    QFETCH(QString, target);
+    QFETCH(QString, expected);
+    QCOMPARE(Package::resolveTarget(source, target), expected);
+}
+
+QTEST_GUILESS_MAIN(TestPackage)
+#include "tst_package.moc"
