@@ -57,24 +57,34 @@ bool isFloatingChoice(pugi::xml_node choice)
     return floating;
 }
 
+// The text boxes of both branches of an mc:AlternateContent, each DrawingML box with its VML copy.
+void addAlternateTextBoxes(pugi::xml_node alternate, std::vector<StoryContainer> &containers)
+{
+    std::vector<pugi::xml_node> primary = outerTextBoxes(alternate.child("mc:Choice"));
+    std::vector<pugi::xml_node> copies = outerTextBoxes(alternate.child("mc:Fallback"));
+    if (primary.empty())
+        primary.swap(copies);
+    // Word writes the same text boxes in both branches, in the same order.
+    for (size_t index = 0; index < primary.size(); ++index) {
+        StoryContainer container{primary[index], {}};
+        if (index < copies.size())
+            container.mirrors.push_back(copies[index]);
+        containers.push_back(container);
+    }
+}
+
 } // namespace
 
 std::vector<StoryContainer> textBoxContainers(pugi::xml_node scope)
 {
     std::vector<StoryContainer> containers;
+    if (isNamed(scope, "mc:AlternateContent")) {
+        addAlternateTextBoxes(scope, containers);
+        return containers;
+    }
     walkTree(scope, [&containers](pugi::xml_node node) {
         if (isNamed(node, "mc:AlternateContent")) {
-            std::vector<pugi::xml_node> primary = outerTextBoxes(node.child("mc:Choice"));
-            std::vector<pugi::xml_node> copies = outerTextBoxes(node.child("mc:Fallback"));
-            if (primary.empty())
-                primary.swap(copies);
-            // Word writes the same text boxes in both branches, in the same order.
-            for (size_t index = 0; index < primary.size(); ++index) {
-                StoryContainer container{primary[index], {}};
-                if (index < copies.size())
-                    container.mirrors.push_back(copies[index]);
-                containers.push_back(container);
-            }
+            addAlternateTextBoxes(node, containers);
             return WalkStep::SkipChildren;
         }
         if (isNamed(node, "w:txbxContent")) {
