@@ -1,0 +1,81 @@
+#include "PageSnapshot.h"
+
+#include "Automation.h"
+#include "ClipboardPicture.h"
+#include "ErrorTrap.h"
+#include "Failure.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+
+namespace quill {
+
+namespace {
+
+const QString kSnapshotTag = QStringLiteral("in QuillfernEpistle2021/08/31.Form1.SaveDocAsJPG ");
+// Close without saving.
+constexpr int kDoNotSaveChanges = 0;
+
+// One attempt at reading a picture from the clipboard.
+Picture readClipboardPicture()
+{
+    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+    if (!data)
+        return Picture();
+    bool isVector = false;
+    const QPicture vector = pictureFromMimeData(data, &isVector);
+    if (isVector)
+        return Picture(vector);
+    if (data->hasImage())
+        return Picture(qvariant_cast<QImage>(data->imageData()));
+    return Picture();
+}
+
+} // namespace
+
+void SaveDocAsJPG(const QString &documentPath, const QString &snapshotPath)
+{
+    ErrorTrap trap(kSnapshotTag);
+    AutoObject word;
+    AutoObject document;
+    // Without an instance, or without the document, every later step could only fail as well:
+    // one report is enough.
+    if (!trap.run(116, [&] { word = CreateObject(QStringLiteral("Word.Application")); }))
+        return;
+    if (trap.run(118, [&] { document = word.object(QStringLiteral("Documents")).callObject(QStringLiteral("Open"), {Arg(documentPath)}); })) {
+        // Empty the clipboard first: a failed copy must leave no picture, never someone else's.
+        QGuiApplication::clipboard()->clear();
+        const bool copied = trap.run(120, [&] { document.callObject(QStringLiteral("Range")).call(QStringLiteral("CopyAsPicture")); });
+        if (copied) {
+            trap.run(122, [&] {
+                const Picture picture = GetClipboardPicture(kAnyPictureFormat);
+                if (picture.isNull())
+                    throw Failure(QStringLiteral("The clipboard holds no picture of the letter."));
+                picture.save(snapshotPath);
+            });
+        }
+        trap.run(124, [&] {
+            word.object(QStringLiteral("ActiveDocument")).call(QStringLiteral("Close"), {Arg(QStringLiteral("savechanges"), kDoNotSaveChanges)});
+        });
+    }
+    trap.run(126, [&] { word.call(QStringLiteral("Quit")); });
+}
+
+Picture GetClipboardPicture(int format)
+{
+    Q_UNUSED(format); // only "any picture format" is ever asked for
+    Picture result;
+    for (int attempt = 0; attempt < kClipboardAttempts; ++attempt) {
+        try {
+            result = readClipboardPicture();
+        } catch (...) {
+            // A failing read is simply another attempt.
+        }
+        if (!result.isNull())
+            break;
+    }
+    return result;
+}
+
+} // namespace quill
