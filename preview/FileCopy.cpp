@@ -1,0 +1,56 @@
+#include "FileCopy.h"
+#include "Failure.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <vector>
+
+namespace quill {
+
+namespace {
+
+// The copy streams through a buffer of this many bytes, whatever the file's size.
+constexpr qint64 kChunkBytes = 1 << 20;
+
+Failure cannotRead(const QString &path, const QString &reason)
+{
+    return Failure(QStringLiteral("Cannot read the file %1: %2").arg(QDir::toNativeSeparators(path), reason));
+}
+
+Failure cannotWrite(const QString &path, const QString &reason)
+{
+    return Failure(QStringLiteral("Cannot write the file %1: %2").arg(QDir::toNativeSeparators(path), reason));
+}
+
+} // namespace
+
+void copyFileReplacing(const QString &source, const QString &target)
+{
+    QFile input(source);
+    if (!input.open(QIODevice::ReadOnly))
+        throw cannotRead(source, input.errorString());
+    if (QFileInfo(target).isDir())
+        throw cannotWrite(target, QStringLiteral("A folder of that name exists"));
+
+    QSaveFile output(target);
+    if (!output.open(QIODevice::WriteOnly))
+        throw cannotWrite(target, output.errorString());
+    std::vector<char> buffer(kChunkBytes);
+    for (;;) {
+        const qint64 read = input.read(buffer.data(), kChunkBytes);
+        if (read < 0)
+            throw cannotRead(source, input.errorString());
+        if (read == 0)
+            break;
+        if (output.write(buffer.data(), read) != read)
+            throw cannotWrite(target, output.errorString());
+    }
+    // Until commit the target is untouched; an uncommitted copy is discarded with `output`.
+    if (!output.commit())
+        throw cannotWrite(target, output.errorString());
+}
+
+} // namespace quill
