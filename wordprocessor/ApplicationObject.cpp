@@ -83,8 +83,10 @@ void ApplicationObject::quit(const std::vector<QVariant> &arguments)
                 document->document->saveAs(document->document->path());
         }
     }
-    for (const auto &document : m_state->documents)
+    for (const auto &document : m_state->documents) {
         document->closed = true;
+        document->document.reset();
+    }
     m_state->documents.clear();
     m_state->hasQuit = true;
 }

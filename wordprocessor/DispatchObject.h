@@ -14,8 +14,11 @@ namespace quill {
 class DispatchObject : public AutomationObject
 {
 public:
+    // Calls the method `member`, or reads the property `member` when it is one and no arguments are given.
     QVariant invoke(const QString &member, const AutomationArguments &arguments) override;
+    // Reads the property `name`, or calls the method `name` without arguments.
     QVariant property(const QString &name) override;
+    // Writes the property `name`; throws for read-only properties and methods.
     void setProperty(const QString &name, const QVariant &value) override;
 
 protected:

@@ -11,6 +11,8 @@
 
 #include <zip.h>
 
+#include <algorithm>
+
 namespace quill {
 
 namespace {
@@ -100,7 +102,16 @@ QByteArray readEntry(const QString &path, zip_t *archive, zip_uint64_t index, co
             failOpen(path, QStringLiteral("the part %1 is stored in a way this program cannot read (compressed or encrypted with an unsupported method).").arg(name));
         failOpen(path, damaged());
     }
+    // Reserve once from the size the entry claims (never more than the limits allow) instead of growing
+    // step by step; a false claim costs one bounded allocation and is trimmed after reading.
     QByteArray data;
+    zip_stat_t stat;
+    if (zip_stat_index(archive, index, 0, &stat) == 0 && (stat.valid & ZIP_STAT_SIZE)) {
+        if (stat.size > zip_uint64_t(kMaxPartSize))
+            failOpen(path, QStringLiteral("it is too large (the part %1 unpacks to more than %2 MiB).")
+                               .arg(name, megabytes(kMaxPartSize)));
+        data.reserve(qsizetype(std::min<std::int64_t>({std::int64_t(stat.size), kMaxPartSize, kMaxPackageSize - totalSize})));
+    }
     std::vector<char> chunk(kReadChunkSize);
     for (;;) {
         const zip_int64_t count = zip_fread(file.get(), chunk.data(), chunk.size());
@@ -117,6 +128,7 @@ QByteArray readEntry(const QString &path, zip_t *archive, zip_uint64_t index, co
                                .arg(megabytes(kMaxPackageSize)));
         data.append(chunk.data(), qsizetype(count));
     }
+    data.squeeze();
     return data;
 }
 

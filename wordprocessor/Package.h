@@ -31,6 +31,7 @@ public:
     // is no zip, is damaged or exceeds the limits of PackageLimits.h.
     static std::unique_ptr<Package> open(const QString &path);
 
+    // Frees every part.
     ~Package();
 
     // The path the package was read from, as given to open().

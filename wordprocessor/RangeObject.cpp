@@ -3,6 +3,8 @@
 #include "layout/BodyLayout.h"
 #include "layout/ClipboardPicture.h"
 
+#include <QGuiApplication>
+
 namespace quill {
 
 namespace {
@@ -93,6 +95,9 @@ void RangeObject::copyAsPicture()
 {
     if (m_target.type != StoryType::MainText || m_target.shapeIndex >= 0)
         throw AutomationError(QStringLiteral("Only the main text of a document can be copied as a picture."));
+    // The clipboard belongs to a GUI application; without one there is nowhere to put the picture.
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        throw AutomationError(QStringLiteral("The picture cannot be copied: no clipboard is available to this program."));
     const LayoutSources sources = m_handle.document().layoutSources();
     BodyPicture body;
     try {

@@ -20,6 +20,10 @@ constexpr QChar kOptionalHyphenCharacter = QChar(0x1F);
 constexpr QChar kSymbolCharacter = u'(';
 constexpr QChar kParagraphMark = u'\r';
 constexpr QChar kNoCharacter = QChar(0);
+// Characters XML 1.0 cannot carry: controls below the blank (except tab and line ends) and two non-characters.
+constexpr char16_t kFirstPrintableCharacter = u' ';
+constexpr char16_t kNonCharacterFFFE = 0xFFFE;
+constexpr char16_t kNonCharacterFFFF = 0xFFFF;
 
 // One w:t element and where its text sits in the chunk it belongs to.
 struct TextPiece
@@ -159,9 +163,9 @@ QString xmlSafe(const QString &text)
             safe += text.at(++index);
             continue;
         }
-        if (character.isSurrogate() || character.unicode() == 0xFFFE || character.unicode() == 0xFFFF)
+        if (character.isSurrogate() || character.unicode() == kNonCharacterFFFE || character.unicode() == kNonCharacterFFFF)
             continue;
-        if (character.unicode() < u' ' && character != u'\t' && character != u'\n' && character != u'\r')
+        if (character.unicode() < kFirstPrintableCharacter && character != u'\t' && character != u'\n' && character != u'\r')
             continue;
         safe += character;
     }

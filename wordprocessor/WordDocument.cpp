@@ -46,6 +46,23 @@ StoryType referenceKind(bool header, const char *type)
     return header ? StoryType::PrimaryHeader : StoryType::PrimaryFooter;
 }
 
+// Where the footnotes, endnotes or comments story lives: the relationship type, root and item elements.
+struct NotesKind
+{
+    const char *relationship;
+    const char *root;
+    const char *item;
+};
+
+NotesKind notesKind(StoryType type)
+{
+    if (type == StoryType::Footnotes)
+        return {"footnotes", "w:footnotes", "w:footnote"};
+    if (type == StoryType::Endnotes)
+        return {"endnotes", "w:endnotes", "w:endnote"};
+    return {"comments", "w:comments", "w:comment"};
+}
+
 // Separator and continuation notes are stories of their own in Word, not part of the notes story.
 bool isOrdinaryNote(pugi::xml_node note)
 {
@@ -127,20 +144,12 @@ QString WordDocument::relatedPart(const QString &typeSuffix)
 
 std::vector<pugi::xml_node> WordDocument::notes(StoryType type)
 {
-    const char *suffix = type == StoryType::Footnotes ? "footnotes"
-            : type == StoryType::Endnotes            ? "endnotes"
-                                                     : "comments";
-    const char *rootName = type == StoryType::Footnotes ? "w:footnotes"
-            : type == StoryType::Endnotes              ? "w:endnotes"
-                                                       : "w:comments";
-    const char *itemName = type == StoryType::Footnotes ? "w:footnote"
-            : type == StoryType::Endnotes              ? "w:endnote"
-                                                       : "w:comment";
+    const NotesKind kind = notesKind(type);
     std::vector<pugi::xml_node> items;
-    const QString part = relatedPart(QString::fromLatin1(suffix));
+    const QString part = relatedPart(QString::fromLatin1(kind.relationship));
     if (part.isEmpty())
         return items;
-    for (const pugi::xml_node item : m_package->xml(part).child(rootName).children(itemName)) {
+    for (const pugi::xml_node item : m_package->xml(part).child(kind.root).children(kind.item)) {
         if (type == StoryType::Comments || isOrdinaryNote(item))
             items.push_back(item);
     }
@@ -196,11 +205,8 @@ Story WordDocument::story(StoryType type, int index)
     case StoryType::Footnotes:
     case StoryType::Endnotes:
     case StoryType::Comments: {
-        const std::vector<pugi::xml_node> items = notes(type);
-        story.partName = m_package->findPart(relatedPart(type == StoryType::Footnotes ? QStringLiteral("footnotes")
-                                                         : type == StoryType::Endnotes ? QStringLiteral("endnotes")
-                                                                                       : QStringLiteral("comments")));
-        for (const pugi::xml_node item : items) {
+        story.partName = relatedPart(QString::fromLatin1(notesKind(type).relationship));
+        for (const pugi::xml_node item : notes(type)) {
             for (const StoryContainer &container : containersWithTextBoxes(item))
                 story.containers.push_back(container);
         }

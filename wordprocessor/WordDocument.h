@@ -32,6 +32,7 @@ public:
     // Reads and checks the document at `path`; `readOnly` forbids saving it over itself.
     static std::unique_ptr<WordDocument> open(const QString &path, bool readOnly = false);
 
+    // Frees the package.
     ~WordDocument();
 
     // The absolute path the document was read from or last saved to.

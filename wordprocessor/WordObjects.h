@@ -63,6 +63,7 @@ struct RangeTarget
 class CollectionObject : public DispatchObject
 {
 protected:
+    // Adds Count and Item, both based on items().
     CollectionObject();
 };
 
@@ -70,6 +71,7 @@ protected:
 class ApplicationObject : public DispatchObject
 {
 public:
+    // A new application with no document open.
     ApplicationObject();
 
 private:
@@ -83,7 +85,9 @@ private:
 class DocumentsObject : public CollectionObject
 {
 public:
+    // The documents of `application`.
     explicit DocumentsObject(std::shared_ptr<ApplicationState> application);
+    // The open documents, oldest first.
     std::vector<AutomationObjectPtr> items() override;
 
 private:
@@ -97,6 +101,7 @@ private:
 class DocumentObject : public DispatchObject
 {
 public:
+    // The document `handle` refers to.
     explicit DocumentObject(DocumentHandle handle);
 
 private:
@@ -112,7 +117,9 @@ private:
 class StoryRangesObject : public CollectionObject
 {
 public:
+    // The stories of the document `handle` refers to.
     explicit StoryRangesObject(DocumentHandle handle);
+    // The first range of each story kind present.
     std::vector<AutomationObjectPtr> items() override;
 
 private:
@@ -125,7 +132,9 @@ private:
 class ShapesObject : public CollectionObject
 {
 public:
+    // The shapes of the document `handle` refers to.
     explicit ShapesObject(DocumentHandle handle);
+    // The shapes in document order.
     std::vector<AutomationObjectPtr> items() override;
 
 private:
@@ -138,6 +147,7 @@ private:
 class ShapeObject : public DispatchObject
 {
 public:
+    // Shape number `index` (from 0) of the body.
     ShapeObject(DocumentHandle handle, int index);
 
 private:
@@ -151,6 +161,7 @@ private:
 class TextFrameObject : public DispatchObject
 {
 public:
+    // The text frame of shape number `shapeIndex` (from 0).
     TextFrameObject(DocumentHandle handle, int shapeIndex);
 
 private:
@@ -165,6 +176,7 @@ private:
 class RangeObject : public DispatchObject
 {
 public:
+    // The range `target` of the document.
     RangeObject(DocumentHandle handle, RangeTarget target);
 
 private:
@@ -181,6 +193,7 @@ private:
 class FindObject : public DispatchObject
 {
 public:
+    // A search in the range `target`, starting from the application's last search settings.
     FindObject(DocumentHandle handle, RangeTarget target);
 
 private:
@@ -199,6 +212,7 @@ private:
 class ReplacementObject : public DispatchObject
 {
 public:
+    // The replacement settings kept in `options`.
     ReplacementObject(DocumentHandle handle, std::shared_ptr<FindOptions> options);
 
 private:

@@ -50,6 +50,28 @@ QByteArray documentXml(const QByteArray &inner)
     return "<?xml version=\"1.0\"?><w:document" + wordNamespaces() + "><w:body>" + inner + "</w:body></w:document>";
 }
 
+// Rewrites the unpacked size that the zip's headers claim for entry `name` (central directory and local header).
+void claimSize(QByteArray &zip, const QByteArray &name, quint32 size)
+{
+    constexpr int kCentralSizeOffset = 24;
+    constexpr int kCentralNameLengthOffset = 28;
+    constexpr int kCentralLocalHeaderOffset = 42;
+    constexpr int kCentralNameOffset = 46;
+    constexpr int kLocalSizeOffset = 22;
+    const auto read16 = [&zip](qsizetype at) { return quint8(zip[at]) | quint8(zip[at + 1]) << 8; };
+    const auto write32 = [&zip](qsizetype at, quint32 value) {
+        for (int byte = 0; byte < 4; ++byte)
+            zip[at + byte] = char(value >> (8 * byte));
+    };
+    for (qsizetype at = zip.indexOf("PK\x01\x02"); at >= 0; at = zip.indexOf("PK\x01\x02", at + 1)) {
+        if (zip.mid(at + kCentralNameOffset, read16(at + kCentralNameLengthOffset)) != name)
+            continue;
+        write32(at + kCentralSizeOffset, size);
+        const qsizetype local = quint32(read16(at + kCentralLocalHeaderOffset)) | quint32(read16(at + kCentralLocalHeaderOffset + 2)) << 16;
+        write32(local + kLocalSizeOffset, size);
+    }
+}
+
 long peakResidentBytes()
 {
     constexpr long kBytesPerKilobyte = 1024;
@@ -101,6 +123,9 @@ void TestPackage::hostileInputFailsCleanly_data()
             bomb = file.readAll();
     }
     QTest::newRow("zip bomb") << bomb << "64 MiB";
+    constexpr quint32 kFalseSize = 1000;
+    claimSize(bomb, "word/media/bomb.bin", kFalseSize);
+    QTest::newRow("zip bomb with false sizes") << bomb << "64 MiB";
 
     ZipEntries crowded = valid;
     for (int index = 0; index <= kMaxPackageEntries; ++index)
