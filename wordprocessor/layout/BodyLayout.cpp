@@ -19,11 +19,10 @@ BodyPicture renderBody(const LayoutSources &sources)
 {
     const BuiltDocument built = buildTextDocument(sources);
     QTextDocument *document = built.document.get();
-    QAbstractTextDocumentLayout *layout = document->documentLayout();
 
     BodyPicture result;
-    result.pageSize = built.page.pageSize.toSize();
     result.pageCount = qMax(1, document->pageCount());
+    result.pageSize = built.page.pageSize.toSize();
     const qreal pageWidth = result.pageSize.width();
     const qreal pageHeight = result.pageSize.height();
 
@@ -36,21 +35,15 @@ BodyPicture renderBody(const LayoutSources &sources)
     for (int page = 1; page < result.pageCount; ++page)
         painter.drawLine(QPointF(0, page * pageHeight), QPointF(pageWidth, page * pageHeight));
 
-    // The document already stacks its pages one page height apart; draw each through its own clip
-    // so that nothing spills into another page's margin.
+    // The document stacks its pages one page height apart, every line inside its page's text column,
+    // so one pass draws every page in place. The layout works in device pixels of its finer resolution.
+    painter.scale(1.0 / built.deviceScale, 1.0 / built.deviceScale);
     QAbstractTextDocumentLayout::PaintContext context;
     context.palette.setColor(QPalette::Text, Qt::black);
-    for (int page = 0; page < result.pageCount; ++page) {
-        const QRectF pageRect(0, page * pageHeight, pageWidth, pageHeight);
-        painter.save();
-        painter.setClipRect(pageRect);
-        context.clip = pageRect;
-        layout->draw(&painter, context);
-        painter.restore();
-    }
+    document->documentLayout()->draw(&painter, context);
     painter.end();
-    result.picture.setBoundingRect(QRect(QPoint(0, 0), QSize(result.pageSize.width(),
-                                                             result.pageCount * result.pageSize.height())));
+
+    result.picture.setBoundingRect(QRect(0, 0, result.pageSize.width(), result.pageCount * result.pageSize.height()));
     return result;
 }
 

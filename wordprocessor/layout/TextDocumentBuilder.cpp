@@ -2,6 +2,7 @@
 
 #include "LayoutUnits.h"
 #include "Numbering.h"
+#include "Pagination.h"
 #include "StyleSheet.h"
 #include "WordXml.h"
 
@@ -9,6 +10,8 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QHash>
 #include <QImage>
 #include <QTextBlock>
@@ -93,9 +96,40 @@ struct FieldState
     }
 };
 
+// Furthest a default tab stop is placed for an indented paragraph, in twips (22 inches).
+constexpr int kDefaultTabExtentTwips = 31680;
+// Qt's fallback resolution when no screen is known yet, in dots per inch.
+constexpr int kQtFallbackDpi = 100;
+
 QString fontKey(const QTextCharFormat &format)
 {
     return format.font().key();
+}
+
+// QTextDocumentLayout multiplies block spacing, line heights, tab stops, frame margins and table lengths by
+// the paint device's resolution over Qt's default one; these lengths are handed over in logical pixels
+// corrected by this factor (1 wherever Qt's default resolution is 96 dpi).
+qreal qtScaledLengthFactor()
+{
+    int defaultDpi = kQtFallbackDpi;
+    if (QCoreApplication::testAttribute(Qt::AA_Use96Dpi))
+        defaultDpi = kLayoutDpi;
+    else if (const QScreen *screen = QGuiApplication::primaryScreen())
+        defaultDpi = qRound(screen->logicalDotsPerInchY());
+    return qreal(defaultDpi) / kLayoutDpi;
+}
+
+// A length in twips for a property Qt scales by resolution (see qtScaledLengthFactor).
+qreal scaledLength(qreal twips)
+{
+    static const qreal factor = qtScaledLengthFactor();
+    return twipsToPixels(twips) * factor;
+}
+
+// A length in twips for a property Qt takes in device pixels (indents, letter spacing, page size).
+constexpr qreal deviceLength(qreal twips)
+{
+    return twipsToPixels(twips) * kLayoutOversampling;
 }
 
 class Builder
@@ -125,6 +159,7 @@ private:
         if (const std::optional<int> tab = intAttribute(childElement(root, "defaultTabStop"), "val"); tab && *tab > 0)
             m_defaultTabStopTwips = *tab;
         const pugi::xml_node compat = childElement(root, "compat");
+        m_addParagraphSpacing = isOn(childElement(compat, "doNotUseHTMLParagraphAutoSpacing"));
         for (pugi::xml_node setting = compat.first_child(); setting; setting = setting.next_sibling()) {
             if (isElement(setting, "compatSetting") && textAttribute(setting, "name") == QLatin1String("compatibilityMode"))
                 m_compatibilityMode = intAttribute(setting, "val").value_or(0);
@@ -167,8 +202,10 @@ private:
             format.setVerticalAlignment(static_cast<QTextCharFormat::VerticalAlignment>(*run.verticalAlignment));
         if (run.letterSpacingPixels && *run.letterSpacingPixels != 0) {
             format.setFontLetterSpacingType(QFont::AbsoluteSpacing);
-            format.setFontLetterSpacing(*run.letterSpacingPixels);
+            format.setFontLetterSpacing(scaledLength(*run.letterSpacingPixels * kTwipsPerPixel));
         }
+        // Word and LibreOffice apply pair kerning only where a run asks for it (w:kern); Qt kerns by default.
+        format.setFontKerning(false);
         return format;
     }
 
@@ -180,7 +217,8 @@ private:
         if (cached != m_lineHeights.constEnd())
             return *cached;
         const QFontMetricsF metrics(format.font(), layoutPaintDevice());
-        const qreal height = roundToTwips(metrics.ascent() + metrics.descent() + qMax<qreal>(metrics.leading(), 0));
+        const qreal deviceHeight = metrics.ascent() + metrics.descent() + qMax<qreal>(metrics.leading(), 0);
+        const qreal height = roundToTwips(deviceHeight / kLayoutOversampling);
         m_lineHeights.insert(key, height);
         return height;
     }
@@ -210,32 +248,48 @@ private:
         QTextBlockFormat format;
         format.setAlignment(paragraph.alignment.value_or(Qt::AlignLeft));
         const int left = paragraph.leftIndent.value_or(0);
-        format.setLeftMargin(twipsToPixels(left));
-        format.setRightMargin(twipsToPixels(paragraph.rightIndent.value_or(0)));
         const int firstLine = paragraph.firstLineIndent.value_or(0);
-        format.setTextIndent(twipsToPixels(firstLine));
-
-        QList<QTextOption::Tab> tabs;
-        bool hangingStopPlaced = false;
-        for (const auto &[position, stop] : paragraph.tabs) {
-            if (stop.cleared)
-                continue;
-            // Word adds an implicit stop at the left indent of a hanging paragraph, unless a stop comes before it.
-            if (firstLine < 0 && !hangingStopPlaced && position >= left) {
-                if (position > left)
-                    tabs.append(QTextOption::Tab(twipsToPixels(left), QTextOption::LeftTab));
-                hangingStopPlaced = true;
-            }
-            QTextOption::Tab tab(twipsToPixels(position), stop.type);
-            if (stop.type == QTextOption::DelimiterTab)
-                tab.delimiter = QLatin1Char('.');
-            tabs.append(tab);
-        }
-        if (firstLine < 0 && !hangingStopPlaced)
-            tabs.append(QTextOption::Tab(twipsToPixels(left), QTextOption::LeftTab));
+        format.setLeftMargin(deviceLength(left));
+        format.setRightMargin(deviceLength(paragraph.rightIndent.value_or(0)));
+        format.setTextIndent(deviceLength(firstLine));
+        const QList<QTextOption::Tab> tabs = tabStops(paragraph.tabs, left, firstLine);
         if (!tabs.isEmpty())
             format.setTabPositions(tabs);
         return format;
+    }
+
+    // Word measures tab stops from the text column's left edge; Qt measures them from where a line starts.
+    // The stops are given relative to the first line's start, where tabs nearly always stand.
+    QList<QTextOption::Tab> tabStops(const std::map<int, TabStop> &stops, int left, int firstLine) const
+    {
+        const int origin = left + firstLine;
+        std::map<int, QTextOption::Tab> positioned; // by position in twips from the column's edge
+        int lastCustom = origin;
+        for (const auto &[position, stop] : stops) {
+            if (stop.cleared || position <= origin)
+                continue;
+            QTextOption::Tab tab(scaledLength(position - origin), stop.type);
+            if (stop.type == QTextOption::DelimiterTab)
+                tab.delimiter = QLatin1Char('.');
+            positioned.emplace(position, tab);
+            lastCustom = qMax(lastCustom, position);
+        }
+        // A hanging paragraph has an implicit stop at its left indent.
+        if (firstLine < 0 && positioned.lower_bound(origin + 1) == positioned.lower_bound(left + 1))
+            positioned.emplace(left, QTextOption::Tab(scaledLength(left - origin), QTextOption::LeftTab));
+        // Past the custom stops, default stops fall on multiples of the interval from the column's edge;
+        // Qt's own default stops would count from the line's start, which differs when the line is indented.
+        if (origin != 0 || !positioned.empty()) {
+            const int interval = m_defaultTabStopTwips;
+            for (int position = (lastCustom / interval + 1) * interval; position <= kDefaultTabExtentTwips;
+                 position += interval) {
+                positioned.emplace(position, QTextOption::Tab(scaledLength(position - origin), QTextOption::LeftTab));
+            }
+        }
+        QList<QTextOption::Tab> tabs;
+        for (const auto &[position, tab] : positioned)
+            tabs.append(tab);
+        return tabs;
     }
 
     void startBlock(const QTextBlockFormat &format, const QTextCharFormat &markFormat)
@@ -395,19 +449,26 @@ private:
         if (breakBefore && m_flow.atStart && !inTable)
             breakBefore = false;
 
-        const QTextBlockFormat baseFormat = blockFormat(paragraph);
+        QTextBlockFormat baseFormat = blockFormat(paragraph);
+        if (!inTable) {
+            baseFormat.setProperty(KeepWithNextProperty, paragraph.keepWithNext.value_or(false));
+            baseFormat.setProperty(KeepLinesTogetherProperty, paragraph.keepLinesTogether.value_or(false));
+            // Word turns widow control on unless a paragraph or its style turns it off.
+            baseFormat.setProperty(WidowControlProperty, paragraph.widowControl.value_or(true));
+        }
         for (size_t part = 0; part < text.parts.size(); ++part) {
             std::vector<TextPiece> &pieces = text.parts[part];
             QTextBlockFormat format = baseFormat;
-            format.setLineHeight(lineHeight(paragraph, pieces, markFormat), QTextBlockFormat::FixedHeight);
+            format.setLineHeight(scaledLength(lineHeight(paragraph, pieces, markFormat) * kTwipsPerPixel),
+                                 QTextBlockFormat::FixedHeight);
             if (part > 0 || breakBefore) {
                 format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
                 if (part == 0)
-                    format.setTopMargin(twipsToPixels(before));
+                    format.setTopMargin(scaledLength(before));
             } else if (m_flow.tableBefore) {
                 // Qt ignores the top margin of a block that follows a table: widen the table's bottom margin.
                 QTextTableFormat tableFormat = m_flow.tableBefore->format();
-                tableFormat.setBottomMargin(twipsToPixels(before));
+                tableFormat.setBottomMargin(scaledLength(before));
                 m_flow.tableBefore->setFormat(tableFormat);
                 // Qt hides an empty block right after a table and pulls up one that starts with a line break.
                 if (pieces.empty() || pieces.front().text.startsWith(QChar(kLineSeparator)))
@@ -415,11 +476,14 @@ private:
             } else if (m_flow.atStart) {
                 m_flow.leadingTwips = before;
                 if (!inTable && before > 0)
-                    addSpacer(twipsToPixels(before));
+                    addSpacer(scaledLength(before));
             } else {
                 const int previousAfter = m_flow.previousContextual && sameStyle ? 0 : m_flow.pendingAfterTwips;
                 const int ownBefore = contextual && sameStyle ? 0 : before;
-                format.setTopMargin(twipsToPixels(previousAfter + ownBefore));
+                // Word's HTML-style spacing (the default) keeps the larger of the two; the compatibility
+                // option doNotUseHTMLParagraphAutoSpacing adds them.
+                const int gap = m_addParagraphSpacing ? previousAfter + ownBefore : qMax(previousAfter, ownBefore);
+                format.setTopMargin(scaledLength(gap));
             }
 
             startBlock(format, markFormat);
@@ -527,14 +591,14 @@ private:
         format.setCellPadding(0);
         QList<QTextLength> widths;
         for (int twips : grid)
-            widths.append(QTextLength(QTextLength::FixedLength, twipsToPixels(twips)));
+            widths.append(QTextLength(QTextLength::FixedLength, scaledLength(twips)));
         format.setColumnWidthConstraints(widths);
         format.setAlignment(table.alignment.value_or(Qt::AlignLeft));
         int indent = table.indent.value_or(0);
         if (m_compatibilityMode < kTableEdgeIndentCompatibilityMode)
             indent -= leftCellMargin;
-        format.setLeftMargin(twipsToPixels(indent));
-        format.setTopMargin(m_flow.atStart ? 0 : twipsToPixels(m_flow.pendingAfterTwips));
+        format.setLeftMargin(scaledLength(indent));
+        format.setTopMargin(m_flow.atStart ? 0 : scaledLength(m_flow.pendingAfterTwips));
         format.setHeaderRowCount(headerRows);
 
         // A table inserted into a used block would hide that block if it is empty: give the table a fresh one.
@@ -552,14 +616,28 @@ private:
                 qtTable->mergeCells(cell.row, cell.column, cell.rowSpan, span);
         }
 
-        const TableContext context{&style};
-        ++m_tableDepth;
+        // Fill the cells in document order. Asking the table for a cell after each insertion would rebuild its
+        // cell grid every time; instead take every cell's start once and follow the insertions by their length.
+        std::vector<const CellInfo *> filled;
+        std::vector<int> starts;
         for (const CellInfo &cell : cells) {
             if (cell.continuesAbove || cell.column >= columnCount)
                 continue;
-            addCell(qtTable, cell, table, static_cast<int>(rows.size()), columnCount, context);
+            filled.push_back(&cell);
+            starts.push_back(qtTable->cellAt(cell.row, cell.column).firstPosition());
+        }
+        const TableContext context{&style};
+        std::vector<std::pair<int, int>> spacing; // leading and trailing paragraph spacing per cell, in twips
+        int shift = 0;
+        ++m_tableDepth;
+        for (size_t i = 0; i < filled.size(); ++i) {
+            const int lengthBefore = m_document->characterCount();
+            spacing.push_back(addCellContent(filled[i]->node, starts[i] + shift, context));
+            shift += m_document->characterCount() - lengthBefore;
         }
         --m_tableDepth;
+        for (size_t i = 0; i < filled.size(); ++i)
+            formatCell(qtTable, *filled[i], table, static_cast<int>(rows.size()), columnCount, spacing[i]);
 
         m_cursor = qtTable->lastCursorPosition();
         m_cursor.movePosition(QTextCursor::NextBlock);
@@ -572,8 +650,23 @@ private:
         m_flow.lastWasParagraph = false;
     }
 
-    void addCell(QTextTable *qtTable, const CellInfo &cell, const TableProperties &table, int rowCount,
-                 int columnCount, const TableContext &context)
+    // Writes the content of a cell whose first position is `position`; returns the space before its first
+    // paragraph and after its last one (twips), which the cell's padding takes up.
+    std::pair<int, int> addCellContent(pugi::xml_node tc, int position, const TableContext &context)
+    {
+        const FlowState outerFlow = m_flow;
+        m_flow = FlowState();
+        m_cursor = QTextCursor(m_document);
+        m_cursor.setPosition(position);
+        m_blockUnused = true;
+        addBlockContent(tc, context);
+        const std::pair<int, int> spacing(m_flow.leadingTwips, m_flow.lastWasParagraph ? m_flow.pendingAfterTwips : 0);
+        m_flow = outerFlow;
+        return spacing;
+    }
+
+    void formatCell(QTextTable *qtTable, const CellInfo &cell, const TableProperties &table, int rowCount,
+                    int columnCount, std::pair<int, int> spacing)
     {
         const pugi::xml_node tcPr = childElement(cell.node, "tcPr");
         std::array<std::optional<int>, kCellMarginSideCount> margins = table.cellMargins;
@@ -598,27 +691,16 @@ private:
             }
         }
 
-        // Write the content first: its first and last paragraphs' spacing goes into the padding.
-        const QTextTableCell qtCell = qtTable->cellAt(cell.row, cell.column);
-        const FlowState outerFlow = m_flow;
-        const QTextCursor outerCursor = m_cursor;
-        m_flow = FlowState();
-        m_cursor = qtCell.firstCursorPosition();
-        m_blockUnused = true;
-        addBlockContent(cell.node, context);
-        const int leadingTwips = m_flow.leadingTwips;
-        const int trailingTwips = m_flow.lastWasParagraph ? m_flow.pendingAfterTwips : 0;
-        m_flow = outerFlow;
-        m_cursor = outerCursor;
-
-        QTextTableCellFormat format = qtCell.format().toTableCellFormat();
-        format.setTopPadding(twipsToPixels(margins[TopSide].value_or(0) + leadingTwips));
-        format.setBottomPadding(twipsToPixels(margins[BottomSide].value_or(0) + trailingTwips));
-        format.setLeftPadding(twipsToPixels(margins[LeftSide].value_or(kDefaultCellMarginTwips)));
-        format.setRightPadding(twipsToPixels(margins[RightSide].value_or(kDefaultCellMarginTwips)));
+        QTextTableCell qtCell = qtTable->cellAt(cell.row, cell.column);
+        const auto [leadingTwips, trailingTwips] = spacing;
+        QTextTableCellFormat format;
+        format.setTopPadding(scaledLength(margins[TopSide].value_or(0) + leadingTwips));
+        format.setBottomPadding(scaledLength(margins[BottomSide].value_or(0) + trailingTwips));
+        format.setLeftPadding(scaledLength(margins[LeftSide].value_or(kDefaultCellMarginTwips)));
+        format.setRightPadding(scaledLength(margins[RightSide].value_or(kDefaultCellMarginTwips)));
         const auto setBorder = [&](BorderSide side, auto setWidth, auto setStyle, auto setBrush) {
             const BorderLine &line = borders[side];
-            (format.*setWidth)(line.visible ? line.widthPixels : 0);
+            (format.*setWidth)(line.visible ? scaledLength(line.widthPixels * kTwipsPerPixel) : 0);
             (format.*setStyle)(line.visible ? QTextFrameFormat::BorderStyle_Solid : QTextFrameFormat::BorderStyle_None);
             (format.*setBrush)(QBrush(line.visible ? line.color : QColor(Qt::transparent)));
         };
@@ -640,7 +722,7 @@ private:
             format.setVerticalAlignment(QTextCharFormat::AlignMiddle);
         else if (vAlign == QLatin1String("bottom"))
             format.setVerticalAlignment(QTextCharFormat::AlignBottom);
-        qtTable->cellAt(cell.row, cell.column).setFormat(format);
+        qtCell.setFormat(format);
     }
 
     StyleSheet m_styles;
@@ -652,6 +734,7 @@ private:
     int m_tableDepth = 0;
     int m_defaultTabStopTwips = kDefaultTabStopTwips;
     int m_compatibilityMode = 0;
+    bool m_addParagraphSpacing = false; // space after and space before add up instead of overlapping
     QHash<QString, qreal> m_lineHeights; // by font key, in pixels
 };
 
@@ -682,8 +765,8 @@ QPaintDevice *layoutPaintDevice()
 {
     static QImage device = [] {
         QImage image(1, 1, QImage::Format_ARGB32_Premultiplied);
-        image.setDotsPerMeterX(kLayoutDotsPerMeter);
-        image.setDotsPerMeterY(kLayoutDotsPerMeter);
+        image.setDotsPerMeterX(kLayoutDotsPerMeter * kLayoutOversampling);
+        image.setDotsPerMeterY(kLayoutDotsPerMeter * kLayoutOversampling);
         return image;
     }();
     return &device;
@@ -695,9 +778,7 @@ BuiltDocument buildTextDocument(const LayoutSources &sources)
     built.document = std::make_unique<QTextDocument>();
     QTextDocument *document = built.document.get();
     document->setUndoRedoEnabled(false);
-    document->documentLayout()->setPaintDevice(layoutPaintDevice());
     document->setUseDesignMetrics(true);
-    document->setDocumentMargin(0);
 
     const pugi::xml_node body = sources.document
         ? childElement(sources.document->document_element(), "body") : pugi::xml_node();
@@ -708,22 +789,28 @@ BuiltDocument buildTextDocument(const LayoutSources &sources)
     }
     built.page = pageSetupFromSection(section);
 
+    // QTextDocumentLayout does nothing while the page size is null. Keep it null while the document is
+    // filled and set up, so that the whole body is laid out once, at the right resolution, at the end.
+    document->setPageSize(QSizeF(0, 0));
+    document->documentLayout()->setPaintDevice(layoutPaintDevice());
     Builder builder(sources, document);
     document->setDefaultFont(builder.defaultCharFormat().font());
     QTextOption option = document->defaultTextOption();
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    option.setTabStopDistance(twipsToPixels(builder.defaultTabStopTwips()));
+    option.setTabStopDistance(scaledLength(builder.defaultTabStopTwips()));
     document->setDefaultTextOption(option);
-
+    document->setDocumentMargin(0);
     QTextFrameFormat root = document->rootFrame()->frameFormat();
-    root.setLeftMargin(built.page.margins.left());
-    root.setTopMargin(built.page.margins.top());
-    root.setRightMargin(built.page.margins.right());
-    root.setBottomMargin(built.page.margins.bottom());
+    root.setLeftMargin(scaledLength(built.page.margins.left() * kTwipsPerPixel));
+    root.setTopMargin(scaledLength(built.page.margins.top() * kTwipsPerPixel));
+    root.setRightMargin(scaledLength(built.page.margins.right() * kTwipsPerPixel));
+    root.setBottomMargin(scaledLength(built.page.margins.bottom() * kTwipsPerPixel));
     document->rootFrame()->setFrameFormat(root);
-    document->setPageSize(built.page.pageSize);
 
     builder.addBody(body);
+    built.deviceScale = kLayoutOversampling;
+    document->setPageSize(built.page.pageSize * kLayoutOversampling);
+    applyKeepRules(*document, document->pageSize().height());
     return built;
 }
 

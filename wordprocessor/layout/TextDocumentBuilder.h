@@ -24,16 +24,18 @@ struct PageSetup
 };
 
 // A body turned into a paginated QTextDocument (pages stacked top to bottom, one page height apart).
+// The document works in device pixels of layoutPaintDevice(), deviceScale to a logical pixel.
 struct BuiltDocument
 {
     std::unique_ptr<QTextDocument> document;
-    PageSetup page;
+    PageSetup page;         // in logical pixels at 96 dpi
+    qreal deviceScale = 1;  // device pixels of the document per logical pixel
 };
 
 // The page set-up of a w:sectPr (w:pgSz, w:pgMar); missing values fall back to US Letter with one-inch margins.
 PageSetup pageSetupFromSection(pugi::xml_node sectPr);
 
-// The 96-dpi paint device every layout measures fonts against.
+// The paint device every layout measures fonts against (kLayoutOversampling times 96 dpi).
 QPaintDevice *layoutPaintDevice();
 
 // Builds the QTextDocument for the body of `sources.document`, laid out page by page.

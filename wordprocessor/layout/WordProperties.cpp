@@ -176,6 +176,8 @@ void ParagraphProperties::apply(pugi::xml_node pPr)
             keepWithNext = isOn(property);
         } else if (std::strcmp(name, "keepLines") == 0) {
             keepLinesTogether = isOn(property);
+        } else if (std::strcmp(name, "widowControl") == 0) {
+            widowControl = isOn(property);
         } else if (std::strcmp(name, "numPr") == 0) {
             overlay(numberingId, intAttribute(childElement(property, "numId"), "val"));
             overlay(numberingLevel, intAttribute(childElement(property, "ilvl"), "val"));
@@ -209,6 +211,7 @@ void ParagraphProperties::apply(const ParagraphProperties &other)
     overlay(pageBreakBefore, other.pageBreakBefore);
     overlay(keepWithNext, other.keepWithNext);
     overlay(keepLinesTogether, other.keepLinesTogether);
+    overlay(widowControl, other.widowControl);
     overlay(numberingId, other.numberingId);
     overlay(numberingLevel, other.numberingLevel);
     for (const auto &[position, stop] : other.tabs)

@@ -65,6 +65,7 @@ struct ParagraphProperties
     std::optional<bool> pageBreakBefore;
     std::optional<bool> keepWithNext;
     std::optional<bool> keepLinesTogether;
+    std::optional<bool> widowControl;
     std::optional<int> numberingId;
     std::optional<int> numberingLevel;
     std::map<int, TabStop> tabs;                // by position in twips

@@ -1,0 +1,429 @@
+#include "BodyLayout.h"
+#include "ClipboardPicture.h"
+#include "DocxParts.h"
+#include "TextDocumentBuilder.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QPainter>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
+#include <QtTest>
+
+using quill::testing::DocxParts;
+using quill::testing::parseXml;
+
+namespace {
+
+constexpr char kNamespace[] = R"(xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main")";
+// US Letter with 1.25-inch side and 1-inch top and bottom margins, in twips.
+constexpr char kLetterSection[] =
+    R"(<w:sectPr><w:pgSz w:w="12240" w:h="15840"/>)"
+    R"(<w:pgMar w:top="1440" w:right="1800" w:bottom="1440" w:left="1800" w:header="720" w:footer="720" w:gutter="0"/></w:sectPr>)";
+
+QByteArray documentXml(const QString &body, const QString &section = QString::fromLatin1(kLetterSection))
+{
+    return QStringLiteral("<w:document %1><w:body>%2%3</w:body></w:document>")
+        .arg(QLatin1String(kNamespace), body, section)
+        .toUtf8();
+}
+
+QByteArray stylesXml(const QString &content)
+{
+    return QStringLiteral("<w:styles %1>%2</w:styles>").arg(QLatin1String(kNamespace), content).toUtf8();
+}
+
+QString paragraph(const QString &text, const QString &pPr = QString(), const QString &rPr = QString())
+{
+    return QStringLiteral("<w:p><w:pPr>%1</w:pPr><w:r><w:rPr>%2</w:rPr><w:t xml:space=\"preserve\">%3</w:t></w:r></w:p>")
+        .arg(pPr, rPr, text);
+}
+
+DocxParts parts(const QByteArray &document, const QByteArray &styles = QByteArray())
+{
+    DocxParts result;
+    result.document = parseXml(document);
+    result.styles = parseXml(styles);
+    return result;
+}
+
+// Blocks that carry text, in document order (the empty blocks Qt keeps around tables are skipped).
+QList<QTextBlock> textBlocks(const QTextDocument &document)
+{
+    QList<QTextBlock> blocks;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        if (!block.text().isEmpty())
+            blocks.append(block);
+    }
+    return blocks;
+}
+
+QTextBlock blockWithText(const QTextDocument &document, const QString &text)
+{
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        if (block.text().contains(text))
+            return block;
+    }
+    return QTextBlock();
+}
+
+// The page (0-based) on which the block's first line lies.
+int pageOf(const quill::BuiltDocument &built, const QTextBlock &block)
+{
+    const QRectF rect = built.document->documentLayout()->blockBoundingRect(block);
+    const QTextLine line = block.layout()->lineAt(0);
+    const qreal y = rect.top() + line.y();
+    return static_cast<int>(y / (built.page.pageSize.height() * built.deviceScale));
+}
+
+// Fraction of the non-white pixels that are neither nearly black nor nearly white: high for blurred edges.
+qreal greyFraction(const QImage &image)
+{
+    constexpr int kDark = 64;
+    constexpr int kLight = 224;
+    qint64 inked = 0;
+    qint64 grey = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const int value = qGray(image.pixel(x, y));
+            if (value >= kLight)
+                continue;
+            ++inked;
+            if (value > kDark)
+                ++grey;
+        }
+    }
+    return inked == 0 ? 1.0 : qreal(grey) / inked;
+}
+
+} // namespace
+
+class BodyLayoutTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void pageGeometry_data();
+    void pageGeometry();
+    void pageBreaks_data();
+    void pageBreaks();
+    void lineBreaksStayInTheirParagraph();
+    void runFormatResolution_data();
+    void runFormatResolution();
+    void paragraphSpacingAddsUp_data();
+    void paragraphSpacingAddsUp();
+    void indentsAndTabsFollowTheTextColumn();
+    void tableColumnsFollowTheGrid();
+    void fieldCodesAndTextBoxesAreNotBodyText();
+    void pictureStacksEveryPage();
+    void emptyBodyIsOneWhitePage();
+    void replayIsCrispWhenScaled();
+    void serializedPictureReplaysTheSame();
+};
+
+void BodyLayoutTest::pageGeometry_data()
+{
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QSize>("pageSize");
+    QTest::addColumn<QMarginsF>("margins");
+
+    QTest::newRow("letter") << QString::fromLatin1(kLetterSection) << QSize(816, 1056) << QMarginsF(120, 96, 120, 96);
+    QTest::newRow("a4 landscape, gutter")
+        << QStringLiteral(R"(<w:sectPr><w:pgSz w:w="16838" w:h="11906" w:orient="landscape"/>)"
+                          R"(<w:pgMar w:top="720" w:right="1440" w:bottom="1080" w:left="1080" w:gutter="360"/></w:sectPr>)")
+        << QSize(1123, 794) << QMarginsF(96, 48, 96, 72);
+    QTest::newRow("no section: letter, one inch") << QString() << QSize(816, 1056) << QMarginsF(96, 96, 96, 96);
+}
+
+void BodyLayoutTest::pageGeometry()
+{
+    QFETCH(QString, section);
+    QFETCH(QSize, pageSize);
+    QFETCH(QMarginsF, margins);
+
+    const DocxParts docx = parts(documentXml(paragraph(QStringLiteral("Top left")), section));
+    const quill::BodyPicture body = quill::renderBody(docx.sources());
+    QCOMPARE(body.pageSize, pageSize);
+    QCOMPARE(body.picture.boundingRect(), QRect(QPoint(0, 0), pageSize));
+
+    // The first line starts exactly at the top-left corner of the text column.
+    const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+    QCOMPARE(built.page.margins, margins);
+    const QTextBlock first = blockWithText(*built.document, QStringLiteral("Top left"));
+    const QRectF rect = built.document->documentLayout()->blockBoundingRect(first);
+    QCOMPARE(rect.left() / built.deviceScale, margins.left());
+    QCOMPARE(rect.top() / built.deviceScale, margins.top());
+    QCOMPARE(rect.width() / built.deviceScale, pageSize.width() - margins.left() - margins.right());
+}
+
+void BodyLayoutTest::pageBreaks_data()
+{
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<int>("pages");
+    QTest::addColumn<int>("pageOfLast");
+
+    const QString last = paragraph(QStringLiteral("Last"));
+    QTest::newRow("no break") << paragraph(QStringLiteral("One")) + last << 1 << 0;
+    QTest::newRow("page break run between paragraphs")
+        << paragraph(QStringLiteral("One")) + QStringLiteral(R"(<w:p><w:r><w:br w:type="page"/></w:r></w:p>)") + last
+        << 2 << 1;
+    QTest::newRow("page break inside a paragraph")
+        << QStringLiteral(R"(<w:p><w:r><w:t>One</w:t><w:br w:type="page"/><w:t>Last</w:t></w:r></w:p>)") << 2 << 1;
+    QTest::newRow("pageBreakBefore") << paragraph(QStringLiteral("One")) + paragraph(QStringLiteral("Last"),
+                                                                                     QStringLiteral("<w:pageBreakBefore/>"))
+                                     << 2 << 1;
+    QTest::newRow("break before the first paragraph leaves no blank page")
+        << paragraph(QStringLiteral("Last"), QStringLiteral("<w:pageBreakBefore/>")) << 1 << 0;
+    QTest::newRow("two breaks") << paragraph(QStringLiteral("One"))
+                                       + QStringLiteral(R"(<w:p><w:r><w:br w:type="page"/><w:t>Two</w:t><w:br w:type="page"/></w:r></w:p>)")
+                                       + last
+                                << 3 << 2;
+    QString many;
+    for (int i = 0; i < 60; ++i)
+        many += paragraph(QStringLiteral("Line %1").arg(i));
+    QTest::newRow("overflow onto a second page") << many + last << 2 << 1;
+}
+
+void BodyLayoutTest::pageBreaks()
+{
+    QFETCH(QString, body);
+    QFETCH(int, pages);
+    QFETCH(int, pageOfLast);
+
+    const DocxParts docx = parts(documentXml(body));
+    const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+    QCOMPARE(built.document->pageCount(), pages);
+    QCOMPARE(pageOf(built, blockWithText(*built.document, QStringLiteral("Last"))), pageOfLast);
+    QCOMPARE(quill::renderBody(docx.sources()).pageCount, pages);
+}
+
+void BodyLayoutTest::lineBreaksStayInTheirParagraph()
+{
+    const DocxParts docx = parts(documentXml(
+        QStringLiteral(R"(<w:p><w:r><w:t>COMPANY</w:t><w:br/><w:t>STREET</w:t><w:br/><w:t>CITY</w:t></w:r></w:p>)")
+        + paragraph(QStringLiteral("Next"))));
+    const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+    const QList<QTextBlock> blocks = textBlocks(*built.document);
+    QCOMPARE(blocks.size(), 2);
+    QCOMPARE(blocks.first().text(), QStringLiteral("COMPANY\u2028STREET\u2028CITY"));
+    QCOMPARE(blocks.first().layout()->lineCount(), 3);
+}
+
+void BodyLayoutTest::runFormatResolution_data()
+{
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<qreal>("pointSize");
+    QTest::addColumn<bool>("bold");
+    QTest::addColumn<bool>("italic");
+    QTest::addColumn<QString>("family");
+
+    // docDefaults: Arial 10 pt. Normal (default): 11 pt. Base: 14 pt bold, Times New Roman.
+    // Derived (basedOn Base): italic. Emphasis (character style): 16 pt.
+    const QString text = QStringLiteral("Sample");
+    QTest::newRow("default paragraph style over docDefaults")
+        << paragraph(text) << 11.0 << false << false << QStringLiteral("Arial");
+    QTest::newRow("style chain")
+        << paragraph(text, QStringLiteral(R"(<w:pStyle w:val="Derived"/>)")) << 14.0 << true << true
+        << QStringLiteral("Times New Roman");
+    QTest::newRow("direct formatting wins")
+        << paragraph(text, QStringLiteral(R"(<w:pStyle w:val="Derived"/>)"),
+                     QStringLiteral(R"(<w:b w:val="0"/><w:sz w:val="36"/><w:rFonts w:ascii="Arial"/>)"))
+        << 18.0 << false << true << QStringLiteral("Arial");
+    QTest::newRow("character style between paragraph style and direct")
+        << paragraph(text, QStringLiteral(R"(<w:pStyle w:val="Base"/>)"), QStringLiteral(R"(<w:rStyle w:val="Emphasis"/>)"))
+        << 16.0 << true << false << QStringLiteral("Times New Roman");
+    QTest::newRow("unknown style falls back to docDefaults")
+        << paragraph(text, QStringLiteral(R"(<w:pStyle w:val="Missing"/>)")) << 10.0 << false << false
+        << QStringLiteral("Arial");
+}
+
+void BodyLayoutTest::runFormatResolution()
+{
+    QFETCH(QString, body);
+    QFETCH(qreal, pointSize);
+    QFETCH(bool, bold);
+    QFETCH(bool, italic);
+    QFETCH(QString, family);
+
+    const QByteArray styles = stylesXml(QStringLiteral(
+        R"(<w:docDefaults><w:rPrDefault><w:rPr><w:rFonts w:ascii="Arial" w:hAnsi="Arial"/><w:sz w:val="20"/></w:rPr></w:rPrDefault></w:docDefaults>)"
+        R"(<w:style w:type="paragraph" w:default="1" w:styleId="Normal"><w:rPr><w:sz w:val="22"/></w:rPr></w:style>)"
+        R"(<w:style w:type="paragraph" w:styleId="Base"><w:rPr><w:b/><w:sz w:val="28"/><w:rFonts w:ascii="Times New Roman"/></w:rPr></w:style>)"
+        R"(<w:style w:type="paragraph" w:styleId="Derived"><w:basedOn w:val="Base"/><w:rPr><w:i/></w:rPr></w:style>)"
+        R"(<w:style w:type="character" w:styleId="Emphasis"><w:rPr><w:sz w:val="32"/></w:rPr></w:style>)"));
+    const DocxParts docx = parts(documentXml(body), styles);
+    const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+    const QTextBlock block = blockWithText(*built.document, QStringLiteral("Sample"));
+    QVERIFY(block.isValid());
+    const QTextCharFormat format = block.begin().fragment().charFormat();
+    QCOMPARE(format.fontPointSize(), pointSize);
+    QCOMPARE(format.fontWeight() == QFont::Bold, bold);
+    QCOMPARE(format.fontItalic(), italic);
+    QCOMPARE(format.fontFamilies().toStringList().value(0), family);
+}
+
+void BodyLayoutTest::paragraphSpacingAddsUp_data()
+{
+    QTest::addColumn<QString>("secondProperties");
+    QTest::addColumn<int>("gapTwips");
+
+    // The first paragraph has 120 twips after; its style is Spaced.
+    QTest::newRow("after plus before") << QStringLiteral(R"(<w:spacing w:before="240"/>)") << 360;
+    QTest::newRow("only after") << QString() << 120;
+    QTest::newRow("contextual spacing, same style")
+        << QStringLiteral(R"(<w:pStyle w:val="Spaced"/><w:contextualSpacing/><w:spacing w:before="240"/>)") << 120;
+}
+
+void BodyLayoutTest::paragraphSpacingAddsUp()
+{
+    QFETCH(QString, secondProperties);
+    QFETCH(int, gapTwips);
+
+    const QByteArray styles = stylesXml(QStringLiteral(
+        R"(<w:style w:type="paragraph" w:styleId="Spaced"><w:pPr><w:spacing w:after="120" w:line="360" w:lineRule="exact"/></w:pPr></w:style>)"));
+    const DocxParts docx = parts(documentXml(paragraph(QStringLiteral("First"), QStringLiteral(R"(<w:pStyle w:val="Spaced"/>)"))
+                                             + paragraph(QStringLiteral("Second"), secondProperties)),
+                                 styles);
+    const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+    QAbstractTextDocumentLayout *layout = built.document->documentLayout();
+    const QRectF first = layout->blockBoundingRect(blockWithText(*built.document, QStringLiteral("First")));
+    const QRectF second = layout->blockBoundingRect(blockWithText(*built.document, QStringLiteral("Second")));
+    // Exact line spacing of 360 twips makes the first paragraph 24 px tall.
+    const qreal firstLinePixels = 24;
+    const qreal gapPixels = (second.top() - first.top()) / built.deviceScale - firstLinePixels;
+    QCOMPARE(qRound(gapPixels * 15), gapTwips);
+}
+
+void BodyLayoutTest::indentsAndTabsFollowTheTextColumn()
+{
+    // Left indent 720, hanging 360: the first line starts at 360 twips, the label's tab reaches 720,
+    // and a custom stop at 2880 (measured from the column) is reached after a second tab.
+    const DocxParts docx = parts(documentXml(QStringLiteral(
+        R"(<w:p><w:pPr><w:ind w:left="720" w:hanging="360"/><w:tabs><w:tab w:val="left" w:pos="2880"/></w:tabs></w:pPr>)"
+        R"(<w:r><w:t>1.</w:t><w:tab/><w:t>Item</w:t><w:tab/><w:t>Far</w:t></w:r></w:p>)")));
+    const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+    const QTextBlock block = blockWithText(*built.document, QStringLiteral("Item"));
+    const QTextLine line = block.layout()->lineAt(0);
+    const qreal scale = built.deviceScale;
+    const auto columnX = [&](int position) { return line.cursorToX(position) / scale; };
+    QCOMPARE(qRound(columnX(0) * 15), 360);
+    QCOMPARE(qRound(columnX(3) * 15), 720);  // after "1.\t"
+    QCOMPARE(qRound(columnX(8) * 15), 2880); // after "Item\t"
+}
+
+void BodyLayoutTest::tableColumnsFollowTheGrid()
+{
+    const QString cell = QStringLiteral(R"(<w:tc><w:p><w:r><w:t>%1</w:t></w:r></w:p></w:tc>)");
+    const QString spanned = QStringLiteral(
+        R"(<w:tc><w:tcPr><w:gridSpan w:val="2"/></w:tcPr><w:p><w:r><w:t>Wide</w:t></w:r></w:p></w:tc>)");
+    const DocxParts docx = parts(documentXml(
+        QStringLiteral(R"(<w:tbl><w:tblPr><w:tblBorders><w:insideV w:val="single" w:sz="4"/></w:tblBorders></w:tblPr>)"
+                       R"(<w:tblGrid><w:gridCol w:w="1500"/><w:gridCol w:w="3000"/><w:gridCol w:w="4500"/></w:tblGrid>)")
+        + QStringLiteral("<w:tr>") + cell.arg(QStringLiteral("A")) + cell.arg(QStringLiteral("B"))
+        + cell.arg(QStringLiteral("C")) + QStringLiteral("</w:tr><w:tr>") + spanned + cell.arg(QStringLiteral("D"))
+        + QStringLiteral("</w:tr></w:tbl><w:p/>")));
+    const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+    QAbstractTextDocumentLayout *layout = built.document->documentLayout();
+    const auto left = [&](const QString &text) {
+        return layout->blockBoundingRect(blockWithText(*built.document, text)).left() / built.deviceScale;
+    };
+    // Cell text starts one cell margin (108 twips) inside each grid column.
+    QCOMPARE(qRound((left(QStringLiteral("B")) - left(QStringLiteral("A"))) * 15), 1500);
+    QCOMPARE(qRound((left(QStringLiteral("C")) - left(QStringLiteral("B"))) * 15), 3000);
+    QCOMPARE(qRound((left(QStringLiteral("D")) - left(QStringLiteral("Wide"))) * 15), 4500);
+    // The table's text lines up with the text column (its edge sits one cell margin further left).
+    QCOMPARE(qRound(left(QStringLiteral("A")) * 15), 1800);
+
+    QTextTable *table = QTextCursor(blockWithText(*built.document, QStringLiteral("Wide"))).currentTable();
+    QVERIFY(table);
+    QCOMPARE(table->columns(), 3);
+    QCOMPARE(table->cellAt(1, 0).columnSpan(), 2);
+}
+
+void BodyLayoutTest::fieldCodesAndTextBoxesAreNotBodyText()
+{
+    const DocxParts docx = parts(documentXml(QStringLiteral(
+        R"(<w:p><w:r><w:t xml:space="preserve">Date: </w:t></w:r>)"
+        R"(<w:r><w:fldChar w:fldCharType="begin"/></w:r><w:r><w:instrText> DATE \@ "MMMM d" </w:instrText></w:r>)"
+        R"(<w:r><w:fldChar w:fldCharType="separate"/></w:r><w:r><w:t>June 1</w:t></w:r><w:r><w:fldChar w:fldCharType="end"/></w:r>)"
+        R"(<w:fldSimple w:instr=" PAGE "><w:r><w:t>, page 7</w:t></w:r></w:fldSimple>)"
+        R"(<w:r><w:pict><v:shape xmlns:v="urn:schemas-microsoft-com:vml"><v:textbox><w:txbxContent><w:p><w:r><w:t>Boxed</w:t></w:r></w:p></w:txbxContent></v:textbox></v:shape></w:pict></w:r>)"
+        R"(<w:r><w:rPr><w:vanish/></w:rPr><w:t>Hidden</w:t></w:r></w:p>)")));
+    const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+    QCOMPARE(built.document->toPlainText(), QStringLiteral("Date: June 1, page 7"));
+}
+
+void BodyLayoutTest::pictureStacksEveryPage()
+{
+    const QString pageBreak = QStringLiteral(R"(<w:p><w:r><w:br w:type="page"/></w:r></w:p>)");
+    const DocxParts docx = parts(documentXml(paragraph(QStringLiteral("One")) + pageBreak + paragraph(QStringLiteral("Two"))
+                                             + pageBreak + paragraph(QStringLiteral("Three"))));
+    const quill::BodyPicture body = quill::renderBody(docx.sources());
+    QCOMPARE(body.pageCount, 3);
+    QCOMPARE(body.picture.boundingRect(), QRect(0, 0, body.pageSize.width(), 3 * body.pageSize.height()));
+
+    // Each page carries its text in its own top margin band, at the same place.
+    const QImage image = quill::renderPicture(body.picture);
+    QCOMPARE(image.height(), 3 * body.pageSize.height());
+    const int textTop = 96;
+    const int textBand = 20;
+    for (int page = 0; page < 3; ++page) {
+        const QImage band = image.copy(120, page * body.pageSize.height() + textTop, 200, textBand);
+        QVERIFY2(greyFraction(band) < 1.0, qPrintable(QStringLiteral("no text on page %1").arg(page + 1)));
+    }
+}
+
+void BodyLayoutTest::emptyBodyIsOneWhitePage()
+{
+    for (const QByteArray &xml : {documentXml(QString()), QByteArray("<w:document/>")}) {
+        const DocxParts docx = parts(xml);
+        const quill::BodyPicture body = quill::renderBody(docx.sources());
+        QCOMPARE(body.pageCount, 1);
+        const QImage image = quill::renderPicture(body.picture);
+        QCOMPARE(image.size(), body.pageSize);
+        for (int y = 0; y < image.height(); y += 7) {
+            for (int x = 0; x < image.width(); x += 7)
+                QCOMPARE(image.pixel(x, y), qRgb(255, 255, 255));
+        }
+    }
+    // No document at all renders the same single page.
+    QCOMPARE(quill::renderBody(quill::LayoutSources()).pageCount, 1);
+}
+
+void BodyLayoutTest::replayIsCrispWhenScaled()
+{
+    const DocxParts docx = parts(documentXml(paragraph(QStringLiteral("Crisp HIxg"), QString(), QStringLiteral(R"(<w:sz w:val="24"/>)"))));
+    const quill::BodyPicture body = quill::renderBody(docx.sources());
+    constexpr int kZoom = 4;
+    const QRect text(110, 90, 140, 30);
+    const QImage vector = quill::renderPicture(body.picture, kZoom)
+                              .copy(QRect(text.topLeft() * kZoom, text.size() * kZoom));
+    const QImage raster = quill::renderPicture(body.picture, 1)
+                              .copy(text)
+                              .scaled(text.size() * kZoom, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    // Replayed as vectors, the glyph edges stay one or two pixels wide; an enlarged raster smears them.
+    QVERIFY(greyFraction(vector) < 1.0);
+    QVERIFY2(greyFraction(vector) * 2 < greyFraction(raster),
+             qPrintable(QStringLiteral("vector %1, raster %2").arg(greyFraction(vector)).arg(greyFraction(raster))));
+}
+
+void BodyLayoutTest::serializedPictureReplaysTheSame()
+{
+    const DocxParts docx = parts(documentXml(paragraph(QStringLiteral("Round trip of the body picture"))
+                                             + paragraph(QStringLiteral("Second line"), QString(), QStringLiteral("<w:b/>"))));
+    const quill::BodyPicture body = quill::renderBody(docx.sources());
+    bool ok = false;
+    const QPicture copy = quill::deserializePicture(quill::serializePicture(body.picture), &ok);
+    QVERIFY(ok);
+    QCOMPARE(copy.boundingRect(), body.picture.boundingRect());
+    const QImage original = quill::renderPicture(body.picture, 2);
+    QCOMPARE(quill::renderPicture(copy, 2), original);
+    QVERIFY(greyFraction(original.copy(240, 190, 400, 40)) < 1.0); // the text is there
+
+    quill::deserializePicture(QByteArray("not a picture"), &ok);
+    QVERIFY(!ok);
+}
+
+QTEST_MAIN(BodyLayoutTest)
+#include "tst_bodylayout.moc"

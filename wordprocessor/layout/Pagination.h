@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QTextFormat>
+
+class QTextDocument;
+
+namespace quill {
+
+// Block properties the document builder records for the pagination pass (booleans).
+enum PaginationProperty {
+    KeepWithNextProperty = QTextFormat::UserProperty + 1, // w:keepNext
+    KeepLinesTogetherProperty,                            // w:keepLines
+    WidowControlProperty,                                 // w:widowControl
+};
+
+// Moves paragraphs of the main flow to the next page the way Word and LibreOffice do: a paragraph kept with
+// the next stays on the page where the next one starts, a paragraph kept together is not split, and with
+// widow control no paragraph leaves its first or last line alone on a page. `pageHeight` is in the
+// document's device pixels; the document must be paginated already. Paragraphs inside tables are left alone.
+void applyKeepRules(QTextDocument &document, qreal pageHeight);
+
+} // namespace quill
