@@ -3,7 +3,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
 
 #include <vector>
@@ -32,8 +31,6 @@ void copyFileReplacing(const QString &source, const QString &target)
     QFile input(source);
     if (!input.open(QIODevice::ReadOnly))
         throw cannotRead(source, input.errorString());
-    if (QFileInfo(target).isDir())
-        throw cannotWrite(target, QStringLiteral("A folder of that name exists"));
 
     QSaveFile output(target);
     if (!output.open(QIODevice::WriteOnly))
