@@ -2,6 +2,12 @@
 
 #include "ErrorTrap.h"
 #include "FileHelpers.h"
+#include "Form2.h"
+#include "LetterGeneration.h"
+#include "LetterTemplate.h"
+#include "PageSnapshot.h"
+#include "Picture.h"
+#include "TempFolder.h"
 #include "IsInstalled.h"
 #include "LetterFields.h"
 #include "Product.h"
@@ -51,6 +57,7 @@ const QString kFrameStyle = QStringLiteral(
 const QString kLoadTag = QStringLiteral("in QuillfernEpistle2021/08/31.Form1.Form_Load ");
 const QString kResetTag = QStringLiteral("in QuillfernEpistle2021/08/31.Form1.PushButton3_Click ");
 const QString kSampleTag = QStringLiteral("in QuillfernEpistle2021/08/31.Form1.PushButton4_Click ");
+const QString kGenerateTag = QStringLiteral("in QuillfernEpistle2021/08/31.Form1.PushButton6_Click ");
 
 QFont boldArial(double points)
 {
@@ -106,7 +113,7 @@ void Form1::buildButtons()
         void (Form1::*click)();
     };
     const ButtonSpec buttons[] = {
-        {&PushButton6, "Start Creating Template", twipsRect(120, 120, 7800, 405), nullptr},
+        {&PushButton6, "Start Creating Template", twipsRect(120, 120, 7800, 405), &Form1::PushButton6_Click},
         {&PushButton3, "Clear/Reset Data", twipsRect(120, 630, 3840, 405), &Form1::PushButton3_Click},
         {&PushButton4, "Load Sample/Example Data", twipsRect(4080, 630, 3840, 405), &Form1::PushButton4_Click},
     };
@@ -207,6 +214,94 @@ void Form1::PushButton4_Click()
     ErrorTrap trap(kSampleTag);
     for (const SampleValue &sample : kSampleValues)
         trap.run(sample.line, [&] { Text1[sample.index]->setText(QString::fromUtf8(sample.value)); });
+}
+
+void Form1::PushButton6_Click()
+{
+    ErrorTrap trap(kGenerateTag);
+    if (mGenerating)
+        return;
+    trap.run(102, [&] { mGenerating = true; });
+    trap.run(104, [&] { m_pointer.setValue(WindowPointer::Hourglass); });
+
+    QString folder;
+    QByteArray templateBytes;
+    AutoObject word;
+    AutoObject document;
+    QString templatePath;
+    QString resultPath;
+    // Until the filled letter is saved, a failed step leaves nothing for the later steps to work on:
+    // it is reported once, the instance is quit and the work file removed, and no preview is shown.
+    const bool saved = [&] {
+        if (!trap.run(106, [&] {
+                folder = temporaryFolder();
+                templateBytes = quill::templateBytes();
+            }))
+            return false;
+        templatePath = joinPath(folder, kTemplateWorkFile);
+        if (!trap.run(108, [&] {
+                if (!FileExists(templatePath))
+                    WriteBytesIfAbsent(templateBytes, templatePath);
+            }))
+            return false;
+        if (!trap.run(110, [&] { word = CreateObject(QStringLiteral("Word.Application")); }))
+            return false;
+        if (!trap.run(114, [&] {
+                document = word.object(QStringLiteral("Documents"))
+                               .callObject(QStringLiteral("Open"), {Arg(templatePath), Arg(QStringLiteral("ReadOnly"), true)});
+            }))
+            return false;
+        trap.run(116, [&] { Text1[kDateField]->setText(currentDateText()); });
+
+        std::vector<FieldReplacement> fields;
+        for (int index = 0; index < kFieldCount; ++index)
+            fields.push_back({Text1[index]->property("tag").toString(), Text1[index]->text()});
+        replaceInStories(trap, document, fields);
+        replaceInShapes(trap, document, fields);
+
+        resultPath = drawResultDocumentPath(trap, folder);
+        return trap.run(184, [&] { document.call(QStringLiteral("SaveAs"), {Arg(resultPath)}); });
+    }();
+
+    if (!word.isNothing()) {
+        trap.run(186, [&] { word.set(QStringLiteral("DisplayAlerts"), false); });
+        if (!document.isNothing())
+            trap.run(188, [&] { document.call(QStringLiteral("Close")); });
+        trap.run(190, [&] { word.call(QStringLiteral("Quit")); });
+    }
+    document.release();
+    word.release();
+    if (!templatePath.isEmpty())
+        DeleteFileQuietly(templatePath);
+
+    if (saved) {
+        const QString snapshotPath = joinPath(folder, kSnapshotWorkFile);
+        trap.run(198, [&] { SaveDocAsJPG(resultPath); });
+        trap.run(200, [&] { preview().setPicture(Picture::load(snapshotPath)); });
+        trap.run(202, [&] { m_pointer.setValue(WindowPointer::Default); });
+        trap.run(204, [&] { preview().mWordFile = resultPath; });
+        trap.run(206, [&] { preview().show(); });
+        trap.run(208, [&] { hide(); });
+        DeleteFileQuietly(snapshotPath);
+    } else {
+        m_pointer.setValue(WindowPointer::Default);
+    }
+    mGenerating = false;
+}
+
+void Form1::SaveDocAsJPG(const QString &path)
+{
+    quill::SaveDocAsJPG(path, joinPath(temporaryFolder(), kSnapshotWorkFile));
+}
+
+Form2 &Form1::preview()
+{
+    if (!m_preview) {
+        m_preview = std::make_unique<Form2>();
+        m_preview->setMainWindow(this);
+        m_preview->Form_Load();
+    }
+    return *m_preview;
 }
 
 void Form1::Text1_Change(int index)

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <array>
+#include <memory>
 
 class QGroupBox;
 class QLabel;
@@ -13,6 +14,8 @@ class QLineEdit;
 class QPushButton;
 
 namespace quill {
+
+class Form2;
 
 // The main window: the letter's fields in two frames, the buttons that fill, clear and
 // generate, and the start-up sequence of the program.
@@ -32,6 +35,16 @@ public:
     void PushButton3_Click();
     // "Load Sample/Example Data": fills the thirteen typed fields with the example sender and recipient.
     void PushButton4_Click();
+    // "Start Creating Template": fills the template with the fields, saves the letter as a temporary
+    // document, renders it and hands both to the preview window.
+    void PushButton6_Click();
+    // Renders the body of the document at `path` to the snapshot work file.
+    void SaveDocAsJPG(const QString &path);
+
+    // The preview window, created and loaded on first use.
+    Form2 &preview();
+    // The preview window if it was ever created, else null.
+    Form2 *existingPreview() const { return m_preview.get(); }
 
     // The text field with field index `index` (0 to 13).
     QLineEdit *field(int index) const { return Text1[index]; }
@@ -64,6 +77,8 @@ private:
     std::array<QLabel *, 13> Label2{};
     Skin SkinFramework1;
     WindowPointer m_pointer;
+    bool mGenerating = false;
+    std::unique_ptr<Form2> m_preview;
 };
 
 } // namespace quill
