@@ -40,11 +40,13 @@ QString paragraph(const QString &text, const QString &pPr = QString(), const QSt
         .arg(pPr, rPr, text);
 }
 
-DocxParts parts(const QByteArray &document, const QByteArray &styles = QByteArray())
+DocxParts parts(const QByteArray &document, const QByteArray &styles = QByteArray(),
+               const QByteArray &settings = QByteArray())
 {
     DocxParts result;
     result.document = parseXml(document);
     result.styles = parseXml(styles);
+    result.settings = parseXml(settings);
     return result;
 }
 
@@ -111,8 +113,8 @@ private slots:
     void lineBreaksStayInTheirParagraph();
     void runFormatResolution_data();
     void runFormatResolution();
-    void paragraphSpacingAddsUp_data();
-    void paragraphSpacingAddsUp();
+    void paragraphSpacing_data();
+    void paragraphSpacing();
     void indentsAndTabsFollowTheTextColumn();
     void tableColumnsFollowTheGrid();
     void fieldCodesAndTextBoxesAreNotBodyText();
@@ -263,28 +265,38 @@ void BodyLayoutTest::runFormatResolution()
     QCOMPARE(format.fontFamilies().toStringList().value(0), family);
 }
 
-void BodyLayoutTest::paragraphSpacingAddsUp_data()
+void BodyLayoutTest::paragraphSpacing_data()
 {
     QTest::addColumn<QString>("secondProperties");
+    QTest::addColumn<bool>("addSpacing");
     QTest::addColumn<int>("gapTwips");
 
     // The first paragraph has 120 twips after; its style is Spaced.
-    QTest::newRow("after plus before") << QStringLiteral(R"(<w:spacing w:before="240"/>)") << 360;
-    QTest::newRow("only after") << QString() << 120;
+    const QString before = QStringLiteral(R"(<w:spacing w:before="240"/>)");
+    QTest::newRow("HTML-style spacing keeps the larger") << before << false << 240;
+    QTest::newRow("doNotUseHTMLParagraphAutoSpacing adds") << before << true << 360;
+    QTest::newRow("only after") << QString() << true << 120;
     QTest::newRow("contextual spacing, same style")
-        << QStringLiteral(R"(<w:pStyle w:val="Spaced"/><w:contextualSpacing/><w:spacing w:before="240"/>)") << 120;
+        << QStringLiteral(R"(<w:pStyle w:val="Spaced"/><w:contextualSpacing/><w:spacing w:before="240"/>)") << true << 120;
+    QTest::newRow("contextual spacing, other style")
+        << QStringLiteral(R"(<w:contextualSpacing/><w:spacing w:before="240"/>)") << true << 360;
 }
 
-void BodyLayoutTest::paragraphSpacingAddsUp()
+void BodyLayoutTest::paragraphSpacing()
 {
     QFETCH(QString, secondProperties);
+    QFETCH(bool, addSpacing);
     QFETCH(int, gapTwips);
 
     const QByteArray styles = stylesXml(QStringLiteral(
         R"(<w:style w:type="paragraph" w:styleId="Spaced"><w:pPr><w:spacing w:after="120" w:line="360" w:lineRule="exact"/></w:pPr></w:style>)"));
     const DocxParts docx = parts(documentXml(paragraph(QStringLiteral("First"), QStringLiteral(R"(<w:pStyle w:val="Spaced"/>)"))
                                              + paragraph(QStringLiteral("Second"), secondProperties)),
-                                 styles);
+                                 styles,
+                                 QStringLiteral("<w:settings %1><w:compat>%2</w:compat></w:settings>")
+                                     .arg(QLatin1String(kNamespace),
+                                          addSpacing ? QStringLiteral("<w:doNotUseHTMLParagraphAutoSpacing/>") : QString())
+                                     .toUtf8());
     const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
     QAbstractTextDocumentLayout *layout = built.document->documentLayout();
     const QRectF first = layout->blockBoundingRect(blockWithText(*built.document, QStringLiteral("First")));
@@ -328,12 +340,14 @@ void BodyLayoutTest::tableColumnsFollowTheGrid()
     const auto left = [&](const QString &text) {
         return layout->blockBoundingRect(blockWithText(*built.document, text)).left() / built.deviceScale;
     };
-    // Cell text starts one cell margin (108 twips) inside each grid column.
-    QCOMPARE(qRound((left(QStringLiteral("B")) - left(QStringLiteral("A"))) * 15), 1500);
-    QCOMPARE(qRound((left(QStringLiteral("C")) - left(QStringLiteral("B"))) * 15), 3000);
-    QCOMPARE(qRound((left(QStringLiteral("D")) - left(QStringLiteral("Wide"))) * 15), 4500);
+    // Cell text starts one cell margin (108 twips) inside each grid column; Qt moves it by half a
+    // border's width (under a third of a pixel here).
+    const auto closeTo = [](qreal pixels, int twips) { return qAbs(pixels * 15 - twips) < 8; };
+    QVERIFY(closeTo(left(QStringLiteral("B")) - left(QStringLiteral("A")), 1500));
+    QVERIFY(closeTo(left(QStringLiteral("C")) - left(QStringLiteral("B")), 3000));
+    QVERIFY(closeTo(left(QStringLiteral("D")) - left(QStringLiteral("Wide")), 4500));
     // The table's text lines up with the text column (its edge sits one cell margin further left).
-    QCOMPARE(qRound(left(QStringLiteral("A")) * 15), 1800);
+    QVERIFY(closeTo(left(QStringLiteral("A")), 1800));
 
     QTextTable *table = QTextCursor(blockWithText(*built.document, QStringLiteral("Wide"))).currentTable();
     QVERIFY(table);
@@ -363,14 +377,15 @@ void BodyLayoutTest::pictureStacksEveryPage()
     QCOMPARE(body.pageCount, 3);
     QCOMPARE(body.picture.boundingRect(), QRect(0, 0, body.pageSize.width(), 3 * body.pageSize.height()));
 
-    // Each page carries its text in its own top margin band, at the same place.
+    // Each page carries text inside its own text column, and nothing in its margins.
     const QImage image = quill::renderPicture(body.picture);
     QCOMPARE(image.height(), 3 * body.pageSize.height());
-    const int textTop = 96;
-    const int textBand = 20;
+    const QRect column(120, 96, 576, 864);
     for (int page = 0; page < 3; ++page) {
-        const QImage band = image.copy(120, page * body.pageSize.height() + textTop, 200, textBand);
-        QVERIFY2(greyFraction(band) < 1.0, qPrintable(QStringLiteral("no text on page %1").arg(page + 1)));
+        const int top = page * body.pageSize.height();
+        QVERIFY2(greyFraction(image.copy(column.translated(0, top))) < 1.0,
+                 qPrintable(QStringLiteral("no text on page %1").arg(page + 1)));
+        QCOMPARE(greyFraction(image.copy(0, top + 2, body.pageSize.width(), column.top() - 4)), 1.0);
     }
 }
 
@@ -421,6 +436,7 @@ void BodyLayoutTest::serializedPictureReplaysTheSame()
     QCOMPARE(quill::renderPicture(copy, 2), original);
     QVERIFY(greyFraction(original.copy(240, 190, 400, 40)) < 1.0); // the text is there
 
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("QPicturePaintEngine::checkFormat")));
     quill::deserializePicture(QByteArray("not a picture"), &ok);
     QVERIFY(!ok);
 }

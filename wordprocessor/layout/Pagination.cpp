@@ -183,10 +183,6 @@ private:
         QTextCursor cursor(&m_document);
         cursor.setPosition(position);
         cursor.insertBlock(rest, block.charFormat());
-        // The first part ends where the page does; it keeps no space below it.
-        QTextBlockFormat head = block.blockFormat();
-        head.setBottomMargin(0);
-        QTextCursor(block).setBlockFormat(head);
     }
 
     QTextDocument &m_document;

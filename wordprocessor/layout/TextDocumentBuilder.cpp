@@ -63,6 +63,14 @@ struct ParagraphText
     std::vector<std::vector<TextPiece>> parts{1};
 };
 
+// What a cell's content tells the cell's format: spacing its padding takes up, and its estimated height.
+struct CellContent
+{
+    int leadingTwips = 0;
+    int trailingTwips = 0;
+    qreal contentTwips = 0;
+};
+
 // The table style and the table a paragraph sits in, if any.
 struct TableContext
 {
@@ -78,6 +86,8 @@ struct FlowState
     bool previousContextual = false;
     QTextTable *tableBefore = nullptr; // the table right before, when the previous item was a table
     int leadingTwips = 0;           // space before of the first paragraph (cells put it into their padding)
+    bool pendingPageBreak = false;  // a page break ended the previous paragraph: the next item starts a page
+    qreal contentTwips = 0;         // estimated height of the flow's paragraphs, lines unwrapped
     bool lastWasParagraph = false;
 };
 
@@ -206,6 +216,8 @@ private:
         }
         // Word and LibreOffice apply pair kerning only where a run asks for it (w:kern); Qt kerns by default.
         format.setFontKerning(false);
+        // Latin text needs no shaping; Qt still shapes scripts that do.
+        format.setFontStyleStrategy(QFont::PreferNoShaping);
         return format;
     }
 
@@ -296,7 +308,8 @@ private:
     {
         if (m_blockUnused) {
             m_cursor.setBlockFormat(format);
-            m_cursor.setBlockCharFormat(markFormat);
+            // Merge, not set: the first block of a table cell carries the cell's own format (its spans).
+            m_cursor.mergeBlockCharFormat(markFormat);
             m_blockUnused = false;
         } else {
             m_cursor.insertBlock(format, markFormat);
@@ -439,12 +452,23 @@ private:
         const bool contextual = paragraph.contextualSpacing.value_or(false);
         const bool sameStyle = !m_flow.atStart && !m_flow.tableBefore && m_flow.previousStyle == styleId;
 
-        // A paragraph that starts with a page break starts the new page; no empty part stays behind.
-        bool breakBefore = paragraph.pageBreakBefore.value_or(false) && !inTable;
-        if (text.parts.size() > 1 && text.parts.front().empty()) {
+        // Page breaks at either end of a paragraph leave no empty line behind (as LibreOffice reads them):
+        // at the start the paragraph begins the new page, at the end the next paragraph does.
+        bool breakBefore = (paragraph.pageBreakBefore.value_or(false) || m_flow.pendingPageBreak) && !inTable;
+        m_flow.pendingPageBreak = false;
+        const bool breakAtStart = text.parts.size() > 1 && text.parts.front().empty();
+        const bool breakAtEnd = text.parts.size() > 1 && text.parts.back().empty();
+        if (breakAtEnd)
+            text.parts.pop_back();
+        if (breakAtStart && !text.parts.empty()) {
             text.parts.erase(text.parts.begin());
             breakBefore = true;
         }
+        if (text.parts.empty()) {
+            m_flow.pendingPageBreak = true;
+            return;
+        }
+        m_flow.pendingPageBreak = breakAtEnd;
         // Nothing precedes the first page: a break there would leave it blank.
         if (breakBefore && m_flow.atStart && !inTable)
             breakBefore = false;
@@ -461,6 +485,10 @@ private:
             QTextBlockFormat format = baseFormat;
             format.setLineHeight(scaledLength(lineHeight(paragraph, pieces, markFormat) * kTwipsPerPixel),
                                  QTextBlockFormat::FixedHeight);
+            // Qt hides an empty block right after a table and pulls up one that starts with a line break.
+            if (part == 0 && m_flow.tableBefore
+                && (pieces.empty() || pieces.front().text.startsWith(QChar(kLineSeparator))))
+                pieces.insert(pieces.begin(), TextPiece{QString(QChar(kZeroWidthSpace)), markFormat});
             if (part > 0 || breakBefore) {
                 format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
                 if (part == 0)
@@ -470,9 +498,6 @@ private:
                 QTextTableFormat tableFormat = m_flow.tableBefore->format();
                 tableFormat.setBottomMargin(scaledLength(before));
                 m_flow.tableBefore->setFormat(tableFormat);
-                // Qt hides an empty block right after a table and pulls up one that starts with a line break.
-                if (pieces.empty() || pieces.front().text.startsWith(QChar(kLineSeparator)))
-                    pieces.insert(pieces.begin(), TextPiece{QString(QChar(kZeroWidthSpace)), markFormat});
             } else if (m_flow.atStart) {
                 m_flow.leadingTwips = before;
                 if (!inTable && before > 0)
@@ -487,8 +512,12 @@ private:
             }
 
             startBlock(format, markFormat);
-            for (const TextPiece &piece : pieces)
+            int lines = 1;
+            for (const TextPiece &piece : pieces) {
                 m_cursor.insertText(piece.text, piece.format);
+                lines += piece.text.count(QChar(kLineSeparator));
+            }
+            m_flow.contentTwips += (format.topMargin() + lines * format.lineHeight()) / scaledLength(1);
 
             m_flow.atStart = false;
             m_flow.tableBefore = nullptr;
@@ -539,11 +568,13 @@ private:
                 rows.push_back(row);
         }
         std::vector<CellInfo> cells;
+        std::vector<int> rowHeights; // w:trHeight per row, in twips (0 for none)
         int columnCount = static_cast<int>(grid.size());
         int headerRows = 0;
         bool headerRun = true;
         for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
             const pugi::xml_node trPr = childElement(rows[r], "trPr");
+            rowHeights.push_back(qMax(0, intAttribute(childElement(trPr, "trHeight"), "val").value_or(0)));
             headerRun = headerRun && isOn(childElement(trPr, "tblHeader"));
             if (headerRun)
                 ++headerRows;
@@ -599,6 +630,11 @@ private:
             indent -= leftCellMargin;
         format.setLeftMargin(scaledLength(indent));
         format.setTopMargin(m_flow.atStart ? 0 : scaledLength(m_flow.pendingAfterTwips));
+        if (m_flow.pendingPageBreak) {
+            format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+            format.setTopMargin(0);
+            m_flow.pendingPageBreak = false;
+        }
         format.setHeaderRowCount(headerRows);
 
         // A table inserted into a used block would hide that block if it is empty: give the table a fresh one.
@@ -627,17 +663,18 @@ private:
             starts.push_back(qtTable->cellAt(cell.row, cell.column).firstPosition());
         }
         const TableContext context{&style};
-        std::vector<std::pair<int, int>> spacing; // leading and trailing paragraph spacing per cell, in twips
+        std::vector<CellContent> contents;
         int shift = 0;
         ++m_tableDepth;
         for (size_t i = 0; i < filled.size(); ++i) {
             const int lengthBefore = m_document->characterCount();
-            spacing.push_back(addCellContent(filled[i]->node, starts[i] + shift, context));
+            contents.push_back(addCellContent(filled[i]->node, starts[i] + shift, context));
             shift += m_document->characterCount() - lengthBefore;
         }
         --m_tableDepth;
         for (size_t i = 0; i < filled.size(); ++i)
-            formatCell(qtTable, *filled[i], table, static_cast<int>(rows.size()), columnCount, spacing[i]);
+            formatCell(qtTable, *filled[i], table, static_cast<int>(rows.size()), columnCount, contents[i],
+                       rowHeights[filled[i]->row]);
 
         m_cursor = qtTable->lastCursorPosition();
         m_cursor.movePosition(QTextCursor::NextBlock);
@@ -652,7 +689,7 @@ private:
 
     // Writes the content of a cell whose first position is `position`; returns the space before its first
     // paragraph and after its last one (twips), which the cell's padding takes up.
-    std::pair<int, int> addCellContent(pugi::xml_node tc, int position, const TableContext &context)
+    CellContent addCellContent(pugi::xml_node tc, int position, const TableContext &context)
     {
         const FlowState outerFlow = m_flow;
         m_flow = FlowState();
@@ -660,13 +697,16 @@ private:
         m_cursor.setPosition(position);
         m_blockUnused = true;
         addBlockContent(tc, context);
-        const std::pair<int, int> spacing(m_flow.leadingTwips, m_flow.lastWasParagraph ? m_flow.pendingAfterTwips : 0);
+        CellContent content;
+        content.leadingTwips = m_flow.leadingTwips;
+        content.trailingTwips = m_flow.lastWasParagraph ? m_flow.pendingAfterTwips : 0;
+        content.contentTwips = m_flow.contentTwips;
         m_flow = outerFlow;
-        return spacing;
+        return content;
     }
 
     void formatCell(QTextTable *qtTable, const CellInfo &cell, const TableProperties &table, int rowCount,
-                    int columnCount, std::pair<int, int> spacing)
+                    int columnCount, const CellContent &content, int rowHeightTwips)
     {
         const pugi::xml_node tcPr = childElement(cell.node, "tcPr");
         std::array<std::optional<int>, kCellMarginSideCount> margins = table.cellMargins;
@@ -692,10 +732,27 @@ private:
         }
 
         QTextTableCell qtCell = qtTable->cellAt(cell.row, cell.column);
-        const auto [leadingTwips, trailingTwips] = spacing;
+        int topTwips = margins[TopSide].value_or(0) + content.leadingTwips;
+        int bottomTwips = margins[BottomSide].value_or(0) + content.trailingTwips;
+        const QString vAlign = textAttribute(childElement(tcPr, "vAlign"), "val");
+        // Qt has no row height: a row's minimum height (w:trHeight) pads its cells, on the side away from
+        // where the cell's text sits. The content height is an estimate (its lines unwrapped).
+        const int shortfall = qRound(rowHeightTwips - (topTwips + content.contentTwips + bottomTwips));
+        if (cell.rowSpan == 1 && shortfall > 0) {
+            if (vAlign == QLatin1String("bottom"))
+                topTwips += shortfall;
+            else if (vAlign == QLatin1String("center")) {
+                topTwips += shortfall / 2;
+                bottomTwips += shortfall - shortfall / 2;
+            } else
+                bottomTwips += shortfall;
+        }
+        // A fresh format must carry the merge, which Qt keeps in the cell's format.
         QTextTableCellFormat format;
-        format.setTopPadding(scaledLength(margins[TopSide].value_or(0) + leadingTwips));
-        format.setBottomPadding(scaledLength(margins[BottomSide].value_or(0) + trailingTwips));
+        format.setTableCellColumnSpan(qtCell.columnSpan());
+        format.setTableCellRowSpan(qtCell.rowSpan());
+        format.setTopPadding(scaledLength(topTwips));
+        format.setBottomPadding(scaledLength(bottomTwips));
         format.setLeftPadding(scaledLength(margins[LeftSide].value_or(kDefaultCellMarginTwips)));
         format.setRightPadding(scaledLength(margins[RightSide].value_or(kDefaultCellMarginTwips)));
         const auto setBorder = [&](BorderSide side, auto setWidth, auto setStyle, auto setBrush) {
@@ -717,7 +774,6 @@ private:
             if (!fill.isEmpty() && fill != QLatin1String("auto"))
                 format.setBackground(QColor(QLatin1Char('#') + fill));
         }
-        const QString vAlign = textAttribute(childElement(tcPr, "vAlign"), "val");
         if (vAlign == QLatin1String("center"))
             format.setVerticalAlignment(QTextCharFormat::AlignMiddle);
         else if (vAlign == QLatin1String("bottom"))
@@ -808,6 +864,9 @@ BuiltDocument buildTextDocument(const LayoutSources &sources)
     document->rootFrame()->setFrameFormat(root);
 
     builder.addBody(body);
+    // Keep each paragraph's shaped glyphs after layout: drawing the page would otherwise shape them again.
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
+        block.layout()->setCacheEnabled(true);
     built.deviceScale = kLayoutOversampling;
     document->setPageSize(built.page.pageSize * kLayoutOversampling);
     applyKeepRules(*document, document->pageSize().height());
