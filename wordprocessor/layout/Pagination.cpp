@@ -17,12 +17,22 @@ namespace {
 
 // Lines needed on each side of a page break under widow and orphan control.
 constexpr int kMinimumLinesAtBreak = 2;
+// Rounds of moves at most. Every round lays the document out again, so a bounded number of rounds keeps
+// the cost linear in the document's length; a letter needs two or three.
+constexpr int kMaximumRounds = 12;
 
 // One item of the main flow: a paragraph or a table.
 struct FlowItem
 {
     QTextBlock block;
     QTextTable *table = nullptr;
+};
+
+// A move the rules ask for: the paragraph starts a new page, from its first line or from line `line`.
+struct Move
+{
+    QTextBlock block;
+    int line = 0;
 };
 
 class KeepRules
@@ -33,13 +43,28 @@ public:
     {
     }
 
+    // Each round lays the document out, finds the first broken rule after every forced page break and
+    // moves those paragraphs. Content after a forced page break does not depend on what comes before it,
+    // so the moves of one round cannot disturb each other.
     void apply()
     {
-        m_layout->documentSize(); // lays out the whole document
-        collectItems();
-        for (size_t i = 0; i < m_items.size();) {
-            const std::optional<size_t> restart = check(i);
-            i = restart ? *restart : i + 1;
+        for (int round = 0; round < kMaximumRounds; ++round) {
+            m_layout->documentSize(); // lays out the whole document
+            collectItems();
+            const std::vector<Move> moves = findMoves();
+            if (moves.empty())
+                return;
+            // One edit block: the layout hears of all the moves at once and lays out once, not once per move.
+            // From the end backwards, so that splitting a paragraph moves nothing still to be handled.
+            QTextCursor edit(&m_document);
+            edit.beginEditBlock();
+            for (auto move = moves.rbegin(); move != moves.rend(); ++move) {
+                if (move->line == 0)
+                    breakBefore(move->block);
+                else
+                    splitBefore(move->block, move->line);
+            }
+            edit.endEditBlock();
         }
     }
 
@@ -67,13 +92,31 @@ private:
         }
     }
 
+    std::vector<Move> findMoves() const
+    {
+        std::vector<Move> moves;
+        bool segmentMoved = false;
+        for (size_t index = 0; index < m_items.size(); ++index) {
+            if (hasForcedBreak(m_items[index]))
+                segmentMoved = false;
+            if (segmentMoved)
+                continue;
+            if (const std::optional<Move> move = check(index)) {
+                moves.push_back(*move);
+                segmentMoved = true;
+            }
+        }
+        return moves;
+    }
+
     int pageAt(qreal y) const { return static_cast<int>(std::floor(y / m_pageHeight)); }
 
-    // The page of line `index` of a laid-out block (by the middle of the line).
+    // The page of line `index` of a block (by the middle of the line).
     int pageOfLine(const QTextBlock &block, int index) const
     {
-        m_layout->blockBoundingRect(block); // makes sure the block is laid out
         const QTextLine line = block.layout()->lineAt(index);
+        if (!line.isValid())
+            return pageAt(m_layout->blockBoundingRect(block).top());
         return pageAt(block.layout()->position().y() + line.y() + line.height() / 2);
     }
 
@@ -98,15 +141,57 @@ private:
         return index == 0 || lastPage(m_items[index - 1]) < firstPage(m_items[index]);
     }
 
-    // A paragraph that starts a page by itself (a page break, or moved there by a rule) is never moved again.
-    static bool hasForcedBreak(const QTextBlock &block)
+    // An item that starts a page by itself (a page break, or moved there by a rule) is never moved again.
+    static bool hasForcedBreak(const FlowItem &item)
     {
-        return block.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore;
+        const QTextFormat::PageBreakFlags policy =
+            item.table ? item.table->format().pageBreakPolicy() : item.block.blockFormat().pageBreakPolicy();
+        return policy & QTextFormat::PageBreak_AlwaysBefore;
     }
 
     static bool flag(const QTextBlock &block, PaginationProperty property)
     {
         return block.isValid() && block.blockFormat().boolProperty(property);
+    }
+
+    // The move that item `index` needs, if any.
+    std::optional<Move> check(size_t index) const
+    {
+        const FlowItem &item = m_items[index];
+        if (item.table || item.block.layout()->lineCount() == 0)
+            return std::nullopt;
+        const QTextBlock block = item.block;
+        const int lines = block.layout()->lineCount();
+        const int first = pageOfLine(block, 0);
+        const int last = pageOfLine(block, lines - 1);
+
+        if (first != last && !startsPage(index) && !hasForcedBreak(item)) {
+            int onFirstPage = 0;
+            while (onFirstPage < lines && pageOfLine(block, onFirstPage) == first)
+                ++onFirstPage;
+            if (flag(block, KeepLinesTogetherProperty)
+                || (flag(block, WidowControlProperty) && onFirstPage < kMinimumLinesAtBreak))
+                return Move{block, 0};
+        }
+
+        if (first != last && flag(block, WidowControlProperty) && lines > kMinimumLinesAtBreak) {
+            int onLastPage = 0;
+            while (onLastPage < lines && pageOfLine(block, lines - 1 - onLastPage) == last)
+                ++onLastPage;
+            if (onLastPage < kMinimumLinesAtBreak)
+                return Move{block, lines - kMinimumLinesAtBreak};
+        }
+
+        if (flag(block, KeepWithNextProperty) && index + 1 < m_items.size() && firstPage(m_items[index + 1]) > last) {
+            // Move the whole run of kept paragraphs that ends here, unless it already starts its page.
+            size_t start = index;
+            while (start > 0 && !m_items[start - 1].table && flag(m_items[start - 1].block, KeepWithNextProperty)
+                   && lastPage(m_items[start - 1]) == firstPage(m_items[start]))
+                --start;
+            if (!startsPage(start) && !hasForcedBreak(m_items[start]))
+                return Move{m_items[start].block, 0};
+        }
+        return std::nullopt;
     }
 
     void breakBefore(const QTextBlock &block)
@@ -117,60 +202,6 @@ private:
         format.setTopMargin(0);
         QTextCursor(block).setBlockFormat(format);
     }
-
-    // Checks item `index`; returns the item to continue from when a rule moved something.
-    std::optional<size_t> check(size_t index)
-    {
-        const FlowItem &item = m_items[index];
-        if (item.table)
-            return std::nullopt;
-        const QTextBlock block = item.block;
-        m_layout->blockBoundingRect(block); // lays out everything up to this block after an earlier move
-        const int lines = block.layout()->lineCount();
-        if (lines == 0)
-            return std::nullopt;
-        const int first = pageOfLine(block, 0);
-        const int last = pageOfLine(block, lines - 1);
-
-        if (first != last && !startsPage(index) && !hasForcedBreak(block)) {
-            int onFirstPage = 0;
-            while (onFirstPage < lines && pageOfLine(block, onFirstPage) == first)
-                ++onFirstPage;
-            if (flag(block, KeepLinesTogetherProperty)
-                || (flag(block, WidowControlProperty) && onFirstPage < kMinimumLinesAtBreak)) {
-                breakBefore(block);
-                return restartBefore(index);
-            }
-        }
-
-        if (first != last && flag(block, WidowControlProperty) && lines > kMinimumLinesAtBreak) {
-            int onLastPage = 0;
-            while (onLastPage < lines && pageOfLine(block, lines - 1 - onLastPage) == last)
-                ++onLastPage;
-            if (onLastPage < kMinimumLinesAtBreak) {
-                splitBefore(block, lines - kMinimumLinesAtBreak);
-                collectItems();
-                return restartBefore(index + 1);
-            }
-        }
-
-        if (flag(block, KeepWithNextProperty) && index + 1 < m_items.size()
-            && firstPage(m_items[index + 1]) > last) {
-            // Move the whole run of kept paragraphs that ends here, unless it already starts its page.
-            size_t start = index;
-            while (start > 0 && !m_items[start - 1].table && flag(m_items[start - 1].block, KeepWithNextProperty)
-                   && lastPage(m_items[start - 1]) == firstPage(m_items[start]))
-                --start;
-            if (!startsPage(start) && !hasForcedBreak(m_items[start].block)) {
-                breakBefore(m_items[start].block);
-                return restartBefore(start);
-            }
-        }
-        return std::nullopt;
-    }
-
-    // After moving item `index`, the paragraph before it may have to follow (keep with next).
-    static size_t restartBefore(size_t index) { return index > 0 ? index - 1 : 0; }
 
     // Ends `block` before its line `line`; the rest becomes a paragraph that starts a new page.
     void splitBefore(const QTextBlock &block, int line)
