@@ -221,38 +221,60 @@ private:
         return format;
     }
 
-    // The height of one single-spaced line in this format: ascent, descent and line gap, in whole twips.
-    qreal naturalLineHeight(const QTextCharFormat &format)
+    // One single-spaced line of a font: its height in logical pixels (whole twips, as LibreOffice measures)
+    // and the height Qt gives the line on the layout device (rounded up to whole device pixels).
+    struct LineMetrics
+    {
+        qreal height = 0;
+        qreal deviceHeight = 0;
+    };
+
+    LineMetrics lineMetrics(const QTextCharFormat &format)
     {
         const QString key = fontKey(format);
-        const auto cached = m_lineHeights.constFind(key);
-        if (cached != m_lineHeights.constEnd())
+        const auto cached = m_lineMetrics.constFind(key);
+        if (cached != m_lineMetrics.constEnd())
             return *cached;
         const QFontMetricsF metrics(format.font(), layoutPaintDevice());
         const qreal deviceHeight = metrics.ascent() + metrics.descent() + qMax<qreal>(metrics.leading(), 0);
-        const qreal height = roundToTwips(deviceHeight / kLayoutOversampling);
-        m_lineHeights.insert(key, height);
-        return height;
+        const LineMetrics line{roundToTwips(deviceHeight / kLayoutOversampling), qreal(qCeil(deviceHeight))};
+        m_lineMetrics.insert(key, line);
+        return line;
     }
 
-    qreal lineHeight(const ParagraphProperties &paragraph, const std::vector<TextPiece> &pieces,
-                     const QTextCharFormat &markFormat)
+    // Sets the line height of a paragraph part; returns it, in logical pixels.
+    qreal applyLineHeight(QTextBlockFormat &format, const ParagraphProperties &paragraph,
+                          const std::vector<TextPiece> &pieces, const QTextCharFormat &markFormat)
     {
-        qreal natural = 0;
-        for (const TextPiece &piece : pieces)
-            natural = qMax(natural, naturalLineHeight(piece.format));
-        if (natural == 0)
-            natural = naturalLineHeight(markFormat);
+        LineMetrics natural;
+        for (const TextPiece &piece : pieces) {
+            const LineMetrics line = lineMetrics(piece.format);
+            natural.height = qMax(natural.height, line.height);
+            natural.deviceHeight = qMax(natural.deviceHeight, line.deviceHeight);
+        }
+        if (natural.height == 0)
+            natural = lineMetrics(markFormat);
         const int line = paragraph.lineSpacing.value_or(kSingleLineSpacing);
+        qreal height = natural.height * line / kSingleLineSpacing;
         switch (paragraph.lineRule.value_or(LineRule::Auto)) {
         case LineRule::Exact:
-            return twipsToPixels(line);
+            height = twipsToPixels(line);
+            break;
         case LineRule::AtLeast:
-            return qMax(natural, twipsToPixels(line));
+            height = qMax(natural.height, twipsToPixels(line));
+            break;
         case LineRule::Auto:
+            if (line != kSingleLineSpacing) {
+                // A proportionally spaced line keeps its text at the top and the extra space below it.
+                // Qt adds a distance to the line's own height, which it rounds up to whole device pixels.
+                const qreal distance = (height * kLayoutOversampling - natural.deviceHeight) / kLayoutOversampling;
+                format.setLineHeight(scaledLength(distance * kTwipsPerPixel), QTextBlockFormat::LineDistanceHeight);
+                return height;
+            }
             break;
         }
-        return natural * line / kSingleLineSpacing;
+        format.setLineHeight(scaledLength(height * kTwipsPerPixel), QTextBlockFormat::FixedHeight);
+        return height;
     }
 
     QTextBlockFormat blockFormat(const ParagraphProperties &paragraph) const
@@ -483,8 +505,7 @@ private:
         for (size_t part = 0; part < text.parts.size(); ++part) {
             std::vector<TextPiece> &pieces = text.parts[part];
             QTextBlockFormat format = baseFormat;
-            format.setLineHeight(scaledLength(lineHeight(paragraph, pieces, markFormat) * kTwipsPerPixel),
-                                 QTextBlockFormat::FixedHeight);
+            const qreal lineHeight = applyLineHeight(format, paragraph, pieces, markFormat);
             // Qt hides an empty block right after a table and pulls up one that starts with a line break.
             if (part == 0 && m_flow.tableBefore
                 && (pieces.empty() || pieces.front().text.startsWith(QChar(kLineSeparator))))
@@ -517,7 +538,7 @@ private:
                 m_cursor.insertText(piece.text, piece.format);
                 lines += piece.text.count(QChar(kLineSeparator));
             }
-            m_flow.contentTwips += (format.topMargin() + lines * format.lineHeight()) / scaledLength(1);
+            m_flow.contentTwips += format.topMargin() / scaledLength(1) + lines * lineHeight * kTwipsPerPixel;
 
             m_flow.atStart = false;
             m_flow.tableBefore = nullptr;
@@ -791,7 +812,7 @@ private:
     int m_defaultTabStopTwips = kDefaultTabStopTwips;
     int m_compatibilityMode = 0;
     bool m_addParagraphSpacing = false; // space after and space before add up instead of overlapping
-    QHash<QString, qreal> m_lineHeights; // by font key, in pixels
+    QHash<QString, LineMetrics> m_lineMetrics; // by font key
 };
 
 } // namespace
