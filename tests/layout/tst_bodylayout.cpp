@@ -117,6 +117,7 @@ private slots:
     void paragraphSpacing();
     void indentsAndTabsFollowTheTextColumn();
     void tableColumnsFollowTheGrid();
+    void listLabelsCount();
     void fieldCodesAndTextBoxesAreNotBodyText();
     void pictureStacksEveryPage();
     void emptyBodyIsOneWhitePage();
@@ -353,6 +354,38 @@ void BodyLayoutTest::tableColumnsFollowTheGrid()
     QVERIFY(table);
     QCOMPARE(table->columns(), 3);
     QCOMPARE(table->cellAt(1, 0).columnSpan(), 2);
+}
+
+void BodyLayoutTest::listLabelsCount()
+{
+    const auto item = [](const QString &text, int numId, int level) {
+        return paragraph(text, QStringLiteral(R"(<w:numPr><w:ilvl w:val="%1"/><w:numId w:val="%2"/></w:numPr>)")
+                                   .arg(level)
+                                   .arg(numId));
+    };
+    DocxParts docx = parts(documentXml(item(QStringLiteral("One"), 1, 0) + item(QStringLiteral("Sub"), 1, 1)
+                                       + item(QStringLiteral("Sub"), 1, 1) + item(QStringLiteral("Two"), 1, 0)
+                                       + item(QStringLiteral("Again"), 1, 1) + item(QStringLiteral("Dot"), 2, 0)
+                                       + paragraph(QStringLiteral("Plain"))));
+    // lvlText holds %1, %2: build the part by concatenation, not QString::arg.
+    docx.numbering = parseXml(QByteArray("<w:numbering ") + kNamespace + QByteArray(">"
+        R"(<w:abstractNum w:abstractNumId="7"><w:lvl w:ilvl="0"><w:start w:val="3"/><w:numFmt w:val="decimal"/><w:lvlText w:val="%1."/>)"
+        R"(<w:pPr><w:ind w:left="720" w:hanging="360"/></w:pPr></w:lvl>)"
+        R"(<w:lvl w:ilvl="1"><w:numFmt w:val="lowerRoman"/><w:lvlText w:val="%1.%2"/><w:suff w:val="space"/></w:lvl></w:abstractNum>)"
+        R"(<w:abstractNum w:abstractNumId="8"><w:lvl w:ilvl="0"><w:numFmt w:val="bullet"/><w:lvlText w:val="&#xF0B7;"/></w:lvl></w:abstractNum>)"
+        R"(<w:num w:numId="1"><w:abstractNumId w:val="7"/></w:num><w:num w:numId="2"><w:abstractNumId w:val="8"/></w:num>)"
+        "</w:numbering>"));
+    const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+    QStringList texts;
+    for (const QTextBlock &block : textBlocks(*built.document))
+        texts.append(block.text());
+    QCOMPARE(texts, QStringList({QStringLiteral("3.\tOne"), QStringLiteral("3.i Sub"), QStringLiteral("3.ii Sub"),
+                                 QStringLiteral("4.\tTwo"), QStringLiteral("4.i Again"),
+                                 QStringLiteral("\u2022\tDot"), QStringLiteral("Plain")}));
+    // The level's indent applies: the label hangs at 360 twips, the text starts at 720.
+    const QTextLine line = blockWithText(*built.document, QStringLiteral("One")).layout()->lineAt(0);
+    QCOMPARE(qRound(line.cursorToX(0) / built.deviceScale * 15), 360);
+    QCOMPARE(qRound(line.cursorToX(3) / built.deviceScale * 15), 720);
 }
 
 void BodyLayoutTest::fieldCodesAndTextBoxesAreNotBodyText()
