@@ -27,7 +27,9 @@ class Form2 : public QWidget
     Q_OBJECT
 
 public:
+    // Builds the window and its controls; Form_Load finishes the set-up.
     explicit Form2(QWidget *parent = nullptr);
+    // Destroys the window (the temporary document is left to the closing routine).
     ~Form2() override;
 
     // The load routine, run once: colouring, caption, icon and the hand pointer; arms the set-up.

@@ -17,6 +17,7 @@ class PictureBox : public QFrame
     Q_OBJECT
 
 public:
+    // An empty box: no picture, white background, auto-size off.
     explicit PictureBox(QWidget *parent = nullptr);
 
     // The assigned picture; null when none.
