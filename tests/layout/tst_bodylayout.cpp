@@ -329,12 +329,15 @@ void BodyLayoutTest::tableColumnsFollowTheGrid()
 {
     const QString cell = QStringLiteral(R"(<w:tc><w:p><w:r><w:t>%1</w:t></w:r></w:p></w:tc>)");
     const QString spanned = QStringLiteral(
-        R"(<w:tc><w:tcPr><w:gridSpan w:val="2"/></w:tcPr><w:p><w:r><w:t>Wide</w:t></w:r></w:p></w:tc>)");
+        R"(<w:tc><w:tcPr><w:gridSpan w:val="2"/><w:vMerge w:val="restart"/></w:tcPr><w:p><w:r><w:t>Wide</w:t></w:r></w:p></w:tc>)");
+    const QString continued = QStringLiteral(
+        R"(<w:tc><w:tcPr><w:gridSpan w:val="2"/><w:vMerge/></w:tcPr><w:p/></w:tc>)");
     const DocxParts docx = parts(documentXml(
         QStringLiteral(R"(<w:tbl><w:tblPr><w:tblBorders><w:insideV w:val="single" w:sz="4"/></w:tblBorders></w:tblPr>)"
                        R"(<w:tblGrid><w:gridCol w:w="1500"/><w:gridCol w:w="3000"/><w:gridCol w:w="4500"/></w:tblGrid>)")
         + QStringLiteral("<w:tr>") + cell.arg(QStringLiteral("A")) + cell.arg(QStringLiteral("B"))
         + cell.arg(QStringLiteral("C")) + QStringLiteral("</w:tr><w:tr>") + spanned + cell.arg(QStringLiteral("D"))
+        + QStringLiteral("</w:tr><w:tr>") + continued + cell.arg(QStringLiteral("E"))
         + QStringLiteral("</w:tr></w:tbl><w:p/>")));
     const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
     QAbstractTextDocumentLayout *layout = built.document->documentLayout();
@@ -353,7 +356,11 @@ void BodyLayoutTest::tableColumnsFollowTheGrid()
     QTextTable *table = QTextCursor(blockWithText(*built.document, QStringLiteral("Wide"))).currentTable();
     QVERIFY(table);
     QCOMPARE(table->columns(), 3);
+    QCOMPARE(table->rows(), 3);
     QCOMPARE(table->cellAt(1, 0).columnSpan(), 2);
+    QCOMPARE(table->cellAt(1, 0).rowSpan(), 2);
+    QCOMPARE(table->cellAt(2, 1), table->cellAt(1, 0));
+    QCOMPARE(left(QStringLiteral("E")), left(QStringLiteral("D")));
 }
 
 void BodyLayoutTest::listLabelsCount()

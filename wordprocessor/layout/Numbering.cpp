@@ -17,6 +17,9 @@ constexpr ushort kSymbolBullet = 0xF0B7;
 constexpr ushort kSymbolSquare = 0xF0A7;
 constexpr ushort kSymbolFontFirst = 0xF000;
 constexpr ushort kSymbolFontLast = 0xF0FF;
+// What they are shown as.
+constexpr char16_t kBullet = 0x2022;
+constexpr char16_t kSmallSquare = 0x25AA;
 
 QString romanNumeral(int value)
 {
@@ -64,11 +67,11 @@ QString visibleBullet(const QString &text)
     QString result = text;
     for (QChar &c : result) {
         if (c.unicode() == kSymbolBullet)
-            c = QChar(0x2022);
+            c = QChar(kBullet);
         else if (c.unicode() == kSymbolSquare)
-            c = QChar(0x25AA);
+            c = QChar(kSmallSquare);
         else if (c.unicode() >= kSymbolFontFirst && c.unicode() <= kSymbolFontLast)
-            c = QChar(0x2022);
+            c = QChar(kBullet);
     }
     return result;
 }

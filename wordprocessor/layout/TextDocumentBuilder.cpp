@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <set>
 #include <vector>
 
 namespace quill {
@@ -49,6 +50,8 @@ constexpr char16_t kLineSeparator = 0x2028;
 constexpr char16_t kZeroWidthSpace = 0x200B;
 constexpr char16_t kNonBreakingHyphen = 0x2011;
 constexpr char16_t kSoftHyphen = 0x00AD;
+// w:sym gives its character as a hexadecimal code.
+constexpr int kHexadecimal = 16;
 
 // A stretch of text with one character format.
 struct TextPiece
@@ -412,7 +415,7 @@ private:
                 buffer += QChar(kSoftHyphen);
             } else if (std::strcmp(name, "sym") == 0) {
                 bool ok = false;
-                const ushort code = textAttribute(child, "char").toUShort(&ok, 16);
+                const ushort code = textAttribute(child, "char").toUShort(&ok, kHexadecimal);
                 if (ok)
                     buffer += QChar(code);
             }
@@ -622,17 +625,16 @@ private:
             grid.push_back(grid.empty() ? kDefaultTabStopTwips : grid.back());
 
         // Rows spanned by each vertically merged cell.
+        std::set<std::pair<int, int>> continuations; // (row, column) of cells that continue the one above
+        for (const CellInfo &cell : cells) {
+            if (cell.continuesAbove)
+                continuations.emplace(cell.row, cell.column);
+        }
         for (CellInfo &cell : cells) {
             if (cell.continuesAbove)
                 continue;
-            for (int below = cell.row + 1; below < static_cast<int>(rows.size()); ++below) {
-                const bool continues = std::any_of(cells.begin(), cells.end(), [&](const CellInfo &other) {
-                    return other.row == below && other.column == cell.column && other.continuesAbove;
-                });
-                if (!continues)
-                    break;
+            while (continuations.count({cell.row + cell.rowSpan, cell.column}) > 0)
                 ++cell.rowSpan;
-            }
         }
 
         const int leftCellMargin = table.cellMargins[LeftSide].value_or(kDefaultCellMarginTwips);
