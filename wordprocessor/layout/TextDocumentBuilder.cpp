@@ -36,6 +36,8 @@ constexpr int kDefaultPageHeightTwips = 15840;
 constexpr int kDefaultMarginTwips = 1440;
 // Word's default tab stop interval when settings.xml gives none, in twips.
 constexpr int kDefaultTabStopTwips = 720;
+// Width of a table column the grid does not describe (one inch), in twips.
+constexpr int kFallbackColumnTwips = 1440;
 // Word's default left and right cell margin, in twips.
 constexpr int kDefaultCellMarginTwips = 108;
 // w:line value of single line spacing under lineRule auto.
@@ -622,7 +624,7 @@ private:
         if (rows.empty() || columnCount == 0)
             return;
         while (static_cast<int>(grid.size()) < columnCount)
-            grid.push_back(grid.empty() ? kDefaultTabStopTwips : grid.back());
+            grid.push_back(grid.empty() ? kFallbackColumnTwips : grid.back());
 
         // Rows spanned by each vertically merged cell.
         std::set<std::pair<int, int>> continuations; // (row, column) of cells that continue the one above
