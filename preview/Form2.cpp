@@ -9,6 +9,7 @@
 #include "ProgramEnd.h"
 #include "Theme.h"
 #include "Units.h"
+#include "WindowLook.h"
 #include "ZoomAndScroll.h"
 
 #include <QCloseEvent>
@@ -27,9 +28,6 @@ namespace {
 // Client area of the window, twips.
 constexpr int kClientWidth = 9840;
 constexpr int kClientHeight = 9390;
-// Fonts: the window's and the buttons', in points.
-constexpr double kWindowFontPoints = 9;
-constexpr double kButtonFontPoints = 11.25;
 // Border widths in pixels: the viewport's fixed flat border, the store's sunken one.
 constexpr int kViewportBorder = 1;
 constexpr int kStoreBorder = 2;
@@ -55,19 +53,6 @@ const QString kRedrawTag = QStringLiteral("in QuillfernEpistle2021/08/31.Form2.R
 
 const QString kSaveDialogTitle = QStringLiteral("Save File");
 const QString kWordFilter = QStringLiteral("Word Files (*.doc)|*.doc");
-
-// The "Zoom:" frame drawn as a line with the caption standing on it, as the main window's frames.
-const QString kFrameStyle = QStringLiteral(
-    "QGroupBox { border: 1px solid #a0a0a0; border-radius: 3px; margin-top: 7px; }"
-    "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 7px; padding: 0 2px; }");
-
-QFont boldArial(double points)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(points);
-    font.setBold(true);
-    return font;
-}
 
 // A widget length in logical pixels as twips.
 int twipsOf(int pixels)
@@ -103,7 +88,7 @@ Form2::Form2(QWidget *parent)
     , m_pointer(this)
 {
     setWindowTitle(QStringLiteral("Form2"));
-    setFont(boldArial(kWindowFontPoints));
+    setFont(windowFont());
     setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
     setWhiteBackground(this);
 
@@ -167,7 +152,7 @@ void Form2::buildButtons()
 {
     Frame1 = new QGroupBox(QStringLiteral("Zoom:"), this);
     Frame1->setGeometry(twipsRect(120, 7860, 9600, 855));
-    Frame1->setStyleSheet(kFrameStyle);
+    Frame1->setStyleSheet(kFrameStyleSheet);
     Frame1->setMouseTracking(true);
     Frame1->installEventFilter(this);
 
@@ -187,7 +172,7 @@ void Form2::buildButtons()
     };
     for (const ButtonSpec &spec : buttons) {
         auto *button = new QPushButton(QString::fromLatin1(spec.caption), spec.container);
-        button->setFont(boldArial(kButtonFontPoints));
+        button->setFont(buttonFont());
         button->setGeometry(spec.geometry);
         button->setMouseTracking(true);
         button->installEventFilter(this);

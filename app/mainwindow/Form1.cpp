@@ -15,6 +15,7 @@
 #include "SettingsStore.h"
 #include "Theme.h"
 #include "Units.h"
+#include "WindowLook.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -34,9 +35,6 @@ namespace {
 // Client area of the window, twips.
 constexpr int kClientWidth = 8040;
 constexpr int kClientHeight = 6105;
-// Fonts: the window's (fields, labels, frames) and the buttons', in points.
-constexpr double kWindowFontPoints = 9;
-constexpr double kButtonFontPoints = 11.25;
 // A label stands this much lower than its field, and is this high (twips).
 constexpr int kLabelDrop = 45;
 constexpr int kLabelHeight = 225;
@@ -49,23 +47,10 @@ constexpr int kZipFieldLeft = 6600;
 // The longest text a field takes; large enough that nothing typed or pasted is cut.
 constexpr int kFieldMaxLength = 1 << 20;
 
-// Frames drawn as a line with the caption standing on it. A skin replaces this with its own look.
-const QString kFrameStyle = QStringLiteral(
-    "QGroupBox { border: 1px solid #a0a0a0; border-radius: 3px; margin-top: 7px; }"
-    "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 7px; padding: 0 2px; }");
-
 const QString kLoadTag = QStringLiteral("in QuillfernEpistle2021/08/31.Form1.Form_Load ");
 const QString kResetTag = QStringLiteral("in QuillfernEpistle2021/08/31.Form1.PushButton3_Click ");
 const QString kSampleTag = QStringLiteral("in QuillfernEpistle2021/08/31.Form1.PushButton4_Click ");
 const QString kGenerateTag = QStringLiteral("in QuillfernEpistle2021/08/31.Form1.PushButton6_Click ");
-
-QFont boldArial(double points)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(points);
-    font.setBold(true);
-    return font;
-}
 
 // The label's left edge and width (twips) for a field at `fieldLeft`.
 std::pair<int, int> labelColumn(int fieldLeft)
@@ -84,13 +69,13 @@ Form1::Form1(QWidget *parent)
     , m_pointer(this)
 {
     setWindowTitle(QStringLiteral("Form1"));
-    setFont(boldArial(kWindowFontPoints));
+    setFont(windowFont());
     setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, Qt::white);
     setPalette(palette);
     setAutoFillBackground(true);
-    setStyleSheet(kFrameStyle);
+    setStyleSheet(kFrameStyleSheet);
 
     buildButtons();
     buildFields();
@@ -119,7 +104,7 @@ void Form1::buildButtons()
     };
     for (const ButtonSpec &spec : buttons) {
         auto *button = new QPushButton(QString::fromLatin1(spec.caption), this);
-        button->setFont(boldArial(kButtonFontPoints));
+        button->setFont(buttonFont());
         button->setGeometry(spec.geometry);
         button->setMouseTracking(true);
         button->installEventFilter(this);
