@@ -220,9 +220,11 @@ private:
             format.setFontLetterSpacing(scaledLength(*run.letterSpacingPixels * kTwipsPerPixel));
         }
         // Word and LibreOffice apply pair kerning only where a run asks for it (w:kern); Qt kerns by default.
-        format.setFontKerning(false);
-        // Latin text needs no shaping; Qt still shapes scripts that do.
-        format.setFontStyleStrategy(QFont::PreferNoShaping);
+        const bool kerning = run.kerning.value_or(false);
+        format.setFontKerning(kerning);
+        // Unkerned Latin text needs no shaping; Qt still shapes scripts that do. Kerning needs shaping.
+        // (Set either way: a format inherits what it leaves unset from the document's default font.)
+        format.setFontStyleStrategy(kerning ? QFont::PreferDefault : QFont::PreferNoShaping);
         return format;
     }
 

@@ -117,6 +117,9 @@ void RunProperties::apply(pugi::xml_node rPr)
         } else if (std::strcmp(name, "spacing") == 0) {
             if (const std::optional<int> twips = intAttribute(property, "val"))
                 letterSpacingPixels = twipsToPixels(*twips);
+        } else if (std::strcmp(name, "kern") == 0) {
+            // w:val is the smallest size Word kerns; LibreOffice kerns every size once it is not 0.
+            kerning = intAttribute(property, "val").value_or(0) != 0;
         }
     }
 }
@@ -136,6 +139,7 @@ void RunProperties::apply(const RunProperties &other)
     overlay(background, other.background);
     overlay(verticalAlignment, other.verticalAlignment);
     overlay(letterSpacingPixels, other.letterSpacingPixels);
+    overlay(kerning, other.kerning);
 }
 
 void ParagraphProperties::apply(pugi::xml_node pPr)

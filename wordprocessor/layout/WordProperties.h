@@ -43,6 +43,7 @@ struct RunProperties
     std::optional<QColor> background;           // shading fill or highlight
     std::optional<int> verticalAlignment;       // QTextCharFormat::VerticalAlignment
     std::optional<qreal> letterSpacingPixels;   // w:spacing, converted from twips
+    std::optional<bool> kerning;                // w:kern other than 0: pair kerning
 
     // Overlays the properties that the element `rPr` sets.
     void apply(pugi::xml_node rPr);
