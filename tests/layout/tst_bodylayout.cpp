@@ -113,6 +113,7 @@ private slots:
     void lineBreaksStayInTheirParagraph();
     void runFormatResolution_data();
     void runFormatResolution();
+    void kerningOnlyWhereAsked();
     void paragraphSpacing_data();
     void paragraphSpacing();
     void indentsAndTabsFollowTheTextColumn();
@@ -264,6 +265,20 @@ void BodyLayoutTest::runFormatResolution()
     QCOMPARE(format.fontWeight() == QFont::Bold, bold);
     QCOMPARE(format.fontItalic(), italic);
     QCOMPARE(format.fontFamilies().toStringList().value(0), family);
+}
+
+void BodyLayoutTest::kerningOnlyWhereAsked()
+{
+    // docDefaults leave kerning off; a run with w:kern pairs "AV" tighter, even inheriting the defaults.
+    const QString text = QStringLiteral("AVAVAV WAWAWA");
+    const DocxParts docx = parts(documentXml(paragraph(text) + paragraph(text, QString(), QStringLiteral(R"(<w:kern w:val="16"/>)"))
+                                             + paragraph(text, QString(), QStringLiteral(R"(<w:kern w:val="0"/>)"))));
+    const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+    const QList<QTextBlock> blocks = textBlocks(*built.document);
+    QCOMPARE(blocks.size(), 3);
+    const auto width = [](const QTextBlock &block) { return block.layout()->lineAt(0).naturalTextWidth(); };
+    QVERIFY(width(blocks[1]) < width(blocks[0]) * 0.98);
+    QCOMPARE(width(blocks[2]), width(blocks[0]));
 }
 
 void BodyLayoutTest::paragraphSpacing_data()
