@@ -110,6 +110,8 @@ private slots:
     void pageGeometry();
     void pageBreaks_data();
     void pageBreaks();
+    void widowAndOrphanControl_data();
+    void widowAndOrphanControl();
     void lineBreaksStayInTheirParagraph();
     void runFormatResolution_data();
     void runFormatResolution();
@@ -200,6 +202,58 @@ void BodyLayoutTest::pageBreaks()
     QCOMPARE(built.document->pageCount(), pages);
     QCOMPARE(pageOf(built, blockWithText(*built.document, QStringLiteral("Last"))), pageOfLast);
     QCOMPARE(quill::renderBody(docx.sources()).pageCount, pages);
+}
+
+void BodyLayoutTest::widowAndOrphanControl_data()
+{
+    QTest::addColumn<int>("fillers");
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<QString>("widowControl");
+    QTest::addColumn<QList<int>>("pages");
+
+    // 24-pixel lines: 36 fit on a page. The paragraph's lines follow `fillers` one-line paragraphs.
+    QTest::newRow("fits") << 30 << 4 << QString() << QList<int>{0, 0, 0, 0};
+    QTest::newRow("split in the middle") << 34 << 4 << QString() << QList<int>{0, 0, 1, 1};
+    QTest::newRow("widow: two lines move") << 33 << 4 << QString() << QList<int>{0, 0, 1, 1};
+    QTest::newRow("orphan: the paragraph moves") << 35 << 4 << QString() << QList<int>{1, 1, 1, 1};
+    QTest::newRow("three lines cannot split") << 34 << 3 << QString() << QList<int>{1, 1, 1};
+    QTest::newRow("widow control off") << 33 << 4 << QStringLiteral(R"(<w:widowControl w:val="0"/>)")
+                                      << QList<int>{0, 0, 0, 1};
+    QTest::newRow("keep lines together") << 33 << 4 << QStringLiteral("<w:keepLines/>") << QList<int>{1, 1, 1, 1};
+}
+
+void BodyLayoutTest::widowAndOrphanControl()
+{
+    QFETCH(int, fillers);
+    QFETCH(int, lines);
+    QFETCH(QString, widowControl);
+    QFETCH(QList<int>, pages);
+
+    const QString exact = QStringLiteral(R"(<w:spacing w:after="0" w:line="360" w:lineRule="exact"/>)");
+    QString body;
+    for (int i = 0; i < fillers; ++i)
+        body += paragraph(QStringLiteral("filler"), exact);
+    QStringList lineTexts;
+    for (int i = 1; i <= lines; ++i)
+        lineTexts.append(QStringLiteral("L%1").arg(i));
+    body += paragraph(lineTexts.join(QStringLiteral("</w:t><w:br/><w:t>")), exact + widowControl);
+
+    const DocxParts docx = parts(documentXml(body));
+    const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+    QList<int> found;
+    const qreal pageHeight = built.page.pageSize.height() * built.deviceScale;
+    for (QTextBlock block = built.document->begin(); block.isValid(); block = block.next()) {
+        const QRectF rect = built.document->documentLayout()->blockBoundingRect(block);
+        for (int i = 0; i < block.layout()->lineCount(); ++i) {
+            const QTextLine line = block.layout()->lineAt(i);
+            if (block.text().mid(line.textStart(), line.textLength()).startsWith(QLatin1Char('L')))
+                found.append(static_cast<int>((rect.top() + line.y() + line.height() / 2) / pageHeight));
+        }
+    }
+    QCOMPARE(found, pages);
+    // The text stays whole; a line break where the paragraph was split became the paragraph break.
+    QCOMPARE(built.document->toPlainText().count(QLatin1Char('L')), lines);
+    QCOMPARE(built.document->pageCount(), pages.last() + 1);
 }
 
 void BodyLayoutTest::lineBreaksStayInTheirParagraph()

@@ -15,6 +15,9 @@ namespace quill {
 
 namespace {
 
+// Room left when widening the spaces of a line that must stay justified, in device pixels: the line must
+// not grow past its width and wrap.
+constexpr qreal kJustifySafetyPixels = 0.5;
 // Lines needed on each side of a page break under widow and orphan control.
 constexpr int kMinimumLinesAtBreak = 2;
 // Rounds of moves at most. Every round lays the document out again, so a bounded number of rounds keeps
@@ -178,8 +181,14 @@ private:
             int onLastPage = 0;
             while (onLastPage < lines && pageOfLine(block, lines - 1 - onLastPage) == last)
                 ++onLastPage;
-            if (onLastPage < kMinimumLinesAtBreak)
-                return Move{block, lines - kMinimumLinesAtBreak};
+            if (onLastPage < kMinimumLinesAtBreak) {
+                // Too short to leave two lines behind: the whole paragraph goes.
+                const int split = lines - kMinimumLinesAtBreak;
+                if (split >= kMinimumLinesAtBreak)
+                    return Move{block, split};
+                if (!startsPage(index) && !hasForcedBreak(item))
+                    return Move{block, 0};
+            }
         }
 
         if (flag(block, KeepWithNextProperty) && index + 1 < m_items.size() && firstPage(m_items[index + 1]) > last) {
@@ -207,13 +216,39 @@ private:
     void splitBefore(const QTextBlock &block, int line)
     {
         const int position = block.position() + block.layout()->lineAt(line).textStart();
+        if (block.blockFormat().alignment() & Qt::AlignJustify)
+            keepJustified(block, line - 1);
         QTextBlockFormat rest = block.blockFormat();
         rest.setTextIndent(0);
         rest.setTopMargin(0);
         rest.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
         QTextCursor cursor(&m_document);
         cursor.setPosition(position);
+        // A line break that ended the line is the paragraph break now; kept, it would add an empty line.
+        if (m_document.characterAt(position - 1) == QChar::LineSeparator)
+            cursor.deletePreviousChar();
         cursor.insertBlock(rest, block.charFormat());
+    }
+
+    // Line `index` becomes the last line of its paragraph, which Qt does not justify: widen its spaces so
+    // that it still fills the line, as it did inside the whole paragraph.
+    void keepJustified(const QTextBlock &block, int index)
+    {
+        const QTextLine line = block.layout()->lineAt(index);
+        const QString text = block.text().mid(line.textStart(), line.textLength());
+        if (text.contains(QChar::LineSeparator))
+            return;
+        const qsizetype spaces = text.trimmed().count(QLatin1Char(' '));
+        const qreal slack = line.width() - line.naturalTextWidth() - kJustifySafetyPixels;
+        if (spaces == 0 || slack <= 0)
+            return;
+        QTextCursor cursor(&m_document);
+        cursor.setPosition(block.position() + line.textStart());
+        cursor.setPosition(block.position() + line.textStart() + line.textLength(), QTextCursor::KeepAnchor);
+        QTextCharFormat spacing;
+        // Word spacing is in the layout's device pixels.
+        spacing.setFontWordSpacing(slack / spaces);
+        cursor.mergeCharFormat(spacing);
     }
 
     QTextDocument &m_document;
