@@ -124,6 +124,8 @@ private slots:
     void fieldCodesAndTextBoxesAreNotBodyText();
     void pictureStacksEveryPage();
     void emptyBodyIsOneWhitePage();
+    void oddBodiesStillRender_data();
+    void oddBodiesStillRender();
     void replayIsCrispWhenScaled();
     void serializedPictureReplaysTheSame();
 };
@@ -513,6 +515,50 @@ void BodyLayoutTest::emptyBodyIsOneWhitePage()
     }
     // No document at all renders the same single page.
     QCOMPARE(quill::renderBody(quill::LayoutSources()).pageCount, 1);
+}
+
+void BodyLayoutTest::oddBodiesStillRender_data()
+{
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QString>("styles");
+
+    const QString text = paragraph(QStringLiteral("Readable"));
+    QTest::newRow("table without rows") << QStringLiteral("<w:tbl><w:tblGrid><w:gridCol w:w=\"2000\"/></w:tblGrid></w:tbl>") + text
+                                        << QString();
+    QTest::newRow("row without cells, cell without paragraph")
+        << QStringLiteral("<w:tbl><w:tr/><w:tr><w:tc/></w:tr></w:tbl>") + text << QString();
+    QTest::newRow("span past the grid, merge with nothing above")
+        << QStringLiteral(R"(<w:tbl><w:tblGrid><w:gridCol w:w="2000"/></w:tblGrid><w:tr><w:tc><w:tcPr><w:gridSpan w:val="40"/><w:vMerge/></w:tcPr>)")
+               + text + QStringLiteral("</w:tc></w:tr></w:tbl>") + text
+        << QString();
+    QTest::newRow("field that never ends") << QStringLiteral(
+        R"(<w:p><w:r><w:fldChar w:fldCharType="end"/><w:t>Readable</w:t><w:fldChar w:fldCharType="begin"/></w:r></w:p>)")
+                                           << QString();
+    QTest::newRow("styles based on each other")
+        << paragraph(QStringLiteral("Readable"), QStringLiteral(R"(<w:pStyle w:val="A"/>)"))
+        << QStringLiteral(R"(<w:style w:type="paragraph" w:styleId="A"><w:basedOn w:val="B"/></w:style>)"
+                          R"(<w:style w:type="paragraph" w:styleId="B"><w:basedOn w:val="A"/></w:style>)");
+    QTest::newRow("nonsense lengths")
+        << paragraph(QStringLiteral("Readable"),
+                     QStringLiteral(R"(<w:ind w:left="-99999" w:hanging="abc"/><w:spacing w:line="0" w:before="-5"/>)"),
+                     QStringLiteral(R"(<w:sz w:val="0"/>)"))
+        << QString();
+    QTest::newRow("a paragraph taller than a page")
+        << paragraph(QStringLiteral("Readable"), QStringLiteral(R"(<w:keepLines/><w:spacing w:line="20000" w:lineRule="exact"/>)"))
+               + paragraph(QStringLiteral("word ").repeated(3000), QStringLiteral("<w:keepLines/>"))
+        << QString();
+}
+
+void BodyLayoutTest::oddBodiesStillRender()
+{
+    QFETCH(QString, body);
+    QFETCH(QString, styles);
+    const DocxParts docx = parts(documentXml(body), styles.isEmpty() ? QByteArray() : stylesXml(styles));
+    const quill::BodyPicture picture = quill::renderBody(docx.sources());
+    QVERIFY(picture.pageCount >= 1);
+    QCOMPARE(picture.picture.boundingRect().height(), picture.pageCount * picture.pageSize.height());
+    const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+    QVERIFY(built.document->toPlainText().contains(QStringLiteral("Readable")));
 }
 
 void BodyLayoutTest::replayIsCrispWhenScaled()
