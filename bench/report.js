@@ -1,0 +1,89 @@
+// Reads the results of one benchmark run and prints the medians, the ratios to the anchors and
+// whether each target is met. Exits 0 either way: the verdicts are for reading, not for gating.
+//   node report.js RESULTS_FOLDER
+// RESULTS_FOLDER holds bench.json (Google Benchmark, with medians), docxtemplater.json,
+// libreoffice.json, peak_memory.txt (the program's own stages) and peak_time.txt (/usr/bin/time -v).
+'use strict';
+const fs = require('fs');
+const path = require('path');
+
+const folder = process.argv[2];
+if (!folder) {
+    console.error('usage: node report.js RESULTS_FOLDER');
+    process.exit(2);
+}
+const read = (name) => fs.readFileSync(path.join(folder, name), 'utf8');
+
+// Targets.
+const WHOLE_ROAD_MS = 50;
+const LIBREOFFICE_FACTOR = 20;
+const ZOOM_STEP_MS = 100;
+const PAGES_FACTOR = 120;
+const PEAK_MB = 300;
+const BYTES_PER_MB = 1e6;
+const BYTES_PER_KIB = 1024;
+
+const MS_PER_UNIT = { ns: 1e-6, us: 1e-3, ms: 1, s: 1e3 };
+const medians = {};
+for (const entry of JSON.parse(read('bench.json')).benchmarks) {
+    if (entry.aggregate_name !== 'median') continue;
+    const scale = MS_PER_UNIT[entry.time_unit];
+    medians[entry.run_name.replace(/\/real_time$/, '')] = { real: entry.real_time * scale, cpu: entry.cpu_time * scale };
+}
+const docxtemplater = JSON.parse(read('docxtemplater.json'));
+const libreoffice = JSON.parse(read('libreoffice.json'));
+const peakKiB = Number((read('peak_time.txt').match(/Maximum resident set size \(kbytes\): (\d+)/) || [])[1]);
+
+const ms = (value) => `${value.toFixed(value < 10 ? 2 : 1)} ms`;
+const median = (name) => {
+    if (!medians[name]) throw new Error(`no median for ${name} in bench.json`);
+    return medians[name].real;
+};
+
+console.log('\nMedians (wall clock; CPU time of the main thread in brackets)');
+for (const [name, value] of Object.entries(medians)) {
+    console.log(`  ${name.padEnd(30)} ${ms(value.real).padStart(10)}   (${ms(value.cpu)})`);
+}
+console.log(`  ${'docxtemplater fill'.padEnd(30)} ${ms(docxtemplater.fill_median_ms).padStart(10)}   (${docxtemplater.runs} fills in one Node process)`);
+console.log(`  ${'LibreOffice PDF, cold profile'.padEnd(30)} ${ms(libreoffice.cold_median_ms).padStart(10)}`);
+console.log(`  ${'LibreOffice PDF, warm profile'.padEnd(30)} ${ms(libreoffice.warm_median_ms).padStart(10)}`);
+
+const road = median('whole_road');
+const fill = median('fill');
+const perPage = (kind) => {
+    const one = median(`${kind}/pages:1`);
+    const ten = median(`${kind}/pages:10`);
+    const hundred = median(`${kind}/pages:100`);
+    console.log(`  ${kind.padEnd(13)} per page: 1 page ${ms(one)}, 10 pages ${ms(ten / 10)}, 100 pages ${ms(hundred / 100)};`
+        + ` 100 pages = ${(hundred / one).toFixed(1)} x 1 page, ${(hundred / ten).toFixed(1)} x 10 pages`);
+    return hundred / one;
+};
+
+console.log('\nRatios');
+console.log(`  LibreOffice (warm) / whole road   ${(libreoffice.warm_median_ms / road).toFixed(1)}`);
+console.log(`  LibreOffice (cold) / whole road   ${(libreoffice.cold_median_ms / road).toFixed(1)}`);
+console.log(`  docxtemplater fill / our fill     ${(docxtemplater.fill_median_ms / fill).toFixed(2)}`);
+const fillGrowth = perPage('fill_pages');
+const renderGrowth = perPage('render_pages');
+const bothGrowth = (median('fill_pages/pages:100') + median('render_pages/pages:100'))
+    / (median('fill_pages/pages:1') + median('render_pages/pages:1'));
+console.log(`  fill + render, 100 pages / 1 page ${bothGrowth.toFixed(1)}`);
+
+console.log('\nPeak memory: a whole session, zoom stepped to the largest drawable factor');
+process.stdout.write(read('peak_memory.txt'));
+console.log(`  maximum resident set (/usr/bin/time -v): ${(peakKiB * BYTES_PER_KIB / BYTES_PER_MB).toFixed(1)} MB`);
+
+const verdicts = [
+    [road <= WHOLE_ROAD_MS, `whole road ${ms(road)} <= ${WHOLE_ROAD_MS} ms`],
+    [libreoffice.warm_median_ms / road >= LIBREOFFICE_FACTOR,
+        `LibreOffice's conversion (warm profile) ${(libreoffice.warm_median_ms / road).toFixed(1)} x the whole road >= ${LIBREOFFICE_FACTOR} x`],
+    [fill < docxtemplater.fill_median_ms, `our fill ${ms(fill)} faster than docxtemplater's ${ms(docxtemplater.fill_median_ms)}`],
+    [median('zoom_in/from_percent:100') <= ZOOM_STEP_MS, `zoom step at 1.0: ${ms(median('zoom_in/from_percent:100'))} <= ${ZOOM_STEP_MS} ms`],
+    [median('zoom_in/from_percent:375') <= ZOOM_STEP_MS, `zoom step at 3.75: ${ms(median('zoom_in/from_percent:375'))} <= ${ZOOM_STEP_MS} ms`],
+    [fillGrowth <= PAGES_FACTOR, `fill, 100 pages ${fillGrowth.toFixed(1)} x 1 page <= ${PAGES_FACTOR} x`],
+    [renderGrowth <= PAGES_FACTOR, `render, 100 pages ${renderGrowth.toFixed(1)} x 1 page <= ${PAGES_FACTOR} x`],
+    [peakKiB * BYTES_PER_KIB <= PEAK_MB * BYTES_PER_MB,
+        `peak resident set ${(peakKiB * BYTES_PER_KIB / BYTES_PER_MB).toFixed(1)} MB <= ${PEAK_MB} MB`],
+];
+console.log('\nTargets');
+for (const [met, text] of verdicts) console.log(`  ${met ? 'met   ' : 'MISSED'}  ${text}`);

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Builds the benchmarks (Release, build-bench/), installs what they need, runs them with their
+# anchors (LibreOffice's headless PDF conversion, docxtemplater in Node) and a peak-memory session,
+# and prints medians, ratios and whether each target is met.
+#   bash tools/bench.sh            # QUILL_BENCH_REPETITIONS (default 7) repetitions of each benchmark
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+repetitions=${QUILL_BENCH_REPETITIONS:-7}
+docx_runs=${QUILL_BENCH_DOCX_RUNS:-30}
+lo_cold_runs=${QUILL_BENCH_LO_COLD_RUNS:-3}
+lo_warm_runs=${QUILL_BENCH_LO_WARM_RUNS:-5}
+build=build-bench
+results=$build/results
+
+bash tools/install-deps.sh
+missing=()
+for p in libbenchmark-dev libreoffice-writer-nogui time; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+# Node may come from elsewhere than Debian's packages; only a missing command asks for them.
+command -v node >/dev/null || missing+=(nodejs)
+command -v npm >/dev/null || missing+=(npm)
+if [ ${#missing[@]} -gt 0 ]; then
+    sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+# docxtemplater and pizzip, as locked in bench/package-lock.json, into bench/node_modules.
+[ -d bench/node_modules/docxtemplater ] || (cd bench && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
+
+cmake -S . -B "$build" -DQUILL_BUILD_BENCHMARKS=ON -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+cmake --build "$build" -j"$(nproc)" --target quill_bench quill_peak_memory
+
+rm -rf "$results"
+mkdir -p "$results"
+export QT_QPA_PLATFORM=offscreen
+bench="$build/bin/quill_bench"
+echo "== Machine: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)"
+
+echo "== Benchmarks ($repetitions repetitions each; medians)"
+"$bench" --benchmark_repetitions="$repetitions" --benchmark_report_aggregates_only=true \
+    --benchmark_out="$results/bench.json" --benchmark_out_format=json
+
+echo "== Anchors"
+"$bench" --write-template="$results/template.dotx" --write-fields="$results/fields.json" \
+    --write-letter="$results/letter.doc"
+node bench/docxtemplater_fill.js "$results/template.dotx" "$results/fields.json" "$results/docxtemplater.docx" \
+    "$docx_runs" > "$results/docxtemplater.json"
+node bench/libreoffice_convert.js "$results/letter.doc" "$results/libreoffice" "$lo_cold_runs" "$lo_warm_runs" \
+    > "$results/libreoffice.json"
+
+echo "== Peak memory"
+/usr/bin/time -v -o "$results/peak_time.txt" "$build/bin/quill_peak_memory" > "$results/peak_memory.txt"
+
+node bench/report.js "$results"
