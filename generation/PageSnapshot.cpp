@@ -4,6 +4,7 @@
 #include "ClipboardPicture.h"
 #include "ErrorTrap.h"
 #include "Failure.h"
+#include "FileHelpers.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -52,6 +53,8 @@ void SaveDocAsJPG(const QString &documentPath, const QString &snapshotPath)
                 const Picture picture = GetClipboardPicture(kAnyPictureFormat);
                 if (picture.isNull())
                     throw Failure(QStringLiteral("The clipboard holds no picture of the letter."));
+                // Saving replaces through a link; a link left at the work file's place must not lead outside T.
+                DeleteFileQuietly(snapshotPath);
                 picture.save(snapshotPath);
             });
         }
