@@ -45,6 +45,10 @@ void copyFileReplacing(const QString &source, const QString &target)
         if (output.write(buffer.data(), read) != read)
             throw cannotWrite(target, output.errorString());
     }
+    // A buffered write that fails only when flushed (a full disk) escapes commit(), which would then
+    // replace the target with a short copy: flush and check first.
+    if (!output.flush())
+        throw cannotWrite(target, output.errorString());
     // Until commit the target is untouched; an uncommitted copy is discarded with `output`.
     if (!output.commit())
         throw cannotWrite(target, output.errorString());
