@@ -1,0 +1,73 @@
+// One instance of the program for the two-instance test: the real main window on the environment's
+// TEMP and settings, generating and saving a letter a number of times.
+//   fault_generation_helper <sender name> <output folder> <rounds>
+// Each round types the name (with the round's number), presses "Start Creating Template", saves the
+// letter as <output folder>/<round>.doc and goes back. Every message box is printed to standard error;
+// the exit code is the number of boxes other than "Done.".
+#include "Form1.h"
+#include "Form2.h"
+#include "MessageBoxes.h"
+#include "ProgramEnd.h"
+#include "SaveDialog.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTest>
+
+#include <cstdio>
+
+namespace {
+// The arguments after the program's name.
+constexpr int kArgumentCount = 3;
+// The sender name field.
+constexpr int kNameField = 0;
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    if (argc != kArgumentCount + 1) {
+        std::fprintf(stderr, "usage: %s <sender name> <output folder> <rounds>\n", argv[0]);
+        return 2;
+    }
+    const QString name = QString::fromLocal8Bit(argv[1]);
+    const QDir output(QString::fromLocal8Bit(argv[2]));
+    const int rounds = QString::fromLocal8Bit(argv[3]).toInt();
+    // The settings live where the test says, as every test's do.
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, qEnvironmentVariable("QUILL_SETTINGS_DIR"));
+
+    int failures = 0;
+    quill::MessageBoxes::setHandler([&failures](const quill::MessageBoxes::Request &request) {
+        if (request.text != QLatin1String("Done."))
+            ++failures;
+        std::fprintf(stderr, "box: %s\n", qPrintable(request.text));
+        return int(quill::MessageBoxes::Yes);
+    });
+    QString savePath;
+    quill::SaveDialog::setHandler([&savePath](const quill::SaveDialog::Request &) { return savePath; });
+    quill::setProgramEndHandler([] {});
+
+    quill::Form1 form;
+    form.Form_Load();
+    form.show();
+    for (int round = 0; round < rounds; ++round) {
+        form.field(kNameField)->setText(QStringLiteral("%1 %2").arg(name).arg(round));
+        QTest::mouseClick(form.PushButton6, Qt::LeftButton);
+        quill::Form2 *preview = form.existingPreview();
+        // A user sees the window before pressing anything in it.
+        if (!preview || !QTest::qWaitForWindowExposed(preview)) {
+            std::fprintf(stderr, "round %d: no preview\n", round);
+            ++failures;
+            continue;
+        }
+        savePath = output.filePath(QStringLiteral("%1.doc").arg(round));
+        QTest::mouseClick(preview->PushButton6, Qt::LeftButton);
+        QTest::mouseClick(preview->PushButton8, Qt::LeftButton);
+        if (!QTest::qWaitForWindowExposed(&form))
+            ++failures;
+    }
+    return failures;
+}
