@@ -1,7 +1,7 @@
 // One instance of the program for the two-instance test: the real main window on the environment's
 // TEMP and settings, generating and saving a letter a number of times.
 //   fault_generation_helper <sender name> <output folder> <rounds>
-// Each round types the name (with the round's number), presses "Start Creating Template", saves the
+// Each round (announced on standard error as "round <n>") types the name (with the round's number), presses "Start Creating Template", saves the
 // letter as <output folder>/<round>.doc and goes back. Every message box is printed to standard error;
 // the exit code is the number of boxes other than "Done.".
 #include "Form1.h"
@@ -54,6 +54,7 @@ int main(int argc, char *argv[])
     form.Form_Load();
     form.show();
     for (int round = 0; round < rounds; ++round) {
+        std::fprintf(stderr, "round %d\n", round);
         form.field(kNameField)->setText(QStringLiteral("%1 %2").arg(name).arg(round));
         QTest::mouseClick(form.PushButton6, Qt::LeftButton);
         quill::Form2 *preview = form.existingPreview();
