@@ -103,8 +103,9 @@ private:
     std::unique_ptr<PaintCounter> m_paints;
 };
 
-// This process's resident set now, and its peak so far, in bytes (from /proc/self/status).
+// This process's resident set now, in bytes (from /proc/self/status).
 qint64 residentBytes();
+// The peak of this process's resident set so far, in bytes.
 qint64 residentPeakBytes();
 
 } // namespace bench

@@ -31,20 +31,23 @@ fi
 # docxtemplater and pizzip, as locked in bench/package-lock.json, into bench/node_modules.
 [ -d bench/node_modules/docxtemplater ] || (cd bench && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
 
+echo "== Building the benchmarks in $build (Release)"
 cmake -S . -B "$build" -DQUILL_BUILD_BENCHMARKS=ON -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$build" -j"$(nproc)" --target quill_bench quill_peak_memory
+cmake --build "$build" -j"$(nproc)" --target quill_bench quill_peak_memory >"$build/bench-build.log" \
+    || { cat "$build/bench-build.log"; exit 1; }
 
 rm -rf "$results"
-mkdir -p "$results"
-export QT_QPA_PLATFORM=offscreen
+mkdir -p "$results/runtime"
+chmod 700 "$results/runtime"
+export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$PWD/$results/runtime
 bench="$build/bin/quill_bench"
 echo "== Machine: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)"
 
-echo "== Benchmarks ($repetitions repetitions each; medians)"
+echo "== Benchmarks: $repetitions repetitions each (full table in $results/bench.txt)"
 "$bench" --benchmark_repetitions="$repetitions" --benchmark_report_aggregates_only=true \
-    --benchmark_out="$results/bench.json" --benchmark_out_format=json
+    --benchmark_out="$results/bench.json" --benchmark_out_format=json >"$results/bench.txt"
 
-echo "== Anchors"
+echo "== Anchors: docxtemplater ($docx_runs fills), LibreOffice ($lo_cold_runs cold, $lo_warm_runs warm)"
 "$bench" --write-template="$results/template.dotx" --write-fields="$results/fields.json" \
     --write-letter="$results/letter.doc"
 node bench/docxtemplater_fill.js "$results/template.dotx" "$results/fields.json" "$results/docxtemplater.docx" \
@@ -52,7 +55,7 @@ node bench/docxtemplater_fill.js "$results/template.dotx" "$results/fields.json"
 node bench/libreoffice_convert.js "$results/letter.doc" "$results/libreoffice" "$lo_cold_runs" "$lo_warm_runs" \
     > "$results/libreoffice.json"
 
-echo "== Peak memory"
+echo "== Peak memory: a whole session under /usr/bin/time -v"
 /usr/bin/time -v -o "$results/peak_time.txt" "$build/bin/quill_peak_memory" > "$results/peak_memory.txt"
 
 node bench/report.js "$results"

@@ -153,9 +153,14 @@ await_exit() {
 }
 program_ended() { ! kill -0 "$app_pid" 2>/dev/null || grep -q '^State:.*Z' "/proc/$app_pid/status" 2>/dev/null; }
 
+# Brings the window to the front with the keyboard focus, as a click on it would.
+activate() {
+    timeout 10 xdotool windowactivate --sync "$1" || fail "the window manager did not activate window $1"
+}
+
 # Closes a window the way a user does: the window manager asks it to close.
 close_window() {
-    xdotool windowactivate --sync "$1"
+    activate "$1"
     xdotool key --clearmodifiers alt+F4
 }
 
@@ -212,7 +217,7 @@ saved="$work/saved/My letter.doc"
 click "$preview" "${SAVE_BUTTON[@]}"
 wait_until "the save dialog" xdotool search --onlyvisible --name '^Save File$'
 dialog=$(xdotool search --onlyvisible --name '^Save File$' | head -n1)
-xdotool windowactivate --sync "$dialog"
+activate "$dialog"
 xdotool type --delay 5 "$saved"
 xdotool key Return
 wait_until "the saved letter" test -s "$saved"
@@ -220,7 +225,7 @@ dialog_closed() { ! xdotool search --onlyvisible --name '^Save File$' >/dev/null
 wait_until "the save dialog to close" dialog_closed
 wait_until "the box that says it is done" other_window
 box=$(other_window)
-xdotool windowactivate --sync "$box"
+activate "$box"
 xdotool key Return
 wait_until "the box to close" no_other_window
 cmp -s "$saved" "$letter" || fail "the saved file is not the letter"
