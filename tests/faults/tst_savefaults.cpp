@@ -59,9 +59,10 @@ void SaveFaultsTest::cleanup()
 {
     if (!m_readOnly.isEmpty())
         faults::makeWritable(m_readOnly);
-    m_fixture.reset();
+    // Unmounted before the fixture removes the folders that hold the mount point.
     if (!m_mountPoint.isEmpty())
         faults::unmount(m_mountPoint);
+    m_fixture.reset();
     m_readOnly.clear();
     m_mountPoint.clear();
 }

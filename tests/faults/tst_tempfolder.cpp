@@ -66,9 +66,10 @@ void TempFolderFaultsTest::cleanup()
 {
     if (!m_readOnly.isEmpty())
         faults::makeWritable(m_readOnly);
-    m_fixture.reset();
+    // Unmounted before the fixture removes the folders that hold the mount point.
     if (!m_mountPoint.isEmpty())
         faults::unmount(m_mountPoint);
+    m_fixture.reset();
     m_mountPoint.clear();
     m_readOnly.clear();
 }
