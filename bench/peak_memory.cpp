@@ -52,7 +52,7 @@ int main(int argc, char **argv)
                 break;
             zoom = session.preview().zoom();
         }
-        const QPixmap &surface = session.preview().Picture1->surface();
+        const QImage &surface = session.preview().Picture1->surface();
         const qint64 surfaceBytes = qint64(surface.width()) * surface.height() * surface.depth() / 8;
         printStage(out, "letter drawn at the largest zoom");
         out << "  largest zoom " << zoom << ", canvas " << surface.width() << " x " << surface.height()

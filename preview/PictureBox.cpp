@@ -5,19 +5,17 @@
 #include <QPainter>
 #include <QResizeEvent>
 
+#include <cstdlib>
+#include <sys/mman.h>
+#include <unistd.h>
+
 namespace quill {
 
 namespace {
 
-QPixmap blankSurface(const QSize &size, qreal ratio, const QColor &colour)
-{
-    QPixmap surface(size * ratio);
-    if (surface.isNull())
-        return surface;
-    surface.setDevicePixelRatio(ratio);
-    surface.fill(colour);
-    return surface;
-}
+// Opaque pixels: the surface is always cleared to its background colour before anything is drawn.
+constexpr QImage::Format kSurfaceFormat = QImage::Format_RGB32;
+constexpr int kBytesPerPixel = 4;
 
 void drawAtOwnSize(QPainter &painter, const Picture &picture)
 {
@@ -31,6 +29,39 @@ void setSmoothRendering(QPainter &painter)
 }
 
 } // namespace
+
+PictureBox::SurfaceMemory::~SurfaceMemory()
+{
+    std::free(m_data);
+}
+
+uchar *PictureBox::SurfaceMemory::reserve(qsizetype bytes)
+{
+    // realloc moves a large block by remapping it, so the pages already touched stay mapped and
+    // a zoom step only faults in what it adds.
+    void *grown = std::realloc(m_data, size_t(bytes));
+    if (!grown)
+        return nullptr;
+    m_data = static_cast<uchar *>(grown);
+    // Large pages cut the faults of what is new by a factor of 512 where the system offers them.
+    const auto page = uintptr_t(::sysconf(_SC_PAGESIZE));
+    const uintptr_t start = uintptr_t(m_data) & ~(page - 1);
+    ::madvise(reinterpret_cast<void *>(start), size_t(uintptr_t(m_data) + size_t(bytes) - start), MADV_HUGEPAGE);
+    return m_data;
+}
+
+QImage PictureBox::blankSurface(const QSize &size, qreal ratio)
+{
+    const QSize pixels = (QSizeF(size) * ratio).toSize();
+    const qsizetype bytesPerLine = qsizetype(pixels.width()) * kBytesPerPixel;
+    uchar *memory = pixels.isEmpty() ? nullptr : m_memory.reserve(bytesPerLine * pixels.height());
+    if (!memory)
+        return QImage();
+    QImage surface(memory, pixels.width(), pixels.height(), bytesPerLine, kSurfaceFormat);
+    surface.setDevicePixelRatio(ratio);
+    surface.fill(m_background);
+    return surface;
+}
 
 PictureBox::PictureBox(QWidget *parent)
     : QFrame(parent)
@@ -80,7 +111,7 @@ void PictureBox::paintPicture(const Picture &picture, const QRectF &target, cons
     update();
 }
 
-const QPixmap &PictureBox::surface()
+const QImage &PictureBox::surface()
 {
     ensureSurface();
     return m_surface;
@@ -109,7 +140,7 @@ void PictureBox::paintEvent(QPaintEvent *event)
     }
     const qreal ratio = m_surface.devicePixelRatio();
     const QRectF source(QPointF(exposed.topLeft() - inner.topLeft()) * ratio, QSizeF(exposed.size()) * ratio);
-    painter.drawPixmap(QRectF(exposed), m_surface, source);
+    painter.drawImage(QRectF(exposed), m_surface, source);
 }
 
 void PictureBox::resizeEvent(QResizeEvent *event)
@@ -117,19 +148,20 @@ void PictureBox::resizeEvent(QResizeEvent *event)
     QFrame::resizeEvent(event);
     if (m_surface.isNull())
         return;
-    // The surface grows or shrinks with the box and keeps what was painted on it.
-    const QPixmap old = m_surface;
-    m_surface = blankSurface(contentsRect().size(), old.devicePixelRatio(), m_background);
+    // The surface grows or shrinks with the box and keeps what was painted on it; the old pixels
+    // are copied out first, as the new surface lives in the same memory.
+    const QImage old = m_surface.copy();
+    m_surface = blankSurface(contentsRect().size(), old.devicePixelRatio());
     if (m_surface.isNull())
         return;
     QPainter painter(&m_surface);
-    painter.drawPixmap(QPointF(0, 0), old);
+    painter.drawImage(QPointF(0, 0), old);
 }
 
 void PictureBox::clearSurface()
 {
     // Dropped rather than filled: the next paint or drawing makes it afresh, cleared and with the picture.
-    m_surface = QPixmap();
+    m_surface = QImage();
     update();
 }
 
@@ -138,7 +170,7 @@ void PictureBox::ensureSurface()
     const QSize inner = contentsRect().size();
     if (!m_surface.isNull() || inner.isEmpty())
         return;
-    m_surface = blankSurface(inner, devicePixelRatioF(), m_background);
+    m_surface = blankSurface(inner, devicePixelRatioF());
     if (m_surface.isNull() || m_picture.isNull())
         return;
     QPainter painter(&m_surface);

@@ -4,7 +4,7 @@
 
 #include <QColor>
 #include <QFrame>
-#include <QPixmap>
+#include <QImage>
 
 namespace quill {
 
@@ -43,7 +43,7 @@ public:
     void paintPicture(const Picture &picture, const QRectF &target, const QRectF &source);
 
     // The persistent surface: the inner size in device pixels of the box's screen.
-    const QPixmap &surface();
+    const QImage &surface();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -55,8 +55,28 @@ private:
     void fitToPicture();
 
     Picture m_picture;
+    // Pixel memory of the surface. It outlives a cleared surface, so that a surface made again
+    // (every zoom step) reuses the pages already mapped instead of faulting in new ones.
+    class SurfaceMemory
+    {
+    public:
+        SurfaceMemory() = default;
+        SurfaceMemory(const SurfaceMemory &) = delete;
+        SurfaceMemory &operator=(const SurfaceMemory &) = delete;
+        ~SurfaceMemory();
+        // At least `bytes` of memory, keeping the existing block's pages; null when none can be had.
+        uchar *reserve(qsizetype bytes);
+
+    private:
+        uchar *m_data = nullptr;
+    };
+
+    // Makes a blank surface over the surface memory; null when it cannot be allocated.
+    QImage blankSurface(const QSize &size, qreal ratio);
+
     // Made on first need (a hidden box never pays for one); null also when it could not be allocated.
-    QPixmap m_surface;
+    QImage m_surface;
+    SurfaceMemory m_memory;
     QColor m_background = Qt::white;
     bool m_autoSize = false;
 };

@@ -124,7 +124,7 @@ private slots:
         QCOMPARE(form->VScroll1->value(), 0);
         QVERIFY(m_boxes.isEmpty());
         // The page itself is on the canvas: white paper and dark text.
-        const QImage surface = form->Picture1->surface().toImage();
+        const QImage surface = form->Picture1->surface().copy();
         QCOMPARE(surface.pixelColor(5, 5), QColor(Qt::white));
         QVERIFY(darkPixels(surface, QRect(96, 110, 400, 30)) > 100);
     }
@@ -187,7 +187,7 @@ private slots:
         // A refused canvas keeps showing the handed-over picture at its own size.
         QCOMPARE(form->Picture1->size(), drawn ? picture - QSize(4, 4) : picture);
         QCOMPARE(form->Picture1->picture().isNull(), drawn);
-        QCOMPARE(form->Picture1->surface().toImage().pixelColor(2, 2), QColor(Qt::blue));
+        QCOMPARE(form->Picture1->surface().copy().pixelColor(2, 2), QColor(Qt::blue));
         QVERIFY(m_boxes.isEmpty());
     }
 
@@ -510,7 +510,7 @@ private slots:
         QCOMPARE(form->VScroll1->value(), 0);
         // Zooming draws the new picture, not the old page.
         form->PushButton1->click();
-        const QImage surface = form->Picture1->surface().toImage();
+        const QImage surface = form->Picture1->surface().copy();
         QCOMPARE(surface.pixelColor(surface.width() - 3, surface.height() - 3), QColor(Qt::darkRed));
         QCOMPARE(form->mWordFile, second);
         QVERIFY(m_boxes.isEmpty());
@@ -594,7 +594,7 @@ private slots:
             form->PushButton1->click();
         QCOMPARE(form->zoom(), 4.0f);
 
-        const QPixmap &surface = form->Picture1->surface();
+        const QImage &surface = form->Picture1->surface();
         QCOMPARE(surface.size(), form->Picture1->size() * form->devicePixelRatioF());
         QCOMPARE(form->Picture1->size(), QSize(1583, 783));
         // Replayed at the zoomed size, glyph edges are a pixel or so wide; the page drawn at its own
@@ -605,7 +605,7 @@ private slots:
         oncePainter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
         oncePainter.drawPicture(0, 0, text);
         oncePainter.end();
-        const QImage zoomed = surface.toImage();
+        const QImage zoomed = surface.copy();
         const QImage stretched = once.scaled(zoomed.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         const QRect textArea(40, 40, 1500, 700);
         const double crisp = edgeShare(zoomed, textArea);
