@@ -1,10 +1,14 @@
 #include "LetterGeneration.h"
 
 #include "ErrorTrap.h"
+#include "Failure.h"
 #include "FileHelpers.h"
 
 #include <QDate>
+#include <QDir>
+#include <QFileInfo>
 #include <QLocale>
+#include <QLockFile>
 #include <QTime>
 
 #include <chrono>
@@ -22,6 +26,10 @@ constexpr int kOmittedFindArguments = 8;
 // Digits of the result name run from 1 to 9.
 constexpr int kDigitChoices = 9;
 
+// The lock file that claims the work files, and how long a second instance waits for it.
+const QString kWorkFilesLock = QStringLiteral("quillfern-work.lock");
+constexpr int kClaimTimeoutMs = 30000;
+
 // A seed from the time of day at the clock's full resolution, so two draws a moment apart differ.
 std::uint64_t timeOfDaySeed()
 {
@@ -31,6 +39,23 @@ std::uint64_t timeOfDaySeed()
 }
 
 } // namespace
+
+std::unique_ptr<QLockFile> claimWorkFiles(const QString &folder)
+{
+    auto lock = std::make_unique<QLockFile>(joinPath(folder, kWorkFilesLock));
+    if (!lock->tryLock(kClaimTimeoutMs)) {
+        throw Failure(lock->error() == QLockFile::LockFailedError
+                          ? QStringLiteral("Another copy of the program is creating a letter. Please try again when it has finished.")
+                          : QStringLiteral("The work files in %1 cannot be claimed.").arg(QDir::toNativeSeparators(folder)));
+    }
+    return lock;
+}
+
+void refuseLinkedWorkFile(const QString &path)
+{
+    if (QFileInfo(path).isSymLink())
+        throw Failure(QStringLiteral("The work file %1 is a link to another place and was not used.").arg(QDir::toNativeSeparators(path)));
+}
 
 QString currentDateText()
 {

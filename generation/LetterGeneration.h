@@ -4,7 +4,10 @@
 
 #include <QString>
 
+#include <memory>
 #include <vector>
+
+class QLockFile;
 
 namespace quill {
 
@@ -25,6 +28,15 @@ struct FieldReplacement
     QString tag;
     QString text;
 };
+
+// Claims the work files of `folder` for one generation: another instance of the program that
+// generates at the same time waits until this one has finished with them. Throws Failure when
+// they stay claimed for too long.
+std::unique_ptr<QLockFile> claimWorkFiles(const QString &folder);
+
+// Throws Failure when the template work file at `path` is a link: it would lead outside the
+// temporary folder, so it is never used (the clean-up removes the link itself).
+void refuseLinkedWorkFile(const QString &path);
 
 // Today's date as the system's short date text.
 QString currentDateText();

@@ -23,6 +23,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLockFile>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
@@ -215,16 +216,20 @@ void Form1::PushButton6_Click()
     AutoObject document;
     QString templatePath;
     QString resultPath;
+    std::unique_ptr<QLockFile> workFiles;
     // Until the filled letter is saved, a failed step leaves nothing for the later steps to work on:
     // it is reported once, the instance is quit and the work file removed, and no preview is shown.
     const bool saved = [&] {
         if (!trap.run(106, [&] {
                 folder = temporaryFolder();
+                // Another instance shares T's work files: one generation at a time.
+                workFiles = claimWorkFiles(folder);
                 templateBytes = quill::templateBytes();
             }))
             return false;
         templatePath = joinPath(folder, kTemplateWorkFile);
         if (!trap.run(108, [&] {
+                refuseLinkedWorkFile(templatePath);
                 if (!FileExists(templatePath))
                     WriteBytesIfAbsent(templateBytes, templatePath);
             }))
@@ -262,7 +267,11 @@ void Form1::PushButton6_Click()
     if (saved) {
         const QString snapshotPath = joinPath(folder, kSnapshotWorkFile);
         trap.run(198, [&] { SaveDocAsJPG(resultPath); });
-        trap.run(200, [&] { preview().setPicture(Picture::load(snapshotPath)); });
+        trap.run(200, [&] {
+            // Without a snapshot the canvas must not go on showing the previous letter.
+            preview().setPicture(Picture());
+            preview().setPicture(Picture::load(snapshotPath));
+        });
         trap.run(202, [&] { m_pointer.setValue(WindowPointer::Default); });
         trap.run(204, [&] { preview().mWordFile = resultPath; });
         trap.run(206, [&] { preview().show(); });
