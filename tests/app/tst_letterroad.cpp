@@ -166,6 +166,23 @@ private slots:
         QVERIFY(m_boxes.isEmpty());
     }
 
+    void linkedTemplateWorkFileIsRefused()
+    {
+        QTemporaryDir elsewhere;
+        const QString outside = elsewhere.filePath(QStringLiteral("someone's letter.docx"));
+        writeFile(outside, "precious");
+        QVERIFY(QFile::link(outside, m_temp->filePath(kTemplateWorkFile)));
+
+        QTest::mouseClick(m_form->PushButton6, Qt::LeftButton);
+        QCOMPARE(m_boxes.size(), 1);
+        QVERIFY(m_boxes[0].text.contains(QStringLiteral("is a link")));
+        QVERIFY(m_boxes[0].text.contains(QStringLiteral("PushButton6_Click at line 108\r\r")));
+        QVERIFY(!m_form->existingPreview());
+        QCOMPARE(readAll(outside), QByteArray("precious"));
+        QVERIFY(workFiles().isEmpty());
+        QVERIFY(!QFileInfo(m_temp->filePath(kTemplateWorkFile)).isSymLink());
+    }
+
 private:
     void generate()
     {
