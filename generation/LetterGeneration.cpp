@@ -43,11 +43,10 @@ std::uint64_t timeOfDaySeed()
 std::unique_ptr<QLockFile> claimWorkFiles(const QString &folder)
 {
     auto lock = std::make_unique<QLockFile>(joinPath(folder, kWorkFilesLock));
-    if (!lock->tryLock(kClaimTimeoutMs)) {
-        throw Failure(lock->error() == QLockFile::LockFailedError
-                          ? QStringLiteral("Another copy of the program is creating a letter. Please try again when it has finished.")
-                          : QStringLiteral("The work files in %1 cannot be claimed.").arg(QDir::toNativeSeparators(folder)));
-    }
+    // A folder that takes no lock file takes no work file either: writing the template reports
+    // that with its own, clearer words, so only a claim held by another instance is refused here.
+    if (!lock->tryLock(kClaimTimeoutMs) && lock->error() == QLockFile::LockFailedError)
+        throw Failure(QStringLiteral("Another copy of the program is creating a letter. Please try again when it has finished."));
     return lock;
 }
 

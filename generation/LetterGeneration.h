@@ -31,7 +31,7 @@ struct FieldReplacement
 
 // Claims the work files of `folder` for one generation: another instance of the program that
 // generates at the same time waits until this one has finished with them. Throws Failure when
-// they stay claimed for too long.
+// they stay claimed by another instance for too long.
 std::unique_ptr<QLockFile> claimWorkFiles(const QString &folder);
 
 // Throws Failure when the template work file at `path` is a link: it would lead outside the

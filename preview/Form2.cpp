@@ -440,7 +440,9 @@ bool Form2::canvasMouseEvent(QEvent *event)
 
 bool Form2::event(QEvent *event)
 {
-    if (event->type() == QEvent::WindowActivate)
+    // An activation that arrives after "< Back" has hidden the window belongs to the last showing:
+    // it must not run the next hand-over's set-up on the old page.
+    if (event->type() == QEvent::WindowActivate && isVisible())
         Form_Activate();
     return QWidget::event(event);
 }

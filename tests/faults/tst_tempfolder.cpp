@@ -231,6 +231,8 @@ void TempFolderFaultsTest::leftoverTemplateIsReportedAndNothingOutsideIsWritten(
         QVERIFY(QFile::copy(m_fixture->form().preview().mWordFile, outside));
         QTest::mouseClick(m_fixture->form().preview().PushButton8, Qt::LeftButton);
         QVERIFY(QFile::link(outside, workFile));
+        // That generation stored its date: the settings to keep are the ones after it.
+        m_settingsBytes = readAll(m_fixture->settingsFile());
         break;
     }
     }
@@ -238,17 +240,13 @@ void TempFolderFaultsTest::leftoverTemplateIsReportedAndNothingOutsideIsWritten(
     const QDateTime outsideTime = QFileInfo(outside).lastModified();
     const QStringList scratchBefore = QDir(m_fixture->scratchPath()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 
+    // A link is refused before it is opened; anything else fails when the word processor opens it.
+    const bool isLink = QFileInfo(workFile).isSymLink();
     m_fixture->clearBoxes();
     m_fixture->clickGenerate();
-    if (leftover == Leftover::LinkToADocument) {
-        // Nothing outside T is written, but the linked document is taken for the template without a word.
-        QCOMPARE(readAll(outside), outsideBefore);
-        QCOMPARE(QFileInfo(outside).lastModified(), outsideTime);
-        QEXPECT_FAIL("", "a link at the template work file's place is followed and its target used as the template", Abort);
-        QCOMPARE(m_fixture->boxes().size(), 1);
-    }
     QCOMPARE(m_fixture->boxes().size(), 1);
-    QVERIFY2(m_fixture->boxes().first().text.contains(kGenerateTag + QStringLiteral("114")), qPrintable(m_fixture->boxTexts()));
+    QVERIFY2(m_fixture->boxes().first().text.contains(kGenerateTag + QString::number(isLink ? 108 : 114)),
+             qPrintable(m_fixture->boxTexts()));
     verifyFormAndSettingsIntact();
 
     QCOMPARE(QDir(m_fixture->scratchPath()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), scratchBefore);
