@@ -36,6 +36,9 @@ bool hasDoctype(const pugi::xml_document &document)
 // Fixed modification stamp of every written entry (1980-01-01 00:00, the DOS epoch), so that the
 // same document always gives the same bytes.
 constexpr zip_uint16_t kFixedDosTime = 0;
+// Deflate's fastest level: a letter's parts are small and text-like, so the files are hardly
+// larger, and saving stays a small part of making a letter.
+constexpr zip_uint32_t kSaveCompressionLevel = 1;
 constexpr zip_uint16_t kFixedDosDate = (1 << 5) | 1;
 
 constexpr char kPackageRelationships[] = "_rels/.rels";
@@ -399,7 +402,9 @@ void Package::save(const QString &path) const
                 zip_source_free(source);
         }
         if (index < 0
-            || zip_file_set_dostime(archive, zip_uint64_t(index), kFixedDosTime, kFixedDosDate, 0) < 0)
+            || zip_file_set_dostime(archive, zip_uint64_t(index), kFixedDosTime, kFixedDosDate, 0) < 0
+            || (!entry->isDirectory
+                && zip_set_file_compression(archive, zip_uint64_t(index), ZIP_CM_DEFLATE, kSaveCompressionLevel) < 0))
             discardAndFail(QString::fromLocal8Bit(zip_strerror(archive)) + QLatin1Char('.'));
     }
     if (zip_close(archive) < 0) {
