@@ -170,14 +170,14 @@ void Form2::buildButtons()
         {&PushButton8, "< Back", this, twipsRect(120, 8850, 4680, 405), &Form2::PushButton8_Click},
         {&PushButton6, "Save Results To Word File", this, twipsRect(4920, 8850, 4800, 405), &Form2::PushButton6_Click},
     };
-    for (const ButtonSpec &spec : buttons) {
-        auto *button = new QPushButton(QString::fromLatin1(spec.caption), spec.container);
+    for (const ButtonSpec &recipe : buttons) {
+        auto *button = new QPushButton(QString::fromLatin1(recipe.caption), recipe.container);
         button->setFont(buttonFont());
-        button->setGeometry(spec.geometry);
+        button->setGeometry(recipe.geometry);
         button->setMouseTracking(true);
         button->installEventFilter(this);
-        connect(button, &QPushButton::clicked, this, spec.click);
-        *spec.button = button;
+        connect(button, &QPushButton::clicked, this, recipe.click);
+        *recipe.button = button;
     }
 }
 

@@ -103,15 +103,15 @@ void Form1::buildButtons()
         {&PushButton3, "Clear/Reset Data", twipsRect(120, 630, 3840, 405), &Form1::PushButton3_Click},
         {&PushButton4, "Load Sample/Example Data", twipsRect(4080, 630, 3840, 405), &Form1::PushButton4_Click},
     };
-    for (const ButtonSpec &spec : buttons) {
-        auto *button = new QPushButton(QString::fromLatin1(spec.caption), this);
+    for (const ButtonSpec &recipe : buttons) {
+        auto *button = new QPushButton(QString::fromLatin1(recipe.caption), this);
         button->setFont(buttonFont());
-        button->setGeometry(spec.geometry);
+        button->setGeometry(recipe.geometry);
         button->setMouseTracking(true);
         button->installEventFilter(this);
-        if (spec.click)
-            connect(button, &QPushButton::clicked, this, spec.click);
-        *spec.button = button;
+        if (recipe.click)
+            connect(button, &QPushButton::clicked, this, recipe.click);
+        *recipe.button = button;
     }
 
     Frame1 = new QGroupBox(QStringLiteral("Your Data"), this);
@@ -127,16 +127,16 @@ void Form1::buildButtons()
 void Form1::buildFields()
 {
     int labelCount = 0;
-    for (const LetterField &spec : kLetterFields) {
-        QWidget *container = spec.group == FieldGroup::YourData        ? static_cast<QWidget *>(Frame1)
-                             : spec.group == FieldGroup::RecipientData ? static_cast<QWidget *>(Frame2)
+    for (const LetterField &recipe : kLetterFields) {
+        QWidget *container = recipe.group == FieldGroup::YourData        ? static_cast<QWidget *>(Frame1)
+                             : recipe.group == FieldGroup::RecipientData ? static_cast<QWidget *>(Frame2)
                                                                        : this;
-        if (spec.group != FieldGroup::Window) {
+        if (recipe.group != FieldGroup::Window) {
             // Labels first, so the fields lie above them where a long caption reaches the field.
-            const auto [labelLeft, labelWidth] = labelColumn(spec.left);
-            auto *label = new QLabel(QString::fromLatin1(spec.label), container);
+            const auto [labelLeft, labelWidth] = labelColumn(recipe.left);
+            auto *label = new QLabel(QString::fromLatin1(recipe.label), container);
             label->setFont(font());
-            const QRect area = twipsRect(labelLeft, spec.top + kLabelDrop, labelWidth, kLabelHeight);
+            const QRect area = twipsRect(labelLeft, recipe.top + kLabelDrop, labelWidth, kLabelHeight);
             label->setGeometry(area.adjusted(0, 0, qMax(0, label->sizeHint().width() - area.width()), 0));
             label->setMouseTracking(true);
             label->installEventFilter(this);
@@ -145,13 +145,13 @@ void Form1::buildFields()
 
         auto *edit = new QLineEdit(container);
         edit->setFont(font());
-        edit->setObjectName(QStringLiteral("Text1_%1").arg(spec.index));
-        edit->setProperty("tag", QString::fromLatin1(spec.tag));
+        edit->setObjectName(QStringLiteral("Text1_%1").arg(recipe.index));
+        edit->setProperty("tag", QString::fromLatin1(recipe.tag));
         edit->setMaxLength(kFieldMaxLength);
-        edit->setGeometry(twipsRect(spec.left, spec.top, spec.width, spec.height));
+        edit->setGeometry(twipsRect(recipe.left, recipe.top, recipe.width, recipe.height));
         edit->setMouseTracking(true);
         edit->installEventFilter(this);
-        const int index = spec.index;
+        const int index = recipe.index;
         connect(edit, &QLineEdit::textChanged, this, [this, index] { Text1_Change(index); });
         Text1[index] = edit;
     }
@@ -161,9 +161,9 @@ void Form1::setTabOrder()
 {
     // Fields in their tab order, then the buttons, then the unseen date field.
     QList<QWidget *> chain;
-    for (const LetterField &spec : kLetterFields) {
-        if (spec.index != kDateField)
-            chain << Text1[spec.index];
+    for (const LetterField &recipe : kLetterFields) {
+        if (recipe.index != kDateField)
+            chain << Text1[recipe.index];
     }
     chain << PushButton6 << PushButton3 << PushButton4 << Text1[kDateField];
     for (int i = 0; i + 1 < chain.size(); ++i)

@@ -32,11 +32,11 @@ QByteArray run(const QByteArray &text, const QByteArray &properties)
     return "<w:r>" + rPr + "<w:t xml:space=\"preserve\">" + text + "</w:t></w:r>";
 }
 
-ZipEntries documentEntries(const DocumentSpec &spec)
+ZipEntries documentEntries(const DocumentSpec &recipe)
 {
     const QByteArray declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
     const QByteArray relationshipBase = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
-    const QByteArray mainType = spec.isTemplate
+    const QByteArray mainType = recipe.isTemplate
             ? "application/vnd.openxmlformats-officedocument.wordprocessingml.template.main+xml"
             : "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml";
 
@@ -56,12 +56,12 @@ ZipEntries documentEntries(const DocumentSpec &spec)
         relationships += "<Relationship Id=\"" + id + "\" Type=\"" + relationshipBase + kind + "\" Target=\"" + name + "\"/>";
         references += "<w:" + QByteArray(kind) + "Reference w:type=\"" + type + "\" r:id=\"" + id + "\"/>";
     };
-    for (const auto &header : spec.headers)
+    for (const auto &header : recipe.headers)
         addStoryPart("header", header.first, header.second);
-    for (const auto &footer : spec.footers)
+    for (const auto &footer : recipe.footers)
         addStoryPart("footer", footer.first, footer.second);
-    if (!spec.footnotes.isEmpty()) {
-        parts.emplace_back("word/footnotes.xml", declaration + "<w:footnotes" + wordNamespaces() + ">" + spec.footnotes + "</w:footnotes>");
+    if (!recipe.footnotes.isEmpty()) {
+        parts.emplace_back("word/footnotes.xml", declaration + "<w:footnotes" + wordNamespaces() + ">" + recipe.footnotes + "</w:footnotes>");
         overrides += "<Override PartName=\"/word/footnotes.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.footnotes+xml\"/>";
         relationships += "<Relationship Id=\"rIdNotes\" Type=\"" + relationshipBase + "footnotes\" Target=\"footnotes.xml\"/>";
     }
@@ -77,7 +77,7 @@ ZipEntries documentEntries(const DocumentSpec &spec)
                                  "<Relationship Id=\"rId1\" Type=\"" + relationshipBase + "officeDocument\" Target=\"word/document.xml\"/>"
                                  "</Relationships>");
     entries.emplace_back("word/document.xml",
-                         declaration + "<w:document" + wordNamespaces() + "><w:body>" + spec.body
+                         declaration + "<w:document" + wordNamespaces() + "><w:body>" + recipe.body
                                  + "<w:sectPr>" + references + "<w:pgSz w:w=\"12240\" w:h=\"15840\"/></w:sectPr>"
                                  + "</w:body></w:document>");
     entries.emplace_back("word/_rels/document.xml.rels",
@@ -85,7 +85,7 @@ ZipEntries documentEntries(const DocumentSpec &spec)
                                  + relationships + "</Relationships>");
     for (const auto &part : parts)
         entries.push_back(part);
-    for (const auto &extra : spec.extraEntries)
+    for (const auto &extra : recipe.extraEntries)
         entries.push_back(extra);
     return entries;
 }
@@ -179,9 +179,9 @@ bool writeZipWithZeros(const QString &path, const ZipEntries &entries, const QSt
     return true;
 }
 
-bool writeDocument(const QString &path, const DocumentSpec &spec)
+bool writeDocument(const QString &path, const DocumentSpec &recipe)
 {
-    return writeZip(path, documentEntries(spec));
+    return writeZip(path, documentEntries(recipe));
 }
 
 QMap<QString, QByteArray> readZip(const QString &path)

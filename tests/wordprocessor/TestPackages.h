@@ -26,15 +26,15 @@ struct DocumentSpec
     ZipEntries extraEntries;                              // further entries, written as given
 };
 
-// The entries of `spec` as a package.
-ZipEntries documentEntries(const DocumentSpec &spec);
+// The entries of `recipe` as a package.
+ZipEntries documentEntries(const DocumentSpec &recipe);
 // Writes `entries` to a zip at `path` (deflated); returns false on failure.
 bool writeZip(const QString &path, const ZipEntries &entries);
 // Writes `entries` and then an entry `name` of `size` zero bytes, produced as libzip asks for them
 // (so that a huge, highly compressible entry needs no memory); returns false on failure.
 bool writeZipWithZeros(const QString &path, const ZipEntries &entries, const QString &name, qint64 size);
-// Writes the package of `spec` to `path`; returns false on failure.
-bool writeDocument(const QString &path, const DocumentSpec &spec);
+// Writes the package of `recipe` to `path`; returns false on failure.
+bool writeDocument(const QString &path, const DocumentSpec &recipe);
 // Every entry of the zip at `path`, by name (empty on failure).
 QMap<QString, QByteArray> readZip(const QString &path);
 

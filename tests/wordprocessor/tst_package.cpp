@@ -228,11 +228,11 @@ void TestPackage::unchangedPartsSurviveByteForByte()
     QByteArray binary;
     for (int value = 0; value < 4096; ++value)
         binary.append(char(value * 37 % 256));
-    DocumentSpec spec{paragraph(run("Dear [Name],")), {{"default", paragraph(run("Header without tags"))}}, {}, {}, true,
+    DocumentSpec recipe{paragraph(run("Dear [Name],")), {{"default", paragraph(run("Header without tags"))}}, {}, {}, true,
                       {{"word/media/image1.png", binary},
                        {"customXml/item1.xml", "<?xml version='1.0'?>\r\n<data  a='1' >&#65;<![CDATA[raw & <text>]]></data>"},
                        {"word/styles.xml", "<?xml version=\"1.0\"?><w:styles" + wordNamespaces() + "/>"}}};
-    QVERIFY(writeDocument(source, spec));
+    QVERIFY(writeDocument(source, recipe));
 
     auto document = WordDocument::open(source, true);
     QCOMPARE(document->replaceEverywhere(QStringLiteral("[name]"), QStringLiteral("Ann")), 1);

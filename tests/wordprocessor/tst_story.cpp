@@ -60,27 +60,27 @@ private slots:
     void paragraphTextShowsRunObjects();
 
 private:
-    std::unique_ptr<WordDocument> open(const DocumentSpec &spec);
+    std::unique_ptr<WordDocument> open(const DocumentSpec &recipe);
     QTemporaryDir m_folder;
 };
 
-std::unique_ptr<WordDocument> TestStory::open(const DocumentSpec &spec)
+std::unique_ptr<WordDocument> TestStory::open(const DocumentSpec &recipe)
 {
     const QString path = m_folder.filePath(QStringLiteral("story.docx"));
-    if (!writeDocument(path, spec))
+    if (!writeDocument(path, recipe))
         return nullptr;
     return WordDocument::open(path);
 }
 
 void TestStory::storiesInWordOrder()
 {
-    DocumentSpec spec;
-    spec.body = paragraph(run("Body ") + textBox("Box", paragraph(run("Boxed"))) + run("text"));
-    spec.headers = {{"first", paragraph(run("First header"))}, {"default", paragraph(run("Header"))}};
-    spec.footers = {{"default", paragraph(run("Footer"))}, {"even", paragraph(run("Even footer"))}};
-    spec.footnotes = "<w:footnote w:type=\"separator\" w:id=\"-1\">" + paragraph(run("----")) + "</w:footnote>"
+    DocumentSpec recipe;
+    recipe.body = paragraph(run("Body ") + textBox("Box", paragraph(run("Boxed"))) + run("text"));
+    recipe.headers = {{"first", paragraph(run("First header"))}, {"default", paragraph(run("Header"))}};
+    recipe.footers = {{"default", paragraph(run("Footer"))}, {"even", paragraph(run("Even footer"))}};
+    recipe.footnotes = "<w:footnote w:type=\"separator\" w:id=\"-1\">" + paragraph(run("----")) + "</w:footnote>"
                      "<w:footnote w:id=\"1\">" + paragraph(run("A note")) + "</w:footnote>";
-    auto document = open(spec);
+    auto document = open(recipe);
     QVERIFY(document);
 
     const std::vector<StoryType> expected{StoryType::MainText, StoryType::Footnotes, StoryType::TextFrame,
@@ -97,11 +97,11 @@ void TestStory::storiesInWordOrder()
 
 void TestStory::headersOfLaterSections()
 {
-    DocumentSpec spec;
-    spec.body = "<w:p><w:pPr><w:sectPr><w:headerReference w:type=\"default\" r:id=\"rIdStory1\"/></w:sectPr></w:pPr>"
+    DocumentSpec recipe;
+    recipe.body = "<w:p><w:pPr><w:sectPr><w:headerReference w:type=\"default\" r:id=\"rIdStory1\"/></w:sectPr></w:pPr>"
                 + run("Section one") + "</w:p>" + paragraph(run("Section two"));
-    spec.headers = {{"default", paragraph(run("Header one"))}, {"default", paragraph(run("Header two"))}};
-    auto document = open(spec);
+    recipe.headers = {{"default", paragraph(run("Header one"))}, {"default", paragraph(run("Header two"))}};
+    auto document = open(recipe);
     QVERIFY(document);
     QCOMPARE(document->storyRangeCount(StoryType::PrimaryHeader), 2);
     QCOMPARE(storyText(document->story(StoryType::PrimaryHeader, 0)), QStringLiteral("Header one\r"));
@@ -110,10 +110,10 @@ void TestStory::headersOfLaterSections()
 
 void TestStory::headerTextBoxesChangeInBothCopies()
 {
-    DocumentSpec spec;
-    spec.body = paragraph(run("Body"));
-    spec.headers = {{"default", paragraph(run("[Tag] ") + textBox("Header box", paragraph(run("[tag] boxed"))))}};
-    auto document = open(spec);
+    DocumentSpec recipe;
+    recipe.body = paragraph(run("Body"));
+    recipe.headers = {{"default", paragraph(run("[Tag] ") + textBox("Header box", paragraph(run("[tag] boxed"))))}};
+    auto document = open(recipe);
     QVERIFY(document);
     FindOptions options;
     options.text = QStringLiteral("[TAG]");
@@ -126,11 +126,11 @@ void TestStory::headerTextBoxesChangeInBothCopies()
 
 void TestStory::shapesAreCountedOnce()
 {
-    DocumentSpec spec;
-    spec.body = paragraph(textBox("Box", paragraph(run("one"))) + vmlTextBox(paragraph(run("two"))) + picture("anchor")
+    DocumentSpec recipe;
+    recipe.body = paragraph(textBox("Box", paragraph(run("one"))) + vmlTextBox(paragraph(run("two"))) + picture("anchor")
                           + picture("inline"))
             + paragraph(textBox("Empty box", "<w:p/>"));
-    auto document = open(spec);
+    auto document = open(recipe);
     QVERIFY(document);
     QCOMPARE(document->shapes().size(), size_t(4));
     QCOMPARE(storyText(document->shapeStory(0)), QStringLiteral("one\r"));
@@ -144,9 +144,9 @@ void TestStory::shapesAreCountedOnce()
 
 void TestStory::shapeTextChangesInBothCopies()
 {
-    DocumentSpec spec;
-    spec.body = paragraph(textBox("Box", paragraph(run("[A] and [B]")) + paragraph(run("[A]"))));
-    auto document = open(spec);
+    DocumentSpec recipe;
+    recipe.body = paragraph(textBox("Box", paragraph(run("[A] and [B]")) + paragraph(run("[A]"))));
+    auto document = open(recipe);
     QVERIFY(document);
     FindOptions options;
     options.text = QStringLiteral("[a]");

@@ -17,10 +17,10 @@ const QByteArray kBold = "<w:b/>";
 const QByteArray kItalic = "<w:i/>";
 const QByteArray kUnderline = "<w:u w:val=\"single\"/>";
 
-std::unique_ptr<WordDocument> openDocument(const QTemporaryDir &folder, const DocumentSpec &spec)
+std::unique_ptr<WordDocument> openDocument(const QTemporaryDir &folder, const DocumentSpec &recipe)
 {
     const QString path = folder.filePath(QStringLiteral("search.docx"));
-    if (!writeDocument(path, spec))
+    if (!writeDocument(path, recipe))
         return nullptr;
     return WordDocument::open(path);
 }

@@ -100,17 +100,17 @@ void TestWordAutomation::init()
 
 QString TestWordAutomation::writeLetter(const QString &name)
 {
-    DocumentSpec spec;
-    spec.isTemplate = true;
-    spec.body = paragraph(run("[Your", "<w:b/>") + run("Name]", "<w:i/>")) + paragraph(run("[City], [ST] [City2]"))
+    DocumentSpec recipe;
+    recipe.isTemplate = true;
+    recipe.body = paragraph(run("[Your", "<w:b/>") + run("Name]", "<w:i/>")) + paragraph(run("[City], [ST] [City2]"))
             + paragraph(run("Dear [RecipientName]:") + textBox("For [recipientname]"))
             + paragraph("<w:r><w:pict><v:shape style=\"position:absolute\"><v:textbox><w:txbxContent>" + paragraph(run("[City]"))
                         + "</w:txbxContent></v:textbox></v:shape></w:pict></w:r>");
-    spec.headers = {{"default", paragraph(run("[COMPANYNAME]"))}};
-    spec.footers = {{"first", paragraph(run("Footer [YourName]"))}};
-    spec.extraEntries = {{"docProps/custom.xml", "<?xml version=\"1.0\"?><Properties>[YourName]</Properties>"}};
+    recipe.headers = {{"default", paragraph(run("[COMPANYNAME]"))}};
+    recipe.footers = {{"first", paragraph(run("Footer [YourName]"))}};
+    recipe.extraEntries = {{"docProps/custom.xml", "<?xml version=\"1.0\"?><Properties>[YourName]</Properties>"}};
     const QString path = m_folder->filePath(name);
-    return writeDocument(path, spec) ? path : QString();
+    return writeDocument(path, recipe) ? path : QString();
 }
 
 void TestWordAutomation::fillsALetterTheWayGenerationDoes()
