@@ -144,25 +144,7 @@ private slots:
     }
 
 private:
-    // Generation's fill and save, through the automation layer exactly as the main window calls it.
-    QString fill(const std::vector<FieldReplacement> &fields)
-    {
-        const QString templatePath = m_dir->filePath(kTemplateWorkFile);
-        DeleteFileQuietly(templatePath);
-        WriteBytesIfAbsent(templateBytes(), templatePath);
-        ErrorTrap trap(QStringLiteral("in test "));
-        AutoObject word = CreateObject(QStringLiteral("Word.Application"));
-        AutoObject document = word.object(QStringLiteral("Documents"))
-                                  .callObject(QStringLiteral("Open"), {Arg(templatePath), Arg(QStringLiteral("ReadOnly"), true)});
-        replaceInStories(trap, document, fields);
-        replaceInShapes(trap, document, fields);
-        const QString result = drawResultDocumentPath(trap, m_dir->path());
-        document.call(QStringLiteral("SaveAs"), {Arg(result)});
-        word.set(QStringLiteral("DisplayAlerts"), false);
-        document.call(QStringLiteral("Close"));
-        word.call(QStringLiteral("Quit"));
-        return result;
-    }
+    QString fill(const std::vector<FieldReplacement> &fields) { return fillTemplate(m_dir->path(), fields); }
     static QByteArray readAll(const QString &path)
     {
         QFile file(path);
