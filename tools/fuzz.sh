@@ -19,6 +19,8 @@ per_input_timeout=10
 # The largest input the fuzzer makes, in bytes (the template package is about 10 KB).
 max_len=65536
 
+bash tools/install-deps.sh fuzz
+
 sanitizers="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DQUILL_BUILD_FUZZERS=ON -DBUILD_TESTING=OFF \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building (and, with "test", testing) needs.
+# Installs the Debian packages that building needs; with "test" also what testing needs, with
+# "fuzz" also the clang toolchain of the fuzz targets.
 # Idempotent: packages already present are skipped, and nothing runs when all are there.
 set -euo pipefail
 
@@ -7,6 +8,9 @@ packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev li
           libzip-dev zipcmp zipmerge ziptool libpugixml-dev fonts-liberation)
 if [ "${1:-}" = "test" ]; then
     packages+=(xvfb xauth libreoffice-writer-nogui poppler-utils xdotool openbox x11-apps x11-utils unzip inotify-tools)
+fi
+if [ "${1:-}" = "fuzz" ]; then
+    packages+=(clang libclang-rt-14-dev)
 fi
 
 missing=()
