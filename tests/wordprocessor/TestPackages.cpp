@@ -90,20 +90,33 @@ ZipEntries documentEntries(const DocumentSpec &recipe)
     return entries;
 }
 
-bool writeZip(const QString &path, const ZipEntries &entries)
+namespace {
+
+// A new archive at `path` holding `entries`, still open for more; null when it could not be made.
+zip_t *openArchiveWith(const QString &path, const ZipEntries &entries)
 {
     int error = 0;
     zip_t *archive = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
     if (!archive)
-        return false;
+        return nullptr;
     for (const auto &entry : entries) {
         zip_source_t *source = zip_source_buffer(archive, entry.second.constData(), zip_uint64_t(entry.second.size()), 0);
         if (!source || zip_file_add(archive, entry.first.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8) < 0) {
             zip_source_free(source);
             zip_discard(archive);
-            return false;
+            return nullptr;
         }
     }
+    return archive;
+}
+
+} // namespace
+
+bool writeZip(const QString &path, const ZipEntries &entries)
+{
+    zip_t *archive = openArchiveWith(path, entries);
+    if (!archive)
+        return false;
     if (zip_close(archive) < 0) {
         zip_discard(archive);
         return false;
@@ -158,18 +171,9 @@ zip_int64_t zeroSourceCallback(void *userdata, void *data, zip_uint64_t length, 
 
 bool writeZipWithZeros(const QString &path, const ZipEntries &entries, const QString &name, qint64 size)
 {
-    int error = 0;
-    zip_t *archive = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    zip_t *archive = openArchiveWith(path, entries);
     if (!archive)
         return false;
-    for (const auto &entry : entries) {
-        zip_source_t *source = zip_source_buffer(archive, entry.second.constData(), zip_uint64_t(entry.second.size()), 0);
-        if (!source || zip_file_add(archive, entry.first.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8) < 0) {
-            zip_source_free(source);
-            zip_discard(archive);
-            return false;
-        }
-    }
     zip_source_t *zeros = zip_source_function(archive, zeroSourceCallback, new ZeroSource{zip_uint64_t(size), 0});
     if (!zeros || zip_file_add(archive, name.toUtf8().constData(), zeros, ZIP_FL_ENC_UTF_8) < 0
         || zip_close(archive) < 0) {
