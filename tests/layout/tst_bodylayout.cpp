@@ -11,6 +11,8 @@
 #include <QTextTable>
 #include <QtTest>
 
+#include <cmath>
+
 using quill::testing::DocxParts;
 using quill::testing::parseXml;
 
@@ -50,33 +52,61 @@ DocxParts parts(const QByteArray &document, const QByteArray &styles = QByteArra
     return result;
 }
 
-// Blocks that carry text, in document order (the empty blocks Qt keeps around tables are skipped).
-QList<QTextBlock> textBlocks(const QTextDocument &document)
+// Every block of the body, run after run, in reading order.
+QList<QTextBlock> allBlocks(const quill::BuiltDocument &built)
 {
     QList<QTextBlock> blocks;
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+    for (const quill::PageRun &run : built.runs) {
+        for (QTextBlock block = run.document->begin(); block.isValid(); block = block.next())
+            blocks.append(block);
+    }
+    return blocks;
+}
+
+// Blocks that carry text, in document order (the empty blocks Qt keeps around tables are skipped).
+QList<QTextBlock> textBlocks(const quill::BuiltDocument &built)
+{
+    QList<QTextBlock> blocks;
+    for (const QTextBlock &block : allBlocks(built)) {
         if (!block.text().isEmpty())
             blocks.append(block);
     }
     return blocks;
 }
 
-QTextBlock blockWithText(const QTextDocument &document, const QString &text)
+QTextBlock blockWithText(const quill::BuiltDocument &built, const QString &text)
 {
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+    for (const QTextBlock &block : allBlocks(built)) {
         if (block.text().contains(text))
             return block;
     }
     return QTextBlock();
 }
 
-// The page (0-based) on which the block's first line lies.
-int pageOf(const quill::BuiltDocument &built, const QTextBlock &block)
+QString plainText(const quill::BuiltDocument &built)
 {
-    const QRectF rect = built.document->documentLayout()->blockBoundingRect(block);
-    const QTextLine line = block.layout()->lineAt(0);
-    const qreal y = rect.top() + line.y();
-    return static_cast<int>(y / (built.page.pageSize.height() * built.deviceScale));
+    QString text;
+    for (const quill::PageRun &run : built.runs)
+        text += run.document->toPlainText();
+    return text;
+}
+
+QRectF blockRect(const QTextBlock &block)
+{
+    return block.document()->documentLayout()->blockBoundingRect(block);
+}
+
+// The page (0-based) of the body on which line `index` of the block lies (by the line's middle).
+int pageOfLine(const quill::BuiltDocument &built, const QTextBlock &block, int index)
+{
+    int firstPage = 0;
+    for (const quill::PageRun &run : built.runs) {
+        if (run.document.get() == block.document())
+            firstPage = run.firstPage;
+    }
+    const QTextLine line = block.layout()->lineAt(index);
+    const qreal y = blockRect(block).top() + line.y() + line.height() / 2;
+    return firstPage + static_cast<int>(y / (built.page.pageSize.height() * built.deviceScale));
 }
 
 // Fraction of the non-white pixels that are neither nearly black nor nearly white: high for blurred edges.
@@ -110,6 +140,7 @@ private slots:
     void pageGeometry();
     void pageBreaks_data();
     void pageBreaks();
+    void spaceBeforeStaysAfterAPageBreak();
     void widowAndOrphanControl_data();
     void widowAndOrphanControl();
     void lineBreaksStayInTheirParagraph();
@@ -158,8 +189,7 @@ void BodyLayoutTest::pageGeometry()
     // The first line starts exactly at the top-left corner of the text column.
     const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
     QCOMPARE(built.page.margins, margins);
-    const QTextBlock first = blockWithText(*built.document, QStringLiteral("Top left"));
-    const QRectF rect = built.document->documentLayout()->blockBoundingRect(first);
+    const QRectF rect = blockRect(blockWithText(built, QStringLiteral("Top left")));
     QCOMPARE(rect.left() / built.deviceScale, margins.left());
     QCOMPARE(rect.top() / built.deviceScale, margins.top());
     QCOMPARE(rect.width() / built.deviceScale, pageSize.width() - margins.left() - margins.right());
@@ -201,9 +231,24 @@ void BodyLayoutTest::pageBreaks()
 
     const DocxParts docx = parts(documentXml(body));
     const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
-    QCOMPARE(built.document->pageCount(), pages);
-    QCOMPARE(pageOf(built, blockWithText(*built.document, QStringLiteral("Last"))), pageOfLast);
+    QCOMPARE(built.pageCount(), pages);
+    QCOMPARE(pageOfLine(built, blockWithText(built, QStringLiteral("Last")), 0), pageOfLast);
     QCOMPARE(quill::renderBody(docx.sources()).pageCount, pages);
+}
+
+void BodyLayoutTest::spaceBeforeStaysAfterAPageBreak()
+{
+    // 480 twips before: the paragraph that starts page 2 begins 32 px below the top margin (96 px).
+    const QString spaced = QStringLiteral(R"(<w:spacing w:before="480"/>)");
+    const QString breakBefore = QStringLiteral("<w:pageBreakBefore/>");
+    const DocxParts docx = parts(documentXml(paragraph(QStringLiteral("One"))
+                                             + paragraph(QStringLiteral("Last"), spaced + breakBefore)));
+    const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+    const QTextBlock last = blockWithText(built, QStringLiteral("Last"));
+    QCOMPARE(pageOfLine(built, last, 0), 1);
+    const qreal pageHeight = built.page.pageSize.height() * built.deviceScale;
+    const qreal topOnPage = std::fmod(blockRect(last).top(), pageHeight) / built.deviceScale;
+    QCOMPARE(qRound(topOnPage), 96 + 32);
 }
 
 void BodyLayoutTest::widowAndOrphanControl_data()
@@ -212,16 +257,21 @@ void BodyLayoutTest::widowAndOrphanControl_data()
     QTest::addColumn<int>("lines");
     QTest::addColumn<QString>("widowControl");
     QTest::addColumn<QList<int>>("pages");
+    QTest::addColumn<bool>("afterPageBreak");
 
     // 24-pixel lines: 36 fit on a page. The paragraph's lines follow `fillers` one-line paragraphs.
-    QTest::newRow("fits") << 30 << 4 << QString() << QList<int>{0, 0, 0, 0};
-    QTest::newRow("split in the middle") << 34 << 4 << QString() << QList<int>{0, 0, 1, 1};
-    QTest::newRow("widow: two lines move") << 33 << 4 << QString() << QList<int>{0, 0, 1, 1};
-    QTest::newRow("orphan: the paragraph moves") << 35 << 4 << QString() << QList<int>{1, 1, 1, 1};
-    QTest::newRow("three lines cannot split") << 34 << 3 << QString() << QList<int>{1, 1, 1};
+    QTest::newRow("fits") << 30 << 4 << QString() << QList<int>{0, 0, 0, 0} << false;
+    QTest::newRow("split in the middle") << 34 << 4 << QString() << QList<int>{0, 0, 1, 1} << false;
+    QTest::newRow("widow: two lines move") << 33 << 4 << QString() << QList<int>{0, 0, 1, 1} << false;
+    QTest::newRow("orphan: the paragraph moves") << 35 << 4 << QString() << QList<int>{1, 1, 1, 1} << false;
+    QTest::newRow("three lines cannot split") << 34 << 3 << QString() << QList<int>{1, 1, 1} << false;
     QTest::newRow("widow control off") << 33 << 4 << QStringLiteral(R"(<w:widowControl w:val="0"/>)")
-                                      << QList<int>{0, 0, 0, 1};
-    QTest::newRow("keep lines together") << 33 << 4 << QStringLiteral("<w:keepLines/>") << QList<int>{1, 1, 1, 1};
+                                      << QList<int>{0, 0, 0, 1} << false;
+    QTest::newRow("keep lines together") << 33 << 4 << QStringLiteral("<w:keepLines/>") << QList<int>{1, 1, 1, 1}
+                                         << false;
+    // After a hard page break the same rules hold, one page further on.
+    QTest::newRow("widow after a page break") << 33 << 4 << QString() << QList<int>{1, 1, 2, 2} << true;
+    QTest::newRow("orphan after a page break") << 35 << 4 << QString() << QList<int>{2, 2, 2, 2} << true;
 }
 
 void BodyLayoutTest::widowAndOrphanControl()
@@ -230,9 +280,13 @@ void BodyLayoutTest::widowAndOrphanControl()
     QFETCH(int, lines);
     QFETCH(QString, widowControl);
     QFETCH(QList<int>, pages);
+    QFETCH(bool, afterPageBreak);
 
     const QString exact = QStringLiteral(R"(<w:spacing w:after="0" w:line="360" w:lineRule="exact"/>)");
     QString body;
+    if (afterPageBreak)
+        body += paragraph(QStringLiteral("Cover"), exact)
+                + QStringLiteral(R"(<w:p><w:r><w:br w:type="page"/></w:r></w:p>)");
     for (int i = 0; i < fillers; ++i)
         body += paragraph(QStringLiteral("filler"), exact);
     QStringList lineTexts;
@@ -243,19 +297,17 @@ void BodyLayoutTest::widowAndOrphanControl()
     const DocxParts docx = parts(documentXml(body));
     const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
     QList<int> found;
-    const qreal pageHeight = built.page.pageSize.height() * built.deviceScale;
-    for (QTextBlock block = built.document->begin(); block.isValid(); block = block.next()) {
-        const QRectF rect = built.document->documentLayout()->blockBoundingRect(block);
+    for (const QTextBlock &block : allBlocks(built)) {
         for (int i = 0; i < block.layout()->lineCount(); ++i) {
             const QTextLine line = block.layout()->lineAt(i);
             if (block.text().mid(line.textStart(), line.textLength()).startsWith(QLatin1Char('L')))
-                found.append(static_cast<int>((rect.top() + line.y() + line.height() / 2) / pageHeight));
+                found.append(pageOfLine(built, block, i));
         }
     }
     QCOMPARE(found, pages);
     // The text stays whole; a line break where the paragraph was split became the paragraph break.
-    QCOMPARE(built.document->toPlainText().count(QLatin1Char('L')), lines);
-    QCOMPARE(built.document->pageCount(), pages.last() + 1);
+    QCOMPARE(plainText(built).count(QLatin1Char('L')), lines);
+    QCOMPARE(built.pageCount(), pages.last() + 1);
 }
 
 void BodyLayoutTest::lineBreaksStayInTheirParagraph()
@@ -264,7 +316,7 @@ void BodyLayoutTest::lineBreaksStayInTheirParagraph()
         QStringLiteral(R"(<w:p><w:r><w:t>COMPANY</w:t><w:br/><w:t>STREET</w:t><w:br/><w:t>CITY</w:t></w:r></w:p>)")
         + paragraph(QStringLiteral("Next"))));
     const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
-    const QList<QTextBlock> blocks = textBlocks(*built.document);
+    const QList<QTextBlock> blocks = textBlocks(built);
     QCOMPARE(blocks.size(), 2);
     QCOMPARE(blocks.first().text(), QStringLiteral("COMPANY\u2028STREET\u2028CITY"));
     QCOMPARE(blocks.first().layout()->lineCount(), 3);
@@ -314,7 +366,7 @@ void BodyLayoutTest::runFormatResolution()
         R"(<w:style w:type="character" w:styleId="Emphasis"><w:rPr><w:sz w:val="32"/></w:rPr></w:style>)"));
     const DocxParts docx = parts(documentXml(body), styles);
     const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
-    const QTextBlock block = blockWithText(*built.document, QStringLiteral("Sample"));
+    const QTextBlock block = blockWithText(built, QStringLiteral("Sample"));
     QVERIFY(block.isValid());
     const QTextCharFormat format = block.begin().fragment().charFormat();
     QCOMPARE(format.fontPointSize(), pointSize);
@@ -330,7 +382,7 @@ void BodyLayoutTest::kerningOnlyWhereAsked()
     const DocxParts docx = parts(documentXml(paragraph(text) + paragraph(text, QString(), QStringLiteral(R"(<w:kern w:val="16"/>)"))
                                              + paragraph(text, QString(), QStringLiteral(R"(<w:kern w:val="0"/>)"))));
     const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
-    const QList<QTextBlock> blocks = textBlocks(*built.document);
+    const QList<QTextBlock> blocks = textBlocks(built);
     QCOMPARE(blocks.size(), 3);
     const auto width = [](const QTextBlock &block) { return block.layout()->lineAt(0).naturalTextWidth(); };
     QVERIFY(width(blocks[1]) < width(blocks[0]) * 0.98);
@@ -370,9 +422,8 @@ void BodyLayoutTest::paragraphSpacing()
                                           addSpacing ? QStringLiteral("<w:doNotUseHTMLParagraphAutoSpacing/>") : QString())
                                      .toUtf8());
     const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
-    QAbstractTextDocumentLayout *layout = built.document->documentLayout();
-    const QRectF first = layout->blockBoundingRect(blockWithText(*built.document, QStringLiteral("First")));
-    const QRectF second = layout->blockBoundingRect(blockWithText(*built.document, QStringLiteral("Second")));
+    const QRectF first = blockRect(blockWithText(built, QStringLiteral("First")));
+    const QRectF second = blockRect(blockWithText(built, QStringLiteral("Second")));
     // Exact line spacing of 360 twips makes the first paragraph 24 px tall.
     const qreal firstLinePixels = 24;
     const qreal gapPixels = (second.top() - first.top()) / built.deviceScale - firstLinePixels;
@@ -387,7 +438,7 @@ void BodyLayoutTest::indentsAndTabsFollowTheTextColumn()
         R"(<w:p><w:pPr><w:ind w:left="720" w:hanging="360"/><w:tabs><w:tab w:val="left" w:pos="2880"/></w:tabs></w:pPr>)"
         R"(<w:r><w:t>1.</w:t><w:tab/><w:t>Item</w:t><w:tab/><w:t>Far</w:t></w:r></w:p>)")));
     const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
-    const QTextBlock block = blockWithText(*built.document, QStringLiteral("Item"));
+    const QTextBlock block = blockWithText(built, QStringLiteral("Item"));
     const QTextLine line = block.layout()->lineAt(0);
     const qreal scale = built.deviceScale;
     const auto columnX = [&](int position) { return line.cursorToX(position) / scale; };
@@ -411,9 +462,8 @@ void BodyLayoutTest::tableColumnsFollowTheGrid()
         + QStringLiteral("</w:tr><w:tr>") + continued + cell.arg(QStringLiteral("E"))
         + QStringLiteral("</w:tr></w:tbl><w:p/>")));
     const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
-    QAbstractTextDocumentLayout *layout = built.document->documentLayout();
     const auto left = [&](const QString &text) {
-        return layout->blockBoundingRect(blockWithText(*built.document, text)).left() / built.deviceScale;
+        return blockRect(blockWithText(built, text)).left() / built.deviceScale;
     };
     // Cell text starts one cell margin (108 twips) inside each grid column; Qt moves it by half a
     // border's width (under a third of a pixel here).
@@ -424,7 +474,7 @@ void BodyLayoutTest::tableColumnsFollowTheGrid()
     // The table's text lines up with the text column (its edge sits one cell margin further left).
     QVERIFY(closeTo(left(QStringLiteral("A")), 1800));
 
-    QTextTable *table = QTextCursor(blockWithText(*built.document, QStringLiteral("Wide"))).currentTable();
+    QTextTable *table = QTextCursor(blockWithText(built, QStringLiteral("Wide"))).currentTable();
     QVERIFY(table);
     QCOMPARE(table->columns(), 3);
     QCOMPARE(table->rows(), 3);
@@ -455,13 +505,13 @@ void BodyLayoutTest::listLabelsCount()
         "</w:numbering>"));
     const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
     QStringList texts;
-    for (const QTextBlock &block : textBlocks(*built.document))
+    for (const QTextBlock &block : textBlocks(built))
         texts.append(block.text());
     QCOMPARE(texts, QStringList({QStringLiteral("3.\tOne"), QStringLiteral("3.i Sub"), QStringLiteral("3.ii Sub"),
                                  QStringLiteral("4.\tTwo"), QStringLiteral("4.i Again"),
                                  QStringLiteral("\u2022\tDot"), QStringLiteral("Plain")}));
     // The level's indent applies: the label hangs at 360 twips, the text starts at 720.
-    const QTextLine line = blockWithText(*built.document, QStringLiteral("One")).layout()->lineAt(0);
+    const QTextLine line = blockWithText(built, QStringLiteral("One")).layout()->lineAt(0);
     QCOMPARE(qRound(line.cursorToX(0) / built.deviceScale * 15), 360);
     QCOMPARE(qRound(line.cursorToX(3) / built.deviceScale * 15), 720);
 }
@@ -476,7 +526,7 @@ void BodyLayoutTest::fieldCodesAndTextBoxesAreNotBodyText()
         R"(<w:r><w:pict><v:shape xmlns:v="urn:schemas-microsoft-com:vml"><v:textbox><w:txbxContent><w:p><w:r><w:t>Boxed</w:t></w:r></w:p></w:txbxContent></v:textbox></v:shape></w:pict></w:r>)"
         R"(<w:r><w:rPr><w:vanish/></w:rPr><w:t>Hidden</w:t></w:r></w:p>)")));
     const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
-    QCOMPARE(built.document->toPlainText(), QStringLiteral("Date: June 1, page 7"));
+    QCOMPARE(plainText(built), QStringLiteral("Date: June 1, page 7"));
 }
 
 void BodyLayoutTest::pictureStacksEveryPage()
@@ -558,7 +608,7 @@ void BodyLayoutTest::oddBodiesStillRender()
     QVERIFY(picture.pageCount >= 1);
     QCOMPARE(picture.picture.boundingRect().height(), picture.pageCount * picture.pageSize.height());
     const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
-    QVERIFY(built.document->toPlainText().contains(QStringLiteral("Readable")));
+    QVERIFY(plainText(built).contains(QStringLiteral("Readable")));
 }
 
 void BodyLayoutTest::replayIsCrispWhenScaled()

@@ -41,16 +41,19 @@ QStringList words(const QString &text)
 // Words on each page of our layout, every paragraph (in tables too) line by line.
 QList<QStringList> layoutPages(const quill::BuiltDocument &built)
 {
-    QList<QStringList> pages(built.document->pageCount());
-    QAbstractTextDocumentLayout *layout = built.document->documentLayout();
+    QList<QStringList> pages(built.pageCount());
     const qreal pageHeight = built.page.pageSize.height() * built.deviceScale;
-    for (QTextBlock block = built.document->begin(); block.isValid(); block = block.next()) {
-        const QRectF rect = layout->blockBoundingRect(block);
-        for (int i = 0; i < block.layout()->lineCount(); ++i) {
-            const QTextLine line = block.layout()->lineAt(i);
-            const int page = static_cast<int>((rect.top() + line.y() + line.height() / 2) / pageHeight);
-            if (page >= 0 && page < pages.size())
-                pages[page] += words(block.text().mid(line.textStart(), line.textLength()));
+    for (const quill::PageRun &run : built.runs) {
+        QAbstractTextDocumentLayout *layout = run.document->documentLayout();
+        for (QTextBlock block = run.document->begin(); block.isValid(); block = block.next()) {
+            const QRectF rect = layout->blockBoundingRect(block);
+            for (int i = 0; i < block.layout()->lineCount(); ++i) {
+                const QTextLine line = block.layout()->lineAt(i);
+                const qreal middle = rect.top() + line.y() + line.height() / 2;
+                const int page = run.firstPage + static_cast<int>(middle / pageHeight);
+                if (page >= 0 && page < pages.size())
+                    pages[page] += words(block.text().mid(line.textStart(), line.textLength()));
+            }
         }
     }
     return pages;

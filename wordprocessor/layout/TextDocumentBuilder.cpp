@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <functional>
 #include <set>
 #include <vector>
 
@@ -150,22 +151,70 @@ constexpr qreal deviceLength(qreal twips)
 class Builder
 {
 public:
-    Builder(const LayoutSources &sources, QTextDocument *document)
-        : m_styles(sources.styles), m_numbering(sources.numbering), m_document(document), m_cursor(document)
+    // Hands every page run's document, once filled, to `finishRun`.
+    using RunFinisher = std::function<void(std::unique_ptr<QTextDocument>)>;
+
+    Builder(const LayoutSources &sources, const PageSetup &page, RunFinisher finishRun)
+        : m_styles(sources.styles), m_numbering(sources.numbering), m_page(page), m_finishRun(std::move(finishRun))
     {
         readSettings(sources.settings);
     }
 
-    int defaultTabStopTwips() const { return m_defaultTabStopTwips; }
-
-    QTextCharFormat defaultCharFormat() const
+    void addBody(pugi::xml_node body)
     {
-        return charFormat(m_styles.defaultRunProperties());
+        startRun();
+        addBlockContent(body, TableContext());
+        finishRun();
     }
 
-    void addBody(pugi::xml_node body) { addBlockContent(body, TableContext()); }
-
 private:
+    // Starts the next page run: a new document, set up for the page, that the following content goes into.
+    void startRun()
+    {
+        finishRun();
+        auto document = std::make_unique<QTextDocument>();
+        document->setUndoRedoEnabled(false);
+        document->setUseDesignMetrics(true);
+        // QTextDocumentLayout does nothing while the page size is null. It stays null while the document is
+        // filled, so that the document is laid out once, at the right resolution, when it is complete.
+        document->setPageSize(QSizeF(0, 0));
+        document->documentLayout()->setPaintDevice(layoutPaintDevice());
+        document->setDefaultFont(charFormat(m_styles.defaultRunProperties()).font());
+        QTextOption option = document->defaultTextOption();
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        option.setTabStopDistance(scaledLength(m_defaultTabStopTwips));
+        document->setDefaultTextOption(option);
+        document->setDocumentMargin(0);
+        const QMarginsF margins = m_page.margins;
+        QTextFrameFormat root = document->rootFrame()->frameFormat();
+        root.setLeftMargin(scaledLength(margins.left() * kTwipsPerPixel));
+        root.setTopMargin(scaledLength(margins.top() * kTwipsPerPixel));
+        root.setRightMargin(scaledLength(margins.right() * kTwipsPerPixel));
+        root.setBottomMargin(scaledLength(margins.bottom() * kTwipsPerPixel));
+        document->rootFrame()->setFrameFormat(root);
+
+        m_run = std::move(document);
+        m_document = m_run.get();
+        m_cursor = QTextCursor(m_document);
+        m_blockUnused = true;
+        m_flow.tableBefore = nullptr;
+        // One edit block for the whole run: Qt rescans all of a document's frames at the end of every edit
+        // that adds a table or merges cells, which would make filling a document with many tables quadratic.
+        m_runEdit = QTextCursor(m_document);
+        m_runEdit.beginEditBlock();
+    }
+
+    void finishRun()
+    {
+        if (!m_run)
+            return;
+        m_runEdit.endEditBlock();
+        m_runEdit = QTextCursor();
+        m_cursor = QTextCursor();
+        m_document = nullptr;
+        m_finishRun(std::move(m_run));
+    }
+
     void readSettings(const pugi::xml_document *settings)
     {
         if (!settings)
@@ -513,14 +562,18 @@ private:
             std::vector<TextPiece> &pieces = text.parts[part];
             QTextBlockFormat format = baseFormat;
             const qreal lineHeight = applyLineHeight(format, paragraph, pieces, markFormat);
+            // Page breaks are never read inside tables: this one is in the body and starts a page run.
+            const bool startsPage = part > 0 || breakBefore;
+            if (startsPage)
+                startRun();
             // Qt hides an empty block right after a table and pulls up one that starts with a line break.
             if (part == 0 && m_flow.tableBefore
                 && (pieces.empty() || pieces.front().text.startsWith(QChar(kLineSeparator))))
                 pieces.insert(pieces.begin(), TextPiece{QString(QChar(kZeroWidthSpace)), markFormat});
-            if (part > 0 || breakBefore) {
-                format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
-                if (part == 0)
-                    format.setTopMargin(scaledLength(before));
+            if (startsPage) {
+                // Qt drops the top margin of a document's first block; the space before stays at the page's top.
+                if (part == 0 && before > 0)
+                    addSpacer(scaledLength(before));
             } else if (m_flow.tableBefore) {
                 // Qt ignores the top margin of a block that follows a table: widen the table's bottom margin.
                 QTextTableFormat tableFormat = m_flow.tableBefore->format();
@@ -658,7 +711,8 @@ private:
         format.setLeftMargin(scaledLength(indent));
         format.setTopMargin(m_flow.atStart ? 0 : scaledLength(m_flow.pendingAfterTwips));
         if (m_flow.pendingPageBreak) {
-            format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+            // Page breaks are never read inside tables: this one is in the body and starts a page run.
+            startRun();
             format.setTopMargin(0);
             m_flow.pendingPageBreak = false;
         }
@@ -810,8 +864,12 @@ private:
 
     StyleSheet m_styles;
     Numbering m_numbering;
-    QTextDocument *m_document;
+    PageSetup m_page;
+    RunFinisher m_finishRun;
+    std::unique_ptr<QTextDocument> m_run; // the page run being filled
+    QTextDocument *m_document = nullptr;  // m_run's
     QTextCursor m_cursor;
+    QTextCursor m_runEdit;                // holds m_run's edit block
     bool m_blockUnused = true;   // the cursor's block exists but holds no paragraph yet
     FlowState m_flow;
     int m_tableDepth = 0;
@@ -855,14 +913,18 @@ QPaintDevice *layoutPaintDevice()
     return &device;
 }
 
-BuiltDocument buildTextDocument(const LayoutSources &sources)
+int PageRun::pageCount() const
 {
-    BuiltDocument built;
-    built.document = std::make_unique<QTextDocument>();
-    QTextDocument *document = built.document.get();
-    document->setUndoRedoEnabled(false);
-    document->setUseDesignMetrics(true);
+    return qMax(1, document->pageCount());
+}
 
+int BuiltDocument::pageCount() const
+{
+    return runs.empty() ? 0 : runs.back().firstPage + runs.back().pageCount();
+}
+
+PageSetup layOutBody(const LayoutSources &sources, const PageRunHandler &handleRun)
+{
     const pugi::xml_node body = sources.document
         ? childElement(sources.document->document_element(), "body") : pugi::xml_node();
     pugi::xml_node section;
@@ -870,33 +932,26 @@ BuiltDocument buildTextDocument(const LayoutSources &sources)
         if (isElement(child, "sectPr"))
             section = child;
     }
-    built.page = pageSetupFromSection(section);
+    const PageSetup page = pageSetupFromSection(section);
 
-    // QTextDocumentLayout does nothing while the page size is null. Keep it null while the document is
-    // filled and set up, so that the whole body is laid out once, at the right resolution, at the end.
-    document->setPageSize(QSizeF(0, 0));
-    document->documentLayout()->setPaintDevice(layoutPaintDevice());
-    Builder builder(sources, document);
-    document->setDefaultFont(builder.defaultCharFormat().font());
-    QTextOption option = document->defaultTextOption();
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    option.setTabStopDistance(scaledLength(builder.defaultTabStopTwips()));
-    document->setDefaultTextOption(option);
-    document->setDocumentMargin(0);
-    QTextFrameFormat root = document->rootFrame()->frameFormat();
-    root.setLeftMargin(scaledLength(built.page.margins.left() * kTwipsPerPixel));
-    root.setTopMargin(scaledLength(built.page.margins.top() * kTwipsPerPixel));
-    root.setRightMargin(scaledLength(built.page.margins.right() * kTwipsPerPixel));
-    root.setBottomMargin(scaledLength(built.page.margins.bottom() * kTwipsPerPixel));
-    document->rootFrame()->setFrameFormat(root);
+    int firstPage = 0;
+    Builder(sources, page, [&](std::unique_ptr<QTextDocument> document) {
+        // Keep each paragraph's shaped glyphs after layout: drawing the page would otherwise shape them again.
+        for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
+            block.layout()->setCacheEnabled(true);
+        document->setPageSize(page.pageSize * kLayoutOversampling);
+        applyKeepRules(*document, document->pageSize().height());
+        PageRun run{std::move(document), firstPage};
+        firstPage += run.pageCount();
+        handleRun(page, run);
+    }).addBody(body);
+    return page;
+}
 
-    builder.addBody(body);
-    // Keep each paragraph's shaped glyphs after layout: drawing the page would otherwise shape them again.
-    for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
-        block.layout()->setCacheEnabled(true);
-    built.deviceScale = kLayoutOversampling;
-    document->setPageSize(built.page.pageSize * kLayoutOversampling);
-    applyKeepRules(*document, document->pageSize().height());
+BuiltDocument buildTextDocument(const LayoutSources &sources)
+{
+    BuiltDocument built;
+    built.page = layOutBody(sources, [&](const PageSetup &, PageRun &run) { built.runs.push_back(std::move(run)); });
     return built;
 }
 
