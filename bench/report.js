@@ -50,13 +50,18 @@ console.log(`  ${'LibreOffice PDF, warm profile'.padEnd(30)} ${ms(libreoffice.wa
 
 const road = median('whole_road');
 const fill = median('fill');
+// Growth of a cost with pages: 100 pages against 1 page, and against an average page of the template's body
+// (its 3 pages once; the 1-page document is only the letter's opening page, which holds no tables).
 const perPage = (kind) => {
     const one = median(`${kind}/pages:1`);
+    const three = median(`${kind}/pages:3`);
     const ten = median(`${kind}/pages:10`);
     const hundred = median(`${kind}/pages:100`);
-    console.log(`  ${kind.padEnd(13)} per page: 1 page ${ms(one)}, 10 pages ${ms(ten / 10)}, 100 pages ${ms(hundred / 100)};`
-        + ` 100 pages = ${(hundred / one).toFixed(1)} x 1 page, ${(hundred / ten).toFixed(1)} x 10 pages`);
-    return hundred / one;
+    console.log(`  ${kind.padEnd(13)} per page: 1 page ${ms(one)}, 3 pages ${ms(three / 3)}, 10 pages ${ms(ten / 10)},`
+        + ` 100 pages ${ms(hundred / 100)}`);
+    console.log(`  ${''.padEnd(13)} 100 pages = ${(hundred / one).toFixed(1)} x 1 page, ${(hundred / (three / 3)).toFixed(1)} x`
+        + ` an average page of 3, ${(hundred / ten).toFixed(1)} x 10 pages`);
+    return { one: hundred / one, average: hundred / (three / 3) };
 };
 
 console.log('\nRatios');
@@ -65,9 +70,9 @@ console.log(`  LibreOffice (cold) / whole road   ${(libreoffice.cold_median_ms /
 console.log(`  docxtemplater fill / our fill     ${(docxtemplater.fill_median_ms / fill).toFixed(2)}`);
 const fillGrowth = perPage('fill_pages');
 const renderGrowth = perPage('render_pages');
-const bothGrowth = (median('fill_pages/pages:100') + median('render_pages/pages:100'))
-    / (median('fill_pages/pages:1') + median('render_pages/pages:1'));
-console.log(`  fill + render, 100 pages / 1 page ${bothGrowth.toFixed(1)}`);
+const both = (pages) => median(`fill_pages/pages:${pages}`) + median(`render_pages/pages:${pages}`);
+console.log(`  fill + render, 100 pages / 1 page ${(both(100) / both(1)).toFixed(1)},`
+    + ` / an average page of 3 ${(both(100) / (both(3) / 3)).toFixed(1)}`);
 
 console.log('\nPeak memory: a whole session, zoom stepped to the largest drawable factor');
 process.stdout.write(read('peak_memory.txt'));
@@ -80,8 +85,12 @@ const verdicts = [
     [fill < docxtemplater.fill_median_ms, `our fill ${ms(fill)} faster than docxtemplater's ${ms(docxtemplater.fill_median_ms)}`],
     [median('zoom_in/from_percent:100') <= ZOOM_STEP_MS, `zoom step at 1.0: ${ms(median('zoom_in/from_percent:100'))} <= ${ZOOM_STEP_MS} ms`],
     [median('zoom_in/from_percent:375') <= ZOOM_STEP_MS, `zoom step at 3.75: ${ms(median('zoom_in/from_percent:375'))} <= ${ZOOM_STEP_MS} ms`],
-    [fillGrowth <= PAGES_FACTOR, `fill, 100 pages ${fillGrowth.toFixed(1)} x 1 page <= ${PAGES_FACTOR} x`],
-    [renderGrowth <= PAGES_FACTOR, `render, 100 pages ${renderGrowth.toFixed(1)} x 1 page <= ${PAGES_FACTOR} x`],
+    [fillGrowth.one <= PAGES_FACTOR, `fill, 100 pages ${fillGrowth.one.toFixed(1)} x 1 page <= ${PAGES_FACTOR} x`],
+    [fillGrowth.average <= PAGES_FACTOR,
+        `fill, 100 pages ${fillGrowth.average.toFixed(1)} x an average page of 3 <= ${PAGES_FACTOR} x`],
+    [renderGrowth.one <= PAGES_FACTOR, `render, 100 pages ${renderGrowth.one.toFixed(1)} x 1 page <= ${PAGES_FACTOR} x`],
+    [renderGrowth.average <= PAGES_FACTOR,
+        `render, 100 pages ${renderGrowth.average.toFixed(1)} x an average page of 3 <= ${PAGES_FACTOR} x`],
     [peakKiB * BYTES_PER_KIB <= PEAK_MB * BYTES_PER_MB,
         `peak resident set ${(peakKiB * BYTES_PER_KIB / BYTES_PER_MB).toFixed(1)} MB <= ${PEAK_MB} MB`],
 ];
