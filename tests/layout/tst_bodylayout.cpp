@@ -217,6 +217,11 @@ void BodyLayoutTest::pageBreaks_data()
                                        + QStringLiteral(R"(<w:p><w:r><w:br w:type="page"/><w:t>Two</w:t><w:br w:type="page"/></w:r></w:p>)")
                                        + last
                                 << 3 << 2;
+    // A hard page break ends what a paragraph can be kept with: the heading stays where it is.
+    QTest::newRow("keep with next stops at a page break")
+        << paragraph(QStringLiteral("One")) + paragraph(QStringLiteral("Heading"), QStringLiteral("<w:keepNext/>"))
+               + paragraph(QStringLiteral("Last"), QStringLiteral("<w:pageBreakBefore/>"))
+        << 2 << 1;
     QString many;
     for (int i = 0; i < 60; ++i)
         many += paragraph(QStringLiteral("Line %1").arg(i));
