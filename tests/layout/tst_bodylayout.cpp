@@ -141,6 +141,8 @@ private slots:
     void pageBreaks_data();
     void pageBreaks();
     void spaceBeforeStaysAfterAPageBreak();
+    void keptParagraphWithSpaceBeforeStartsItsPage_data();
+    void keptParagraphWithSpaceBeforeStartsItsPage();
     void widowAndOrphanControl_data();
     void widowAndOrphanControl();
     void lineBreaksStayInTheirParagraph();
@@ -222,6 +224,11 @@ void BodyLayoutTest::pageBreaks_data()
         << paragraph(QStringLiteral("One")) + paragraph(QStringLiteral("Heading"), QStringLiteral("<w:keepNext/>"))
                + paragraph(QStringLiteral("Last"), QStringLiteral("<w:pageBreakBefore/>"))
         << 2 << 1;
+    QTest::newRow("break before a table at the start leaves no blank page")
+        << QStringLiteral(R"(<w:p><w:r><w:br w:type="page"/></w:r></w:p>)"
+                          R"(<w:tbl><w:tblGrid><w:gridCol w:w="2000"/></w:tblGrid>)"
+                          R"(<w:tr><w:tc><w:p><w:r><w:t>Last</w:t></w:r></w:p></w:tc></w:tr></w:tbl><w:p/>)")
+        << 1 << 0;
     QString many;
     for (int i = 0; i < 60; ++i)
         many += paragraph(QStringLiteral("Line %1").arg(i));
@@ -254,6 +261,35 @@ void BodyLayoutTest::spaceBeforeStaysAfterAPageBreak()
     const qreal pageHeight = built.page.pageSize.height() * built.deviceScale;
     const qreal topOnPage = std::fmod(blockRect(last).top(), pageHeight) / built.deviceScale;
     QCOMPARE(qRound(topOnPage), 96 + 32);
+}
+
+void BodyLayoutTest::keptParagraphWithSpaceBeforeStartsItsPage_data()
+{
+    QTest::addColumn<bool>("afterPageBreak");
+    QTest::newRow("first in the body") << false;
+    QTest::newRow("after a page break") << true;
+}
+
+void BodyLayoutTest::keptParagraphWithSpaceBeforeStartsItsPage()
+{
+    // 35 lines of 24 px kept together, 32 px of space before: taller than a page's 864 px. Moving the
+    // paragraph on would only leave its space before on a page of its own, so it stays and runs over.
+    QFETCH(bool, afterPageBreak);
+    QStringList lines;
+    for (int i = 1; i <= 35; ++i)
+        lines.append(QStringLiteral("L%1").arg(i));
+    const QString properties = QStringLiteral(
+        R"(<w:keepLines/><w:spacing w:before="480" w:after="0" w:line="360" w:lineRule="exact"/>)");
+    QString body = paragraph(lines.join(QStringLiteral("</w:t><w:br/><w:t>")),
+                             properties + (afterPageBreak ? QStringLiteral("<w:pageBreakBefore/>") : QString()));
+    if (afterPageBreak)
+        body.prepend(paragraph(QStringLiteral("Cover")));
+    const DocxParts docx = parts(documentXml(body));
+    const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+    const int firstPage = afterPageBreak ? 1 : 0;
+    const QTextBlock kept = blockWithText(built, QStringLiteral("L1"));
+    QCOMPARE(pageOfLine(built, kept, 0), firstPage);
+    QCOMPARE(built.pageCount(), firstPage + 2);
 }
 
 void BodyLayoutTest::widowAndOrphanControl_data()

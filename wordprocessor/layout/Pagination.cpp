@@ -87,9 +87,12 @@ private:
                 m_items.push_back({QTextBlock(), table});
                 afterTable = true;
             } else if (it.currentBlock().isValid()) {
-                // So is an empty block right after a table (the builder gives real empty paragraphs there text).
-                if (!(afterTable && it.currentBlock().length() == 1))
-                    m_items.push_back({it.currentBlock(), nullptr});
+                // So is an empty block right after a table (the builder gives real empty paragraphs there text),
+                // and the spacer that carries a paragraph's space before at the top of a page: the paragraph
+                // after it still starts the page.
+                const QTextBlock block = it.currentBlock();
+                if (!(afterTable && block.length() == 1) && !flag(block, PageTopSpacerProperty))
+                    m_items.push_back({block, nullptr});
                 afterTable = false;
             }
         }

@@ -11,6 +11,7 @@ enum PaginationProperty {
     KeepWithNextProperty = QTextFormat::UserProperty + 1, // w:keepNext
     KeepLinesTogetherProperty,                            // w:keepLines
     WidowControlProperty,                                 // w:widowControl
+    PageTopSpacerProperty,                                // an empty block that stands for a paragraph's space before
 };
 
 // Moves paragraphs of the main flow to the next page the way Word and LibreOffice do: a paragraph kept with

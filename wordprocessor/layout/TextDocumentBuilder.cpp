@@ -614,6 +614,7 @@ private:
     {
         QTextBlockFormat spacer;
         spacer.setLineHeight(height, QTextBlockFormat::FixedHeight);
+        spacer.setProperty(PageTopSpacerProperty, true);
         startBlock(spacer, QTextCharFormat());
     }
 
@@ -711,8 +712,10 @@ private:
         format.setLeftMargin(scaledLength(indent));
         format.setTopMargin(m_flow.atStart ? 0 : scaledLength(m_flow.pendingAfterTwips));
         if (m_flow.pendingPageBreak) {
-            // Page breaks are never read inside tables: this one is in the body and starts a page run.
-            startRun();
+            // Page breaks are never read inside tables: this one is in the body and starts a page run,
+            // unless nothing precedes it (a break there would leave the first page blank).
+            if (!m_flow.atStart)
+                startRun();
             format.setTopMargin(0);
             m_flow.pendingPageBreak = false;
         }
