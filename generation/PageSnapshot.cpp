@@ -5,6 +5,7 @@
 #include "ErrorTrap.h"
 #include "Failure.h"
 #include "FileHelpers.h"
+#include "Product.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -14,7 +15,7 @@ namespace quill {
 
 namespace {
 
-const QString kSnapshotTag = QStringLiteral("in QuillfernEpistle2021/08/31.Form1.SaveDocAsJPG ");
+const QString kSnapshotTag = procedureTag("Form1", "SaveDocAsJPG");
 // Close without saving.
 constexpr int kDoNotSaveChanges = 0;
 

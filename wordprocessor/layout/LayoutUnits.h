@@ -1,14 +1,14 @@
 #pragma once
 
+#include "Units.h"
+
 #include <QtGlobal>
 
 namespace quill {
 
-// Lengths in WordprocessingML come in twips (1/20 pt), half-points and eighths of a point;
-// the layout works in logical pixels at 96 dpi. Every conversion goes through these helpers.
+// Lengths in WordprocessingML come in twips (1/20 pt, converted by Units.h), half-points and
+// eighths of a point; the layout works in logical pixels at 96 dpi.
 
-// Twips in one logical pixel at 96 dpi (1440 twips per inch / 96 pixels per inch).
-inline constexpr qreal kTwipsPerPixel = 15.0;
 // Logical pixels per inch at which the body is laid out.
 inline constexpr int kLayoutDpi = 96;
 // Typographic points per inch.
@@ -19,18 +19,6 @@ inline constexpr int kLayoutDotsPerMeter = 3780;
 // The body is laid out at this many times 96 dpi, where every half-point size is a whole number of pixels
 // (n/2 pt at 288 dpi is 2n px), and drawn scaled back to logical pixels.
 inline constexpr int kLayoutOversampling = 3;
-
-// A length in twips as logical pixels at 96 dpi.
-constexpr qreal twipsToPixels(qreal twips)
-{
-    return twips / kTwipsPerPixel;
-}
-
-// A length in logical pixels at 96 dpi as whole twips (rounded to the nearest twip).
-inline qreal roundToTwips(qreal pixels)
-{
-    return qRound(pixels * kTwipsPerPixel) / kTwipsPerPixel;
-}
 
 // A font size in half-points (w:sz) as points.
 constexpr qreal halfPointsToPoints(int halfPoints)

@@ -1,4 +1,5 @@
 #include "MessageBoxes.h"
+#include "ErrorTrap.h"
 #include "Product.h"
 
 #include <QApplication>
@@ -8,15 +9,12 @@ namespace quill {
 
 namespace {
 MessageBoxes::Handler g_handler;
-
-// The texts carry CR LF and lone CR as line ends; a Qt box breaks lines at LF only.
-QString displayText(QString text)
-{
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
-}
 } // namespace
+
+void MessageBoxes::showErrorReports()
+{
+    setErrorReportHandler([](const QString &title, const QString &text) { show(text, Exclamation, title); });
+}
 
 int MessageBoxes::show(const QString &text, int style, const QString &title)
 {
@@ -29,13 +27,14 @@ int MessageBoxes::show(const QString &text, int style, const QString &title)
 void MessageBoxes::setHandler(Handler handler)
 {
     g_handler = std::move(handler);
+    showErrorReports();
 }
 
 int MessageBoxes::showDialog(const Request &request)
 {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(request.title);
-    box.setText(displayText(request.text));
+    box.setText(withNewlines(request.text));
     if (request.style == YesNo) {
         box.setIcon(QMessageBox::NoIcon);
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);

@@ -16,6 +16,7 @@
 #include "Theme.h"
 #include "Units.h"
 #include "WindowLook.h"
+#include "WindowParts.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -48,10 +49,10 @@ constexpr int kZipFieldLeft = 6600;
 // The longest text a field takes; large enough that nothing typed or pasted is cut.
 constexpr int kFieldMaxLength = 1 << 20;
 
-const QString kLoadTag = QStringLiteral("in QuillfernEpistle2021/08/31.Form1.Form_Load ");
-const QString kResetTag = QStringLiteral("in QuillfernEpistle2021/08/31.Form1.PushButton3_Click ");
-const QString kSampleTag = QStringLiteral("in QuillfernEpistle2021/08/31.Form1.PushButton4_Click ");
-const QString kGenerateTag = QStringLiteral("in QuillfernEpistle2021/08/31.Form1.PushButton6_Click ");
+const QString kLoadTag = procedureTag("Form1", "Form_Load");
+const QString kResetTag = procedureTag("Form1", "PushButton3_Click");
+const QString kSampleTag = procedureTag("Form1", "PushButton4_Click");
+const QString kGenerateTag = procedureTag("Form1", "PushButton6_Click");
 
 // The label's left edge and width (twips) for a field at `fieldLeft`.
 std::pair<int, int> labelColumn(int fieldLeft)
@@ -68,10 +69,11 @@ std::pair<int, int> labelColumn(int fieldLeft)
 Form1::Form1(QWidget *parent)
     : QWidget(parent)
     , m_pointer(this)
+    , m_pointerRule(this, m_pointer)
 {
     setWindowTitle(QStringLiteral("Form1"));
     setFont(windowFont());
-    setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
+    setFixedSize(twipsToWholePixels(kClientWidth), twipsToWholePixels(kClientHeight));
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, Qt::white);
     setPalette(palette);
@@ -91,28 +93,11 @@ Form1::~Form1() = default;
 
 void Form1::buildButtons()
 {
-    struct ButtonSpec
-    {
-        QPushButton **button;
-        const char *caption;
-        QRect geometry;
-        void (Form1::*click)();
-    };
-    const ButtonSpec buttons[] = {
-        {&PushButton6, "Start Creating Template", twipsRect(120, 120, 7800, 405), &Form1::PushButton6_Click},
-        {&PushButton3, "Clear/Reset Data", twipsRect(120, 630, 3840, 405), &Form1::PushButton3_Click},
-        {&PushButton4, "Load Sample/Example Data", twipsRect(4080, 630, 3840, 405), &Form1::PushButton4_Click},
-    };
-    for (const ButtonSpec &recipe : buttons) {
-        auto *button = new QPushButton(QString::fromLatin1(recipe.caption), this);
-        button->setFont(buttonFont());
-        button->setGeometry(recipe.geometry);
-        button->setMouseTracking(true);
-        button->installEventFilter(this);
-        if (recipe.click)
-            connect(button, &QPushButton::clicked, this, recipe.click);
-        *recipe.button = button;
-    }
+    makeButtons(this, m_pointerRule, {
+        {&PushButton6, "Start Creating Template", this, twipsRect(120, 120, 7800, 405), &Form1::PushButton6_Click},
+        {&PushButton3, "Clear/Reset Data", this, twipsRect(120, 630, 3840, 405), &Form1::PushButton3_Click},
+        {&PushButton4, "Load Sample/Example Data", this, twipsRect(4080, 630, 3840, 405), &Form1::PushButton4_Click},
+    });
 
     Frame1 = new QGroupBox(QStringLiteral("Your Data"), this);
     Frame1->setGeometry(twipsRect(120, 1110, 7800, 2175));
@@ -121,6 +106,7 @@ void Form1::buildButtons()
     for (QGroupBox *frame : {Frame1, Frame2}) {
         frame->setMouseTracking(true);
         frame->installEventFilter(this);
+        m_pointerRule.addFrame(frame);
     }
 }
 
@@ -166,8 +152,7 @@ void Form1::setTabOrder()
             chain << Text1[recipe.index];
     }
     chain << PushButton6 << PushButton3 << PushButton4 << Text1[kDateField];
-    for (int i = 0; i + 1 < chain.size(); ++i)
-        QWidget::setTabOrder(chain[i], chain[i + 1]);
+    chainTabOrder(chain);
 }
 
 void Form1::Form_Load()
@@ -177,9 +162,7 @@ void Form1::Form_Load()
     trap.run(104, [&] { setWindowTitle(kProductName); });
     trap.run(104, [&] { setWindowIcon(QIcon(QStringLiteral(":/icons/quillfern.png"))); });
     trap.run(104, [&] { setApplicationTitle(shortenedTitle(kProductName)); });
-    const QString handCursor = joinPath(QCoreApplication::applicationDirPath(), kHandCursorFile);
-    if (trap.test(122, [&] { return FileExists(handCursor); }))
-        trap.run(124, [&] { m_pointer.setCustomImage(loadCursorFile(handCursor)); });
+    loadHandPointer(trap, 122, 124, m_pointer);
     for (int n = 0; n < kTypedFieldCount; ++n) {
         trap.run(130, [&] {
             Text1[n]->setText(SettingsStore::read(kSettingsApplication, kProductName, fieldSettingsKey(n)));
@@ -323,20 +306,7 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
         }
         return false;
     }
-    if (event->type() != QEvent::MouseMove)
-        return false;
-
-    // A move that no child takes would travel on to the frame or window behind it; each control
-    // keeps its own moves, so only the control under the mouse decides the pointer.
-    const bool hovering = static_cast<QMouseEvent *>(event)->buttons() == Qt::NoButton;
-    if (watched == this || watched == Frame1 || watched == Frame2) {
-        m_pointer.follow(WindowPointer::Default);
-        return watched != this && hovering;
-    }
-    if (watched == PushButton6 || watched == PushButton3 || watched == PushButton4)
-        m_pointer.follow(WindowPointer::Custom);
-    // Fields and labels have no pointer rule of their own.
-    return hovering;
+    return m_pointerRule.filter(watched, event);
 }
 
 void Form1::closeEvent(QCloseEvent *event)

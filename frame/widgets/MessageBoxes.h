@@ -28,7 +28,10 @@ public:
     // Shows a modal box and returns the answer code; an empty title means the application title.
     static int show(const QString &text, int style = OkOnly, const QString &title = QString());
     // Replaces the real boxes with `handler`; an empty handler restores the real boxes.
+    // Either way the error trap's reports are shown as boxes from then on.
     static void setHandler(Handler handler);
+    // Shows the error trap's reports as "Application Error" boxes (the windows' way of reporting).
+    static void showErrorReports();
 
 private:
     static int showDialog(const Request &request);

@@ -26,13 +26,12 @@ bool fitsCanvasLimits(int widthTwips, int heightTwips)
 {
     // The limits count logical pixels of the canvas as it will be sized: taken as twips they would be
     // narrower than the viewport, and no letter page could ever be drawn or zoomed.
-    return twipsToPixels(widthTwips) < kCanvasWidthLimit && twipsToPixels(heightTwips) < kCanvasHeightLimit;
+    return twipsToWholePixels(widthTwips) < kCanvasWidthLimit && twipsToWholePixels(heightTwips) < kCanvasHeightLimit;
 }
 
 QRectF pixelRect(int widthTwips, int heightTwips)
 {
-    return QRectF(0, 0, static_cast<double>(widthTwips) / kTwipsPerPixel,
-                  static_cast<double>(heightTwips) / kTwipsPerPixel);
+    return QRectF(0, 0, twipsToPixels(widthTwips), twipsToPixels(heightTwips));
 }
 
 ScrollRange scrollRange(int canvasTwips, int viewportTwips)

@@ -2,6 +2,7 @@
 
 #include "Picture.h"
 #include "Pointer.h"
+#include "WindowParts.h"
 #include "SaveDialog.h"
 
 #include <QPointer>
@@ -119,6 +120,7 @@ private:
     QWidget *m_viewportInner = nullptr;
     SaveDialog CommonDialog1;
     WindowPointer m_pointer;
+    PointerRule m_pointerRule;
     QPointer<QWidget> m_mainWindow;
 
     bool mFirstActivation = false;

@@ -39,26 +39,20 @@ constexpr float kFallbackZoom = 1.0f;
 constexpr int kZoomIn = 0;
 constexpr int kZoomOut = 1;
 
-const QString kLoadTag = QStringLiteral("in QuillfernEpistle2021/08/31.Form2.Form_Load ");
-const QString kActivateTag = QStringLiteral("in QuillfernEpistle2021/08/31.Form2.Form_Activate ");
-const QString kQueryUnloadTag = QStringLiteral("in QuillfernEpistle2021/08/31.Form2.Form_QueryUnload ");
-const QString kZoomInTag = QStringLiteral("in QuillfernEpistle2021/08/31.Form2.PushButton1_Click ");
-const QString kZoomOutTag = QStringLiteral("in QuillfernEpistle2021/08/31.Form2.PushButton2_Click ");
-const QString kSaveTag = QStringLiteral("in QuillfernEpistle2021/08/31.Form2.PushButton6_Click ");
-const QString kBackTag = QStringLiteral("in QuillfernEpistle2021/08/31.Form2.PushButton8_Click ");
-const QString kMouseDownTag = QStringLiteral("in QuillfernEpistle2021/08/31.Form2.picture1_MouseDown ");
-const QString kMouseMoveTag = QStringLiteral("in QuillfernEpistle2021/08/31.Form2.picture1_MouseMove ");
-const QString kMouseUpTag = QStringLiteral("in QuillfernEpistle2021/08/31.Form2.Picture1_MouseUp ");
-const QString kRedrawTag = QStringLiteral("in QuillfernEpistle2021/08/31.Form2.RedrawImage ");
+const QString kLoadTag = procedureTag("Form2", "Form_Load");
+const QString kActivateTag = procedureTag("Form2", "Form_Activate");
+const QString kQueryUnloadTag = procedureTag("Form2", "Form_QueryUnload");
+const QString kZoomInTag = procedureTag("Form2", "PushButton1_Click");
+const QString kZoomOutTag = procedureTag("Form2", "PushButton2_Click");
+const QString kSaveTag = procedureTag("Form2", "PushButton6_Click");
+const QString kBackTag = procedureTag("Form2", "PushButton8_Click");
+const QString kMouseDownTag = procedureTag("Form2", "picture1_MouseDown");
+const QString kMouseMoveTag = procedureTag("Form2", "picture1_MouseMove");
+const QString kMouseUpTag = procedureTag("Form2", "Picture1_MouseUp");
+const QString kRedrawTag = procedureTag("Form2", "RedrawImage");
 
 const QString kSaveDialogTitle = QStringLiteral("Save File");
 const QString kWordFilter = QStringLiteral("Word Files (*.doc)|*.doc");
-
-// A widget length in logical pixels as twips.
-int twipsOf(int pixels)
-{
-    return pixels * kTwipsPerPixel;
-}
 
 void setWhiteBackground(QWidget *widget)
 {
@@ -86,10 +80,11 @@ void applyScrollRange(QScrollBar &scrollBar, const ScrollRange &range, int &step
 Form2::Form2(QWidget *parent)
     : QWidget(parent)
     , m_pointer(this)
+    , m_pointerRule(this, m_pointer)
 {
     setWindowTitle(QStringLiteral("Form2"));
     setFont(windowFont());
-    setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
+    setFixedSize(twipsToWholePixels(kClientWidth), twipsToWholePixels(kClientHeight));
     setWhiteBackground(this);
 
     buildViewport();
@@ -156,29 +151,14 @@ void Form2::buildButtons()
     Frame1->setMouseTracking(true);
     Frame1->installEventFilter(this);
 
-    struct ButtonSpec
-    {
-        QPushButton **button;
-        const char *caption;
-        QWidget *container;
-        QRect geometry;
-        void (Form2::*click)();
-    };
-    const ButtonSpec buttons[] = {
+    m_pointerRule.addFrame(Frame1);
+
+    makeButtons(this, m_pointerRule, {
         {&PushButton1, "Zoom In", Frame1, twipsRect(240, 300, 4440, 405), &Form2::PushButton1_Click},
         {&PushButton2, "Zoom Out", Frame1, twipsRect(4800, 300, 4560, 405), &Form2::PushButton2_Click},
         {&PushButton8, "< Back", this, twipsRect(120, 8850, 4680, 405), &Form2::PushButton8_Click},
         {&PushButton6, "Save Results To Word File", this, twipsRect(4920, 8850, 4800, 405), &Form2::PushButton6_Click},
-    };
-    for (const ButtonSpec &recipe : buttons) {
-        auto *button = new QPushButton(QString::fromLatin1(recipe.caption), recipe.container);
-        button->setFont(buttonFont());
-        button->setGeometry(recipe.geometry);
-        button->setMouseTracking(true);
-        button->installEventFilter(this);
-        connect(button, &QPushButton::clicked, this, recipe.click);
-        *recipe.button = button;
-    }
+    });
 }
 
 void Form2::setTabOrder()
@@ -186,8 +166,7 @@ void Form2::setTabOrder()
     // Frame1 and Zoom_Ori take no focus; they keep their places in the chain all the same.
     const QList<QWidget *> chain = {HScroll1, VScroll1, Picture2, Picture1, Frame1,
                                     Zoom_Ori, PushButton1, PushButton2, PushButton6, PushButton8};
-    for (int i = 0; i + 1 < chain.size(); ++i)
-        QWidget::setTabOrder(chain[i], chain[i + 1]);
+    chainTabOrder(chain);
 }
 
 void Form2::setPicture(const Picture &picture)
@@ -202,7 +181,7 @@ void Form2::setMainWindow(QWidget *window)
 
 int Form2::sourceLength(int innerPixels)
 {
-    return roundHalfEven(static_cast<double>(twipsOf(innerPixels)) - kStoreCorrection);
+    return roundHalfEven(static_cast<double>(pixelsToWholeTwips(innerPixels)) - kStoreCorrection);
 }
 
 void Form2::Form_Load()
@@ -214,9 +193,7 @@ void Form2::Form_Load()
         setWindowTitle(kProductName);
         setWindowIcon(QIcon(QStringLiteral(":/icons/quillfern.png")));
     });
-    const QString handCursor = joinPath(QCoreApplication::applicationDirPath(), kHandCursorFile);
-    if (trap.test(108, [&] { return FileExists(handCursor); }))
-        trap.run(110, [&] { m_pointer.setCustomImage(loadCursorFile(handCursor)); });
+    loadHandPointer(trap, 108, 110, m_pointer);
 }
 
 void Form2::Form_Activate()
@@ -259,8 +236,8 @@ void Form2::RedrawImage()
     trap.run(102, [&] { mZoomHeight = zoomedLength(mOrigHeight, mZoom); });
     if (trap.test(104, [&] { return fitsCanvasLimits(mZoomWidth, mZoomHeight); })) {
         trap.run(106, [&] { Picture1->removePicture(); });
-        trap.run(108, [&] { Picture1->resize(twipsToPixels(mZoomWidth), Picture1->height()); });
-        trap.run(110, [&] { Picture1->resize(Picture1->width(), twipsToPixels(mZoomHeight)); });
+        trap.run(108, [&] { Picture1->resize(twipsToWholePixels(mZoomWidth), Picture1->height()); });
+        trap.run(110, [&] { Picture1->resize(Picture1->width(), twipsToWholePixels(mZoomHeight)); });
         trap.run(112, [&] {
             Picture1->paintPicture(Zoom_Ori->picture(), pixelRect(mZoomWidth, mZoomHeight),
                                    pixelRect(mOrigWidth, mOrigHeight));
@@ -268,8 +245,8 @@ void Form2::RedrawImage()
         trap.run(114, [&] { m_pointer.setValue(WindowPointer::Default); });
         trap.run(116, [&] { HScroll1->setValue(0); });
         trap.run(118, [&] { VScroll1->setValue(0); });
-        trap.run(120, [&] { HScroll1->setEnabled(twipsOf(m_viewportInner->width()) < mZoomWidth); });
-        trap.run(122, [&] { VScroll1->setEnabled(twipsOf(m_viewportInner->height()) < mZoomHeight); });
+        trap.run(120, [&] { HScroll1->setEnabled(pixelsToWholeTwips(m_viewportInner->width()) < mZoomWidth); });
+        trap.run(122, [&] { VScroll1->setEnabled(pixelsToWholeTwips(m_viewportInner->height()) < mZoomHeight); });
         return;
     }
     trap.run(124, [&] { mZoom = kFallbackZoom; });
@@ -282,8 +259,8 @@ void Form2::RedrawImage()
 void Form2::SetupScrollbars()
 {
     Picture1->move(0, 0);
-    applyScrollRange(*HScroll1, scrollRange(twipsOf(Picture1->width()), twipsOf(Picture2->width())), mHStep);
-    applyScrollRange(*VScroll1, scrollRange(twipsOf(Picture1->height()), twipsOf(Picture2->height())), mVStep);
+    applyScrollRange(*HScroll1, scrollRange(pixelsToWholeTwips(Picture1->width()), pixelsToWholeTwips(Picture2->width())), mHStep);
+    applyScrollRange(*VScroll1, scrollRange(pixelsToWholeTwips(Picture1->height()), pixelsToWholeTwips(Picture2->height())), mVStep);
 }
 
 void Form2::ZoomStep(int direction)
@@ -303,12 +280,12 @@ void Form2::SetZoom(float factor)
 
 void Form2::HScroll1_Change()
 {
-    Picture1->move(twipsToPixels(scrollOffset(mHStep, HScroll1->value())), Picture1->y());
+    Picture1->move(twipsToWholePixels(scrollOffset(mHStep, HScroll1->value())), Picture1->y());
 }
 
 void Form2::VScroll1_Change()
 {
-    Picture1->move(Picture1->x(), twipsToPixels(scrollOffset(mVStep, VScroll1->value())));
+    Picture1->move(Picture1->x(), twipsToWholePixels(scrollOffset(mVStep, VScroll1->value())));
 }
 
 void Form2::SetHScrollbarByPercent(QScrollBar &HScrollbar, int percent)
@@ -391,15 +368,15 @@ void Form2::picture1_MouseMove(Qt::MouseButtons buttons, float x, float y)
         return;
     float newLeft = 0;
     float newTop = 0;
-    trap.run(104, [&] { newLeft = twipsOf(Picture1->x()) - mDragStartX + x; });
+    trap.run(104, [&] { newLeft = pixelsToWholeTwips(Picture1->x()) - mDragStartX + x; });
     trap.run(106, [&] {
-        newLeft = static_cast<float>(boundedDragEdge(newLeft, twipsOf(Picture1->width()), twipsOf(m_viewportInner->width())));
+        newLeft = static_cast<float>(boundedDragEdge(newLeft, pixelsToWholeTwips(Picture1->width()), pixelsToWholeTwips(m_viewportInner->width())));
     });
-    trap.run(114, [&] { newTop = twipsOf(Picture1->y()) - mDragStartY + y; });
+    trap.run(114, [&] { newTop = pixelsToWholeTwips(Picture1->y()) - mDragStartY + y; });
     trap.run(116, [&] {
-        newTop = static_cast<float>(boundedDragEdge(newTop, twipsOf(Picture1->height()), twipsOf(m_viewportInner->height())));
+        newTop = static_cast<float>(boundedDragEdge(newTop, pixelsToWholeTwips(Picture1->height()), pixelsToWholeTwips(m_viewportInner->height())));
     });
-    trap.run(124, [&] { Picture1->move(twipsToPixels(newLeft), twipsToPixels(newTop)); });
+    trap.run(124, [&] { Picture1->move(twipsToWholePixels(newLeft), twipsToWholePixels(newTop)); });
 }
 
 void Form2::Picture1_MouseUp()
@@ -407,8 +384,8 @@ void Form2::Picture1_MouseUp()
     ErrorTrap trap(kMouseUpTag);
     int hPercent = 0;
     int vPercent = 0;
-    trap.run(100, [&] { hPercent = dragPercent(twipsOf(Picture1->x()), twipsOf(Picture1->width()), twipsOf(Picture2->width())); });
-    trap.run(102, [&] { vPercent = dragPercent(twipsOf(Picture1->y()), twipsOf(Picture1->height()), twipsOf(Picture2->height())); });
+    trap.run(100, [&] { hPercent = dragPercent(pixelsToWholeTwips(Picture1->x()), pixelsToWholeTwips(Picture1->width()), pixelsToWholeTwips(Picture2->width())); });
+    trap.run(102, [&] { vPercent = dragPercent(pixelsToWholeTwips(Picture1->y()), pixelsToWholeTwips(Picture1->height()), pixelsToWholeTwips(Picture2->height())); });
     trap.run(104, [&] { SetHScrollbarByPercent(*HScroll1, hPercent); });
     trap.run(106, [&] { SetVScrollbarByPercent(*VScroll1, vPercent); });
 }
@@ -466,20 +443,7 @@ bool Form2::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == Picture1)
         return canvasMouseEvent(event);
-    if (event->type() != QEvent::MouseMove)
-        return false;
-
-    // A move that no child takes would travel on to the frame or window behind it; each control
-    // keeps its own moves, so only the control under the mouse decides the pointer.
-    const bool hovering = static_cast<QMouseEvent *>(event)->buttons() == Qt::NoButton;
-    if (watched == this || watched == Frame1) {
-        m_pointer.follow(WindowPointer::Default);
-        return watched != this && hovering;
-    }
-    if (watched == PushButton1 || watched == PushButton2 || watched == PushButton6 || watched == PushButton8)
-        m_pointer.follow(WindowPointer::Custom);
-    // The viewport and the scrollbars leave the pointer as it is.
-    return hovering;
+    return m_pointerRule.filter(watched, event);
 }
 
 } // namespace quill

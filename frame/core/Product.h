@@ -13,6 +13,9 @@ inline const QString kSettingsApplication = QStringLiteral("Kestrelon");
 // Where users send the screenshot of an error box.
 inline const QString kSupportAddress = QStringLiteral("support@quillfern.example.com");
 
+// The tag an error report names a procedure by: "in <project>.<module>.<procedure> ".
+QString procedureTag(const char *module, const char *procedure);
+
 // The longest application title, in characters.
 constexpr int kApplicationTitleLimit = 40;
 

@@ -29,4 +29,11 @@ void setApplicationTitle(const QString &title)
     g_applicationTitle = title;
 }
 
+QString procedureTag(const char *module, const char *procedure)
+{
+    // The project name and date every procedure tag carries.
+    static const QString kProjectTag = QStringLiteral("QuillfernEpistle2021/08/31");
+    return QStringLiteral("in %1.%2.%3 ").arg(kProjectTag, QLatin1String(module), QLatin1String(procedure));
+}
+
 } // namespace quill

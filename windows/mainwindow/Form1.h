@@ -2,6 +2,7 @@
 
 #include "Pointer.h"
 #include "Skin.h"
+#include "WindowParts.h"
 
 #include <QWidget>
 
@@ -77,6 +78,7 @@ private:
     std::array<QLabel *, 13> Label2{};
     Skin SkinFramework1;
     WindowPointer m_pointer;
+    PointerRule m_pointerRule;
     bool mGenerating = false;
     std::unique_ptr<Form2> m_preview;
 };

@@ -1,7 +1,7 @@
 #include "ErrorTrap.h"
-#include "MessageBoxes.h"
 #include "Product.h"
 
+#include <cstdio>
 #include <new>
 #include <stdexcept>
 
@@ -9,14 +9,36 @@ namespace quill {
 
 namespace {
 const QString kErrorTitle = QStringLiteral("Application Error");
+
+ErrorReportHandler &reportHandler()
+{
+    static ErrorReportHandler handler;
+    return handler;
+}
 } // namespace
+
+void setErrorReportHandler(ErrorReportHandler handler)
+{
+    reportHandler() = std::move(handler);
+}
 
 void ReportApplicationError(const QString &locationTag, const QString &description, int line)
 {
     const QString message = description + QStringLiteral("\r\n") + locationTag + QStringLiteral("at line ")
                           + QString::number(line) + QStringLiteral("\r\r")
                           + QStringLiteral("Please email screenshot of this message to ") + kSupportAddress;
-    MessageBoxes::show(message, MessageBoxes::Exclamation, kErrorTitle);
+    if (reportHandler()) {
+        reportHandler()(kErrorTitle, message);
+        return;
+    }
+    std::fprintf(stderr, "%s: %s\n", qPrintable(kErrorTitle), qPrintable(withNewlines(message)));
+}
+
+QString withNewlines(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
 }
 
 QString failureDescription(std::exception_ptr failure)

@@ -3,12 +3,23 @@
 #include <QString>
 
 #include <exception>
+#include <functional>
 #include <utility>
 
 namespace quill {
 
-// Shows the "Application Error" box for a failure at `line` of the procedure tagged `locationTag`.
+// Reports a failure at `line` of the procedure tagged `locationTag`: the "Application Error" report,
+// shown through the error report handler.
 void ReportApplicationError(const QString &locationTag, const QString &description, int line);
+
+// Shows one error report: its title and its text, exactly as built.
+using ErrorReportHandler = std::function<void(const QString &title, const QString &text)>;
+// Replaces the error report handler; an empty handler restores the default, which writes the
+// report to standard error (the windows install one that shows a box).
+void setErrorReportHandler(ErrorReportHandler handler);
+
+// `text` with its CR LF and lone CR line ends turned into LF, the line end a display breaks at.
+QString withNewlines(QString text);
 
 // The error trap of a procedure whose statements carry line numbers (100, 102, ...).
 // A statement that fails is reported once with the procedure's tag and its line number,
