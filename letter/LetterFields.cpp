@@ -7,20 +7,20 @@ namespace quill {
 // Field geometry in twips. Sender fields sit in "Your Data", recipient fields in "Recipient Data";
 // the date field lies below the window's client area, so it is never seen.
 const std::array<LetterField, kFieldCount> kLetterFields = {{
-    {0, "[YourName]", "Your Name:", FieldGroup::YourData, 1680, 300, 5895, 345, 0},
-    {12, "[YourTitle]", "Title:", FieldGroup::YourData, 1680, 750, 5895, 345, 1},
-    {6, "[StreetAddress]", "Street Address:", FieldGroup::YourData, 1680, 1200, 5895, 345, 2},
-    {1, "[City]", "City:", FieldGroup::YourData, 1680, 1650, 2655, 345, 3},
-    {8, "[ST]", "State:", FieldGroup::YourData, 5040, 1650, 540, 345, 4},
-    {9, "[ZIPCode]", "Zip Code:", FieldGroup::YourData, 6600, 1650, 975, 345, 5},
-    {7, "[RecipientName]", "Recipient Name:", FieldGroup::RecipientData, 1680, 300, 5895, 345, 6},
-    {10, "[Title]", "Title:", FieldGroup::RecipientData, 1680, 750, 5895, 345, 7},
-    {11, "[CompanyName]", "Company Name:", FieldGroup::RecipientData, 1680, 1200, 5895, 345, 8},
-    {4, "[StreetAddress2]", "Street Address:", FieldGroup::RecipientData, 1680, 1650, 5895, 345, 9},
-    {5, "[City2]", "City:", FieldGroup::RecipientData, 1680, 2100, 2655, 345, 10},
-    {3, "[ST2]", "State:", FieldGroup::RecipientData, 5040, 2100, 540, 345, 11},
-    {2, "[ZIPCode2]", "Zip Code:", FieldGroup::RecipientData, 6600, 2100, 975, 345, 12},
-    {13, "[CurrentDate]", "", FieldGroup::Window, 120, 7320, 1335, 345, 31},
+    {0, "[YourName]", "Your Name:", FieldGroup::YourData, 1680, 300, 5895, 345},
+    {12, "[YourTitle]", "Title:", FieldGroup::YourData, 1680, 750, 5895, 345},
+    {6, "[StreetAddress]", "Street Address:", FieldGroup::YourData, 1680, 1200, 5895, 345},
+    {1, "[City]", "City:", FieldGroup::YourData, 1680, 1650, 2655, 345},
+    {8, "[ST]", "State:", FieldGroup::YourData, 5040, 1650, 540, 345},
+    {9, "[ZIPCode]", "Zip Code:", FieldGroup::YourData, 6600, 1650, 975, 345},
+    {7, "[RecipientName]", "Recipient Name:", FieldGroup::RecipientData, 1680, 300, 5895, 345},
+    {10, "[Title]", "Title:", FieldGroup::RecipientData, 1680, 750, 5895, 345},
+    {11, "[CompanyName]", "Company Name:", FieldGroup::RecipientData, 1680, 1200, 5895, 345},
+    {4, "[StreetAddress2]", "Street Address:", FieldGroup::RecipientData, 1680, 1650, 5895, 345},
+    {5, "[City2]", "City:", FieldGroup::RecipientData, 1680, 2100, 2655, 345},
+    {3, "[ST2]", "State:", FieldGroup::RecipientData, 5040, 2100, 540, 345},
+    {2, "[ZIPCode2]", "Zip Code:", FieldGroup::RecipientData, 6600, 2100, 975, 345},
+    {13, "[CurrentDate]", "", FieldGroup::Window, 120, 7320, 1335, 345},
 }};
 
 const std::array<SampleValue, kTypedFieldCount> kSampleValues = {{

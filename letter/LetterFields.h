@@ -18,7 +18,6 @@ struct LetterField
     const char *label; // empty for the date field, which has none
     FieldGroup group;
     int left, top, width, height; // twips
-    int tabOrder;
 };
 
 // Number of fields; indexes run from 0 to 13.

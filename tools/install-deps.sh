@@ -5,9 +5,9 @@
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
-          libzip-dev zipcmp zipmerge ziptool libpugixml-dev fonts-liberation)
+          libzip-dev zipcmp zipmerge ziptool libpugixml-dev fonts-liberation python3)
 if [ "${1:-}" = "test" ]; then
-    packages+=(xvfb xauth libreoffice-writer-nogui poppler-utils xdotool openbox x11-apps x11-utils unzip inotify-tools)
+    packages+=(xvfb xauth libreoffice-writer-nogui poppler-utils xdotool openbox x11-apps x11-utils unzip inotify-tools imagemagick)
 fi
 if [ "${1:-}" = "fuzz" ]; then
     packages+=(clang libclang-rt-14-dev)

@@ -9,13 +9,13 @@ bash tools/install-deps.sh test || exit 1
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 
-cmake -S . -B build-tests -DBUILD_TESTING=ON >/dev/null || exit 1
+cmake -S . -B build-tests -DBUILD_TESTING=ON -DQUILL_WARNINGS_AS_ERRORS=ON >/dev/null || exit 1
 cmake --build build-tests -j"$jobs" || exit 1
 ctest --test-dir build-tests --output-on-failure -j"$jobs"
 normal=$?
 
 # The sanitizers stop at the first report instead of going on (-fno-sanitize-recover).
-cmake -S . -B build-asan -DBUILD_TESTING=ON -DQUILL_SANITIZE=ON \
+cmake -S . -B build-asan -DBUILD_TESTING=ON -DQUILL_WARNINGS_AS_ERRORS=ON -DQUILL_SANITIZE=ON \
     "-DCMAKE_CXX_FLAGS=-fno-sanitize-recover=undefined" >/dev/null || exit 1
 cmake --build build-asan -j"$jobs" || exit 1
 echo "Sanitizer suite (AddressSanitizer, LeakSanitizer, UndefinedBehaviorSanitizer):"

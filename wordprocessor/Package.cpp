@@ -306,24 +306,13 @@ QString Package::relationshipsPartName(const QString &sourcePart)
 
 QString Package::resolveTarget(const QString &sourcePart, const QString &target)
 {
-    const QString decoded = QUrl::fromPercentEncoding(target.toUtf8());
-    QStringList segments;
-    if (!decoded.startsWith(QLatin1Char('/'))) {
-        segments = sourcePart.split(QLatin1Char('/'), Qt::SkipEmptyParts);
-        if (!segments.isEmpty())
-            segments.removeLast(); // the source part's own name
-    }
-    for (const QString &segment : decoded.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
-        if (segment == QLatin1String("."))
-            continue;
-        if (segment == QLatin1String("..")) {
-            if (!segments.isEmpty())
-                segments.removeLast();
-            continue;
-        }
-        segments.append(segment);
-    }
-    return segments.join(QLatin1Char('/'));
+    // A part name is the path of a URL whose root is the package; the target is a relative (or
+    // package-absolute) reference to another part, percent-encoded.
+    const QUrl base(QStringLiteral("/") + sourcePart);
+    QUrl reference;
+    reference.setPath(QUrl::fromPercentEncoding(target.toUtf8()), QUrl::DecodedMode);
+    const QString path = base.resolved(reference).path(QUrl::FullyDecoded);
+    return path.split(QLatin1Char('/'), Qt::SkipEmptyParts).join(QLatin1Char('/'));
 }
 
 std::vector<Relationship> Package::relationships(const QString &sourcePart)

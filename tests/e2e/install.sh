@@ -32,7 +32,7 @@ program_dir=$prefix/libexec/quillfern-epistle
 program=$program_dir/quillfern-epistle
 link=$prefix/bin/quillfern-epistle
 [ -x "$program" ] || fail "no executable program at $program"
-cmp -s "$program_dir/HAND-M.CUR" "$source/resources/HAND-M.CUR" || fail "the hand pointer is not beside the program"
+cmp -s "$program_dir/HAND-M.CUR" "$build/bin/HAND-M.CUR" || fail "the hand pointer is not beside the program"
 [ -L "$link" ] || fail "$link is no symbolic link"
 case "$(readlink "$link")" in /*) fail "the link in bin/ is absolute, so the prefix cannot move" ;; esac
 [ "$(readlink -f "$link")" = "$(readlink -f "$program")" ] || fail "the link in bin/ does not lead to the program"

@@ -1,0 +1,82 @@
+#include "Pointer.h"
+#include "Failure.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImageReader>
+#include <QtEndian>
+#include <QPixmap>
+#include <QWidget>
+
+namespace quill {
+
+namespace {
+// In a cursor file the first directory entry holds the hot spot at these byte offsets (little-endian 16 bit).
+constexpr int kHotSpotXOffset = 10;
+constexpr int kHotSpotYOffset = 12;
+constexpr int kDirectoryEnd = 14;
+} // namespace
+
+WindowPointer::WindowPointer(QWidget *window)
+    : m_window(window)
+{
+}
+
+void WindowPointer::setValue(int value)
+{
+    m_value = value;
+    m_window->setCursor(cursor());
+}
+
+void WindowPointer::follow(int value)
+{
+    if (m_value != Hourglass)
+        setValue(value);
+}
+
+void WindowPointer::setCustomImage(const QCursor &cursor)
+{
+    m_custom = cursor;
+    m_hasCustomImage = true;
+    if (m_value == Custom)
+        m_window->setCursor(this->cursor());
+}
+
+QCursor WindowPointer::cursor() const
+{
+    switch (m_value) {
+    case Hourglass:
+        return QCursor(Qt::WaitCursor);
+    case Custom:
+        return m_hasCustomImage ? m_custom : QCursor(Qt::ArrowCursor);
+    default:
+        return QCursor(Qt::ArrowCursor);
+    }
+}
+
+QCursor loadCursorFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Failure(QStringLiteral("The pointer %1 could not be read: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+    const QByteArray bytes = file.readAll();
+    file.close();
+
+    QImageReader reader(path);
+    reader.setDecideFormatFromContent(true);
+    const QImage image = reader.read();
+    if (image.isNull())
+        throw Failure(QStringLiteral("The pointer %1 is not a picture: %2").arg(QDir::toNativeSeparators(path), reader.errorString()));
+
+    int hotX = -1;
+    int hotY = -1;
+    if (bytes.size() >= kDirectoryEnd) {
+        hotX = qFromLittleEndian<quint16>(bytes.constData() + kHotSpotXOffset);
+        hotY = qFromLittleEndian<quint16>(bytes.constData() + kHotSpotYOffset);
+        if (hotX >= image.width() || hotY >= image.height())
+            hotX = hotY = -1;
+    }
+    return QCursor(QPixmap::fromImage(image), hotX, hotY);
+}
+
+} // namespace quill
