@@ -38,6 +38,8 @@ Picture readClipboardPicture()
 void SaveDocAsJPG(const QString &documentPath, const QString &snapshotPath)
 {
     ErrorTrap trap(kSnapshotTag);
+    // A snapshot left by an interrupted earlier run must never pass for this letter's when this one fails.
+    DeleteFileQuietly(snapshotPath);
     AutoObject word;
     AutoObject document;
     // Without an instance, or without the document, every later step could only fail as well:

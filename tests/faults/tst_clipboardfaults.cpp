@@ -1,6 +1,7 @@
 #include "FaultFixture.h"
 
 #include "ClipboardPicture.h"
+#include "LetterGeneration.h"
 #include "PageSnapshot.h"
 #include "PictureBox.h"
 
@@ -84,6 +85,10 @@ private slots:
             if (!dynamic_cast<const RefusingMimeData *>(clipboard->mimeData()))
                 clipboard->setMimeData(new RefusingMimeData(&asks));
         });
+        // An interrupted earlier run left its snapshot behind.
+        QImage leftover(8, 8, QImage::Format_RGB32);
+        leftover.fill(Qt::red);
+        QVERIFY(leftover.save(QDir(m_fixture->tempPath()).filePath(kSnapshotWorkFile), "BMP"));
         m_fixture->clearBoxes();
         timer.restart();
         m_fixture->clickGenerate();
@@ -97,7 +102,7 @@ private slots:
                  qPrintable(m_fixture->boxTexts()));
         QCOMPARE(m_fixture->form().pointer().value(), int(WindowPointer::Default));
         // The letter itself was saved: the preview still comes up so that it can be saved, and shows
-        // no picture rather than the previous letter's.
+        // no picture rather than an earlier letter's.
         QVERIFY(m_fixture->previewShown());
         QVERIFY(QTest::qWaitForWindowExposed(&m_fixture->form().preview()));
         QVERIFY(m_fixture->form().preview().Zoom_Ori->picture().isNull());
