@@ -97,8 +97,10 @@ private slots:
         QCOMPARE(asks, kClipboardAttempts);
         QVERIFY2(refused - normal < kRefusalOverheadLimit,
                  qPrintable(QStringLiteral("%1 ms against %2 ms").arg(refused).arg(normal)));
-        QVERIFY(!m_fixture->boxes().isEmpty());
-        QVERIFY2(m_fixture->boxes().first().text.startsWith(QStringLiteral("The clipboard holds no picture of the letter.")),
+        // Reported once, where the snapshot failed: no missing file, no invalid picture after it.
+        QVERIFY2(m_fixture->boxes().size() == 1, qPrintable(m_fixture->boxTexts()));
+        QVERIFY2(m_fixture->boxes().first().text.startsWith(QStringLiteral("The clipboard holds no picture of the letter.\r\n"
+                                                                          "in QuillfernEpistle2021/08/31.Form1.SaveDocAsJPG at line 122\r")),
                  qPrintable(m_fixture->boxTexts()));
         QCOMPARE(m_fixture->form().pointer().value(), int(WindowPointer::Default));
         // The letter itself was saved: the preview still comes up so that it can be saved, and shows
@@ -106,6 +108,7 @@ private slots:
         QVERIFY(m_fixture->previewShown());
         QVERIFY(QTest::qWaitForWindowExposed(&m_fixture->form().preview()));
         QVERIFY(m_fixture->form().preview().Zoom_Ori->picture().isNull());
+        QVERIFY2(m_fixture->boxes().size() == 1, qPrintable(m_fixture->boxTexts()));
         QVERIFY(QFileInfo::exists(m_fixture->form().preview().mWordFile));
         QTest::mouseClick(m_fixture->form().preview().PushButton8, Qt::LeftButton);
         QVERIFY(QTest::qWaitForWindowExposed(&m_fixture->form()));
