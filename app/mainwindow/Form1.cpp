@@ -275,11 +275,13 @@ void Form1::PushButton6_Click()
             if (snapshotWritten)
                 preview().setPicture(Picture::load(snapshotPath));
         });
+        DeleteFileQuietly(snapshotPath);
+        // T's work files and the clipboard are done with: the claim does not wait on the preview.
+        workFiles.reset();
         trap.run(202, [&] { m_pointer.setValue(WindowPointer::Default); });
         trap.run(204, [&] { preview().mWordFile = resultPath; });
         trap.run(206, [&] { preview().show(); });
         trap.run(208, [&] { hide(); });
-        DeleteFileQuietly(snapshotPath);
     } else {
         m_pointer.setValue(WindowPointer::Default);
     }
