@@ -26,10 +26,6 @@ constexpr int kOmittedFindArguments = 8;
 // Digits of the result name run from 1 to 9.
 constexpr int kDigitChoices = 9;
 
-// The lock file that claims the work files, and how long a second instance waits for it.
-const QString kWorkFilesLock = QStringLiteral("quillfern-work.lock");
-constexpr int kClaimTimeoutMs = 30000;
-
 // A seed from the time of day at the clock's full resolution, so two draws a moment apart differ.
 std::uint64_t timeOfDaySeed()
 {
@@ -40,12 +36,16 @@ std::uint64_t timeOfDaySeed()
 
 } // namespace
 
-std::unique_ptr<QLockFile> claimWorkFiles(const QString &folder)
+std::unique_ptr<QLockFile> claimWorkFiles(const QString &folder, int timeoutMs)
 {
     auto lock = std::make_unique<QLockFile>(joinPath(folder, kWorkFilesLock));
+    // Never stale by age: an instance whose error box waits holds its claim for as long as the box
+    // is up, and where the file's native lock does not hold (a network share) an age limit would
+    // hand its work files to us. A lock whose instance has gone is still removed.
+    lock->setStaleLockTime(0);
     // A folder that takes no lock file takes no work file either: writing the template reports
     // that with its own, clearer words, so only a claim held by another instance is refused here.
-    if (!lock->tryLock(kClaimTimeoutMs) && lock->error() == QLockFile::LockFailedError)
+    if (!lock->tryLock(timeoutMs) && lock->error() == QLockFile::LockFailedError)
         throw Failure(QStringLiteral("Another copy of the program is creating a letter. Please try again when it has finished."));
     return lock;
 }

@@ -36,21 +36,24 @@ Picture readClipboardPicture()
 
 } // namespace
 
-void SaveDocAsJPG(const QString &documentPath, const QString &snapshotPath)
+bool SaveDocAsJPG(const QString &documentPath, const QString &snapshotPath)
 {
     ErrorTrap trap(kSnapshotTag);
+    // A snapshot left by an interrupted earlier run must never pass for this letter's when this one fails.
+    DeleteFileQuietly(snapshotPath);
     AutoObject word;
     AutoObject document;
     // Without an instance, or without the document, every later step could only fail as well:
     // one report is enough.
     if (!trap.run(116, [&] { word = CreateObject(QStringLiteral("Word.Application")); }))
-        return;
+        return false;
+    bool written = false;
     if (trap.run(118, [&] { document = word.object(QStringLiteral("Documents")).callObject(QStringLiteral("Open"), {Arg(documentPath)}); })) {
         // Empty the clipboard first: a failed copy must leave no picture, never someone else's.
         QGuiApplication::clipboard()->clear();
         const bool copied = trap.run(120, [&] { document.callObject(QStringLiteral("Range")).call(QStringLiteral("CopyAsPicture")); });
         if (copied) {
-            trap.run(122, [&] {
+            written = trap.run(122, [&] {
                 const Picture picture = GetClipboardPicture(kAnyPictureFormat);
                 if (picture.isNull())
                     throw Failure(QStringLiteral("The clipboard holds no picture of the letter."));
@@ -64,6 +67,7 @@ void SaveDocAsJPG(const QString &documentPath, const QString &snapshotPath)
         });
     }
     trap.run(126, [&] { word.call(QStringLiteral("Quit")); });
+    return written;
 }
 
 Picture GetClipboardPicture(int format)

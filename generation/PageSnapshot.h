@@ -13,8 +13,9 @@ constexpr int kAnyPictureFormat = 0;
 
 // Renders the body of the document at `documentPath` through a second word-processor instance:
 // the body is copied to the clipboard as a picture, fetched back and written to `snapshotPath`.
-// Failures are reported with the snapshot's own tag; the caller learns nothing of them.
-void SaveDocAsJPG(const QString &documentPath, const QString &snapshotPath);
+// Any earlier file at `snapshotPath` is removed first. Failures are reported with the snapshot's own
+// tag; the caller learns only whether the snapshot was written, and must not report them again.
+bool SaveDocAsJPG(const QString &documentPath, const QString &snapshotPath);
 
 // The picture on the system clipboard, asked for up to kClipboardAttempts times back to back;
 // a null picture when every attempt failed. Never fails.

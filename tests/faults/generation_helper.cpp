@@ -3,7 +3,8 @@
 //   fault_generation_helper <sender name> <output folder> <rounds>
 // Each round (announced on standard error as "round <n>") types the name (with the round's number), presses "Start Creating Template", saves the
 // letter as <output folder>/<round>.doc and goes back. Every message box is printed to standard error;
-// the exit code is the number of boxes other than "Done.".
+// the exit code is the number of boxes other than "Done.". With QUILL_HOLD_BOXES set, each box stays up
+// until a line arrives on standard input, as for a user who has stepped away.
 #include "Form1.h"
 #include "Form2.h"
 #include "MessageBoxes.h"
@@ -12,6 +13,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -40,10 +42,14 @@ int main(int argc, char *argv[])
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, qEnvironmentVariable("QUILL_SETTINGS_DIR"));
 
     int failures = 0;
-    quill::MessageBoxes::setHandler([&failures](const quill::MessageBoxes::Request &request) {
+    const bool holdBoxes = qEnvironmentVariableIsSet("QUILL_HOLD_BOXES");
+    quill::MessageBoxes::setHandler([&failures, holdBoxes](const quill::MessageBoxes::Request &request) {
         if (request.text != QLatin1String("Done."))
             ++failures;
         std::fprintf(stderr, "box: %s\n", qPrintable(request.text));
+        QFile input;
+        if (holdBoxes && input.open(stdin, QIODevice::ReadOnly))
+            input.readLine();
         return int(quill::MessageBoxes::Yes);
     });
     QString savePath;

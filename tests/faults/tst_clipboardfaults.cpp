@@ -1,6 +1,7 @@
 #include "FaultFixture.h"
 
 #include "ClipboardPicture.h"
+#include "LetterGeneration.h"
 #include "PageSnapshot.h"
 #include "PictureBox.h"
 
@@ -84,6 +85,10 @@ private slots:
             if (!dynamic_cast<const RefusingMimeData *>(clipboard->mimeData()))
                 clipboard->setMimeData(new RefusingMimeData(&asks));
         });
+        // An interrupted earlier run left its snapshot behind.
+        QImage leftover(8, 8, QImage::Format_RGB32);
+        leftover.fill(Qt::red);
+        QVERIFY(leftover.save(QDir(m_fixture->tempPath()).filePath(kSnapshotWorkFile), "BMP"));
         m_fixture->clearBoxes();
         timer.restart();
         m_fixture->clickGenerate();
@@ -92,15 +97,18 @@ private slots:
         QCOMPARE(asks, kClipboardAttempts);
         QVERIFY2(refused - normal < kRefusalOverheadLimit,
                  qPrintable(QStringLiteral("%1 ms against %2 ms").arg(refused).arg(normal)));
-        QVERIFY(!m_fixture->boxes().isEmpty());
-        QVERIFY2(m_fixture->boxes().first().text.startsWith(QStringLiteral("The clipboard holds no picture of the letter.")),
+        // Reported once, where the snapshot failed: no missing file, no invalid picture after it.
+        QVERIFY2(m_fixture->boxes().size() == 1, qPrintable(m_fixture->boxTexts()));
+        QVERIFY2(m_fixture->boxes().first().text.startsWith(QStringLiteral("The clipboard holds no picture of the letter.\r\n"
+                                                                          "in QuillfernEpistle2021/08/31.Form1.SaveDocAsJPG at line 122\r")),
                  qPrintable(m_fixture->boxTexts()));
         QCOMPARE(m_fixture->form().pointer().value(), int(WindowPointer::Default));
         // The letter itself was saved: the preview still comes up so that it can be saved, and shows
-        // no picture rather than the previous letter's.
+        // no picture rather than an earlier letter's.
         QVERIFY(m_fixture->previewShown());
         QVERIFY(QTest::qWaitForWindowExposed(&m_fixture->form().preview()));
         QVERIFY(m_fixture->form().preview().Zoom_Ori->picture().isNull());
+        QVERIFY2(m_fixture->boxes().size() == 1, qPrintable(m_fixture->boxTexts()));
         QVERIFY(QFileInfo::exists(m_fixture->form().preview().mWordFile));
         QTest::mouseClick(m_fixture->form().preview().PushButton8, Qt::LeftButton);
         QVERIFY(QTest::qWaitForWindowExposed(&m_fixture->form()));

@@ -1,9 +1,12 @@
 #include "FaultFixture.h"
 
+#include "Failure.h"
 #include "LetterGeneration.h"
 
 #include "TestPackages.h"
 
+#include <QDeadlineTimer>
+#include <QLockFile>
 #include <QProcess>
 
 using namespace quill;
@@ -18,6 +21,23 @@ constexpr int kInstanceTimeout = 240000;
 
 const QStringList kNames = {QStringLiteral("Alder Quintrell"), QStringLiteral("Bryok Tresize")};
 
+// How long the first instance may take to reach its box (milliseconds).
+constexpr int kBoxTimeout = 60000;
+// How far back a held claim is dated (seconds): well past the age at which a lock file counts as stale by default.
+constexpr int kHeldClaimAge = 60;
+// How long the test waits for a claim (milliseconds): short, as only a claim taken at once counts.
+constexpr int kShortClaimWait = 200;
+
+// The environment of an instance on the fixture's T and settings.
+QProcessEnvironment instanceEnvironment(const FaultFixture &fixture)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TEMP"), fixture.tempPath());
+    environment.insert(QStringLiteral("QUILL_SETTINGS_DIR"), fixture.settingsFolder());
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    return environment;
+}
+
 } // namespace
 
 // Two instances of the program for the same user at once, sharing T and the settings file: each
@@ -30,10 +50,7 @@ private slots:
     void instancesKeepToTheirOwnWork()
     {
         FaultFixture fixture;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("TEMP"), fixture.tempPath());
-        environment.insert(QStringLiteral("QUILL_SETTINGS_DIR"), fixture.settingsFolder());
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        const QProcessEnvironment environment = instanceEnvironment(fixture);
 
         std::vector<std::unique_ptr<QProcess>> instances;
         QStringList outputs;
@@ -94,6 +111,51 @@ private slots:
         // Both went back after each letter: T holds no work file of either.
         QVERIFY2(fixture.tempEntries().isEmpty(), qPrintable(fixture.tempEntries().join(QLatin1Char(' '))));
         QCOMPARE(failedRounds, 0);
+    }
+
+    // A first instance whose error box has been up for a minute keeps its claim on T's work files;
+    // once that instance is gone, its claim is taken at once.
+    void runningInstanceKeepsItsClaim()
+    {
+        FaultFixture fixture;
+        const QDir temp(fixture.tempPath());
+        // A link at the template work file's place stops the first instance at a box while it holds the claim.
+        const QString outside = QDir(fixture.scratchPath()).filePath(QStringLiteral("outside"));
+        QVERIFY(writeFile(outside, "not the program's"));
+        QVERIFY(QFile::link(outside, temp.filePath(kTemplateWorkFile)));
+        QProcessEnvironment environment = instanceEnvironment(fixture);
+        environment.insert(QStringLiteral("QUILL_HOLD_BOXES"), QStringLiteral("1"));
+        QProcess first;
+        first.setProcessEnvironment(environment);
+        first.setReadChannel(QProcess::StandardError);
+        first.start(QStringLiteral(QUILL_GENERATION_HELPER), {kNames[0], fixture.scratchPath(), QStringLiteral("1")});
+        QByteArray errors;
+        const QDeadlineTimer deadline(kBoxTimeout);
+        while (!errors.contains("box: ") && first.waitForReadyRead(int(deadline.remainingTime())))
+            errors += first.readAll();
+        QVERIFY2(errors.contains("box: "), errors.constData());
+
+        // On a local disk the lock file's native lock also guards the claim; on a share that does not
+        // honour it, only the file's content and age speak for the owner. An unlocked copy of the first
+        // instance's lock file, dated a minute back, stands in for such a share.
+        const QString lockPath = temp.filePath(kWorkFilesLock);
+        const QByteArray owner = readAll(lockPath);
+        QVERIFY(!owner.isEmpty());
+        QVERIFY(QFile::remove(lockPath));
+        QVERIFY(writeFile(lockPath, owner));
+        QFile lockFile(lockPath);
+        QVERIFY(lockFile.open(QIODevice::ReadWrite));
+        QVERIFY(lockFile.setFileTime(QDateTime::currentDateTime().addSecs(-kHeldClaimAge), QFileDevice::FileModificationTime));
+        lockFile.close();
+
+        QVERIFY_THROWS_EXCEPTION(Failure, claimWorkFiles(temp.path(), kShortClaimWait));
+        QCOMPARE(readAll(lockPath), owner);
+
+        // The first instance ends without letting go: its claim is removed and taken.
+        first.kill();
+        QVERIFY(first.waitForFinished());
+        const std::unique_ptr<QLockFile> claim = claimWorkFiles(temp.path(), kShortClaimWait);
+        QVERIFY(claim->isLocked());
     }
 };
 

@@ -249,26 +249,31 @@ void Form1::PushButton6_Click()
 
     if (saved) {
         const QString snapshotPath = joinPath(folder, kSnapshotWorkFile);
-        trap.run(198, [&] { SaveDocAsJPG(resultPath); });
+        bool snapshotWritten = false;
+        trap.run(198, [&] { snapshotWritten = SaveDocAsJPG(resultPath); });
         trap.run(200, [&] {
-            // Without a snapshot the canvas must not go on showing the previous letter.
+            // Without a snapshot the canvas must not go on showing the previous letter. A snapshot
+            // that failed was reported where it failed: the preview comes up with an empty canvas.
             preview().setPicture(Picture());
-            preview().setPicture(Picture::load(snapshotPath));
+            if (snapshotWritten)
+                preview().setPicture(Picture::load(snapshotPath));
         });
+        DeleteFileQuietly(snapshotPath);
+        // T's work files and the clipboard are done with: the claim does not wait on the preview.
+        workFiles.reset();
         trap.run(202, [&] { m_pointer.setValue(WindowPointer::Default); });
         trap.run(204, [&] { preview().mWordFile = resultPath; });
         trap.run(206, [&] { preview().show(); });
         trap.run(208, [&] { hide(); });
-        DeleteFileQuietly(snapshotPath);
     } else {
         m_pointer.setValue(WindowPointer::Default);
     }
     mGenerating = false;
 }
 
-void Form1::SaveDocAsJPG(const QString &path)
+bool Form1::SaveDocAsJPG(const QString &path)
 {
-    quill::SaveDocAsJPG(path, joinPath(temporaryFolder(), kSnapshotWorkFile));
+    return quill::SaveDocAsJPG(path, joinPath(temporaryFolder(), kSnapshotWorkFile));
 }
 
 Form2 &Form1::preview()

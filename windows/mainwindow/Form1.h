@@ -39,8 +39,8 @@ public:
     // "Start Creating Template": fills the template with the fields, saves the letter as a temporary
     // document, renders it and hands both to the preview window.
     void PushButton6_Click();
-    // Renders the body of the document at `path` to the snapshot work file.
-    void SaveDocAsJPG(const QString &path);
+    // Renders the body of the document at `path` to the snapshot work file; false when that failed (already reported).
+    bool SaveDocAsJPG(const QString &path);
 
     // The preview window, created and loaded on first use.
     Form2 &preview();

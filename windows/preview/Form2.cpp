@@ -238,10 +238,13 @@ void Form2::RedrawImage()
         trap.run(106, [&] { Picture1->removePicture(); });
         trap.run(108, [&] { Picture1->resize(twipsToWholePixels(mZoomWidth), Picture1->height()); });
         trap.run(110, [&] { Picture1->resize(Picture1->width(), twipsToWholePixels(mZoomHeight)); });
-        trap.run(112, [&] {
-            Picture1->paintPicture(Zoom_Ori->picture(), pixelRect(mZoomWidth, mZoomHeight),
-                                   pixelRect(mOrigWidth, mOrigHeight));
-        });
+        // Without a letter picture (its snapshot failed and was reported) the canvas stays empty.
+        if (!Zoom_Ori->picture().isNull()) {
+            trap.run(112, [&] {
+                Picture1->paintPicture(Zoom_Ori->picture(), pixelRect(mZoomWidth, mZoomHeight),
+                                       pixelRect(mOrigWidth, mOrigHeight));
+            });
+        }
         trap.run(114, [&] { m_pointer.setValue(WindowPointer::Default); });
         trap.run(116, [&] { HScroll1->setValue(0); });
         trap.run(118, [&] { VScroll1->setValue(0); });
