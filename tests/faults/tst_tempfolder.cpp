@@ -1,4 +1,4 @@
-#include "FaultFixture.h"
+#include "ProgramFixture.h"
 
 #include "LetterGeneration.h"
 
@@ -49,7 +49,7 @@ private:
     // Presses the button and checks that a preview of a sound letter came up without a box.
     void verifyGenerationWorks();
 
-    std::unique_ptr<FaultFixture> m_fixture;
+    std::unique_ptr<ProgramFixture> m_fixture;
     QStringList m_fieldTexts;
     QByteArray m_settingsBytes;
     QString m_mountPoint;
@@ -58,8 +58,8 @@ private:
 
 void TempFolderFaultsTest::init()
 {
-    m_fixture = std::make_unique<FaultFixture>();
-    m_fixture->start();
+    m_fixture = std::make_unique<ProgramFixture>();
+    QVERIFY(m_fixture->start());
 }
 
 void TempFolderFaultsTest::cleanup()
@@ -92,7 +92,7 @@ void TempFolderFaultsTest::verifyFormAndSettingsIntact()
     QCOMPARE(m_fixture->form().pointer().value(), int(WindowPointer::Default));
     for (int index = 0; index < kTypedFieldCount; ++index) {
         QCOMPARE(m_fixture->form().field(index)->text(), m_fieldTexts[index]);
-        QCOMPARE(FaultFixture::storedField(index), m_fieldTexts[index]);
+        QCOMPARE(ProgramFixture::storedField(index), m_fieldTexts[index]);
     }
     QCOMPARE(readAll(m_fixture->settingsFile()), m_settingsBytes);
 }
@@ -151,7 +151,7 @@ void TempFolderFaultsTest::brokenFolderIsReportedOnceAndHealed()
         limit = std::make_unique<faults::FileSizeLimit>(kTinyFileLimit);
         break;
     }
-    FaultFixture::setTemp(folder);
+    ProgramFixture::setTemp(folder);
     const QStringList before = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 
     m_fixture->clickGenerate();

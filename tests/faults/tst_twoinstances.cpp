@@ -1,8 +1,7 @@
-#include "FaultFixture.h"
+#include "Packages.h"
+#include "ProgramFixture.h"
 
 #include "LetterGeneration.h"
-
-#include "TestPackages.h"
 
 #include <QProcess>
 
@@ -29,7 +28,7 @@ class TwoInstancesTest : public QObject
 private slots:
     void instancesKeepToTheirOwnWork()
     {
-        FaultFixture fixture;
+        ProgramFixture fixture;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("TEMP"), fixture.tempPath());
         environment.insert(QStringLiteral("QUILL_SETTINGS_DIR"), fixture.settingsFolder());
@@ -77,7 +76,7 @@ private slots:
                     ++lost;
                     continue;
                 }
-                const QByteArray body = readZip(path).value(QStringLiteral("word/document.xml"));
+                const QByteArray body = readPackage(path).parts.value(QStringLiteral("word/document.xml"));
                 QVERIFY2(!body.isEmpty(), qPrintable(path));
                 QVERIFY2(body.contains(QStringLiteral("%1 %2").arg(kNames[instance]).arg(round).toUtf8()), qPrintable(path));
                 QVERIFY2(!body.contains(kNames[1 - instance].toUtf8()), qPrintable(path));
@@ -87,7 +86,7 @@ private slots:
         // The settings file reads without error and holds one of the two last names.
         QSettings settings(fixture.settingsFile(), QSettings::IniFormat);
         QCOMPARE(settings.status(), QSettings::NoError);
-        const QString stored = FaultFixture::storedField(0);
+        const QString stored = ProgramFixture::storedField(0);
         QVERIFY2(stored == QStringLiteral("%1 %2").arg(kNames[0]).arg(kRounds - 1)
                          || stored == QStringLiteral("%1 %2").arg(kNames[1]).arg(kRounds - 1),
                  qPrintable(stored));

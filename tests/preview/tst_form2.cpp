@@ -1,8 +1,9 @@
+#include "DialogRecorder.h"
+
 #include "Form2.h"
 #include "MessageBoxes.h"
 #include "PictureBox.h"
 #include "Product.h"
-#include "ProgramEnd.h"
 #include "SaveDialog.h"
 
 #include <QtTest>
@@ -73,28 +74,12 @@ private slots:
     {
         m_folder = std::make_unique<QTemporaryDir>();
         QVERIFY(m_folder->isValid());
-        m_boxes.clear();
-        m_dialogs.clear();
-        m_answer = MessageBoxes::Yes;
+        m_dialogs = std::make_unique<test::DialogRecorder>();
+        m_dialogs->setAnswer(MessageBoxes::Yes);
         m_chosenName.clear();
-        m_ends = 0;
-        MessageBoxes::setHandler([this](const MessageBoxes::Request &request) {
-            m_boxes << request;
-            return request.style == MessageBoxes::YesNo ? m_answer : int(MessageBoxes::Ok);
-        });
-        SaveDialog::setHandler([this](const SaveDialog::Request &request) {
-            m_dialogs << request;
-            return m_chosenName;
-        });
-        setProgramEndHandler([this] { ++m_ends; });
         m_main = std::make_unique<QWidget>();
     }
-    void cleanup()
-    {
-        MessageBoxes::setHandler({});
-        SaveDialog::setHandler({});
-        setProgramEndHandler({});
-    }
+    void cleanup() { m_dialogs.reset(); }
 
     void windowLooksAsDesigned()
     {
@@ -107,7 +92,7 @@ private slots:
         QCOMPARE(form->palette().color(QPalette::Window), form->palette().color(QPalette::Button));
         QCOMPARE(form->Picture2->palette().color(QPalette::Window), QColor(Qt::white));
         QVERIFY(form->Zoom_Ori->isHidden());
-        QVERIFY(m_boxes.isEmpty());
+        QVERIFY(m_dialogs->boxes().isEmpty());
     }
 
     void handOverShowsThePageAtZoomOne()
@@ -122,7 +107,7 @@ private slots:
         QCOMPARE(form->Picture1->geometry(), QRect(0, 0, 812, 3164));
         QCOMPARE(form->HScroll1->value(), 0);
         QCOMPARE(form->VScroll1->value(), 0);
-        QVERIFY(m_boxes.isEmpty());
+        QVERIFY(m_dialogs->boxes().isEmpty());
         // The page itself is on the canvas: white paper and dark text.
         const QImage surface = form->Picture1->surface().copy();
         QCOMPARE(surface.pixelColor(5, 5), QColor(Qt::white));
@@ -153,7 +138,7 @@ private slots:
         QCOMPARE(form->Picture1->size(), QSize(203, 791));
         QVERIFY(!form->HScroll1->isEnabled());
         QCOMPARE(form->horizontalStep(), 0);
-        QVERIFY(m_boxes.isEmpty());
+        QVERIFY(m_dialogs->boxes().isEmpty());
 
         auto outOnly = loadedForm();
         handOver(*outOnly, letterPicture(QSize(400, 300)), wordFile());
@@ -188,7 +173,7 @@ private slots:
         QCOMPARE(form->Picture1->size(), drawn ? picture - QSize(4, 4) : picture);
         QCOMPARE(form->Picture1->picture().isNull(), drawn);
         QCOMPARE(form->Picture1->surface().copy().pixelColor(2, 2), QColor(Qt::blue));
-        QVERIFY(m_boxes.isEmpty());
+        QVERIFY(m_dialogs->boxes().isEmpty());
     }
 
     void refusedZoomFallsBackToOne()
@@ -211,7 +196,7 @@ private slots:
         QTest::mouseClick(form->PushButton1, Qt::LeftButton);
         QCOMPARE(form->zoom(), 1.25f);
         QCOMPARE(form->Picture1->width(), 3745);
-        QVERIFY(m_boxes.isEmpty());
+        QVERIFY(m_dialogs->boxes().isEmpty());
     }
 
     void scrollbarsFollowTheCanvas_data()
@@ -321,7 +306,7 @@ private slots:
         QCOMPARE(form->Picture1->x(), farthest.x());
         QCOMPARE(form->VScroll1->value(), 4004);
         QCOMPARE(form->Picture1->y(), -2669);
-        QVERIFY(m_boxes.isEmpty());
+        QVERIFY(m_dialogs->boxes().isEmpty());
     }
 
     void anyButtonDrags_data()
@@ -366,7 +351,7 @@ private slots:
         drag(*form, Qt::MiddleButton, QPoint(300, 300), QPoint(200, 300));
         QCOMPARE(form->HScroll1->value(), 151);
         QCOMPARE(form->Picture1->pos(), QPoint(-101, -213));
-        QVERIFY(m_boxes.isEmpty());
+        QVERIFY(m_dialogs->boxes().isEmpty());
     }
 
     void releaseOnACanvasAsWideAsTheViewport()
@@ -379,7 +364,7 @@ private slots:
         drag(*form, Qt::LeftButton, QPoint(300, 300), QPoint(290, 300));
         QCOMPARE(form->Picture1->x(), -2);
         QCOMPARE(form->HScroll1->value(), 0);
-        QVERIFY2(m_boxes.isEmpty(), qPrintable(m_boxes.value(0).text));
+        QVERIFY2(m_dialogs->boxes().isEmpty(), qPrintable(m_dialogs->boxes().value(0).text));
     }
 
     void savesToANewName()
@@ -390,19 +375,20 @@ private slots:
         form->PushButton1->click();
         const float zoom = form->zoom();
         m_chosenName = m_folder->filePath(QStringLiteral("Letter to Kestrelon"));
+        m_dialogs->setSavePath(m_chosenName);
 
         QTest::mouseClick(form->PushButton6, Qt::LeftButton);
-        QCOMPARE(m_dialogs.size(), 1);
-        QCOMPARE(m_dialogs[0].fileName, QString());
-        QCOMPARE(m_dialogs[0].title, QStringLiteral("Save File"));
-        QCOMPARE(m_dialogs[0].filter, QStringLiteral("Word Files (*.doc)|*.doc"));
+        QCOMPARE(m_dialogs->saveDialogs().size(), 1);
+        QCOMPARE(m_dialogs->saveDialogs()[0].fileName, QString());
+        QCOMPARE(m_dialogs->saveDialogs()[0].title, QStringLiteral("Save File"));
+        QCOMPARE(m_dialogs->saveDialogs()[0].filter, QStringLiteral("Word Files (*.doc)|*.doc"));
         // Saved under the name as typed, without an added extension.
         QCOMPARE(read(m_chosenName), read(source));
         QVERIFY(!QFileInfo::exists(m_chosenName + QStringLiteral(".doc")));
-        QCOMPARE(m_boxes.size(), 1);
-        QCOMPARE(m_boxes[0].text, QStringLiteral("Done."));
-        QCOMPARE(m_boxes[0].style, int(MessageBoxes::OkOnly));
-        QCOMPARE(m_boxes[0].title, applicationTitle());
+        QCOMPARE(m_dialogs->boxes().size(), 1);
+        QCOMPARE(m_dialogs->boxes()[0].text, QStringLiteral("Done."));
+        QCOMPARE(m_dialogs->boxes()[0].style, int(MessageBoxes::OkOnly));
+        QCOMPARE(m_dialogs->boxes()[0].title, applicationTitle());
         // The temporary document stays for another save; the view is as it was.
         QVERIFY(QFileInfo::exists(source));
         QCOMPARE(form->zoom(), zoom);
@@ -421,20 +407,21 @@ private slots:
         const QString source = wordFile("new letter");
         handOver(*form, letterPicture(QSize(400, 300)), source);
         m_chosenName = m_folder->filePath(QStringLiteral("old.doc"));
+        m_dialogs->setSavePath(m_chosenName);
         writeFile(m_chosenName, "the old letter, longer than the new one");
-        m_answer = answer;
+        m_dialogs->setAnswer(answer);
 
         QTest::mouseClick(form->PushButton6, Qt::LeftButton);
-        QCOMPARE(m_boxes.value(0).text, QStringLiteral("Are you sure you wish to overwrite ") + m_chosenName + QStringLiteral(" ?"));
-        QCOMPARE(m_boxes.value(0).style, int(MessageBoxes::YesNo));
-        QCOMPARE(m_boxes.value(0).title, applicationTitle());
+        QCOMPARE(m_dialogs->boxes().value(0).text, QStringLiteral("Are you sure you wish to overwrite ") + m_chosenName + QStringLiteral(" ?"));
+        QCOMPARE(m_dialogs->boxes().value(0).style, int(MessageBoxes::YesNo));
+        QCOMPARE(m_dialogs->boxes().value(0).title, applicationTitle());
         if (answer == MessageBoxes::Yes) {
             QCOMPARE(read(m_chosenName), QByteArray("new letter"));
-            QCOMPARE(m_boxes.size(), 2);
-            QCOMPARE(m_boxes[1].text, QStringLiteral("Done."));
+            QCOMPARE(m_dialogs->boxes().size(), 2);
+            QCOMPARE(m_dialogs->boxes()[1].text, QStringLiteral("Done."));
         } else {
             QCOMPARE(read(m_chosenName), QByteArray("the old letter, longer than the new one"));
-            QCOMPARE(m_boxes.size(), 1);
+            QCOMPARE(m_dialogs->boxes().size(), 1);
         }
     }
 
@@ -443,8 +430,8 @@ private slots:
         auto form = loadedForm();
         handOver(*form, letterPicture(QSize(400, 300)), wordFile());
         QTest::mouseClick(form->PushButton6, Qt::LeftButton);
-        QCOMPARE(m_dialogs.size(), 1);
-        QVERIFY(m_boxes.isEmpty());
+        QCOMPARE(m_dialogs->saveDialogs().size(), 1);
+        QVERIFY(m_dialogs->boxes().isEmpty());
         QCOMPARE(QDir(m_folder->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 1);
     }
 
@@ -471,10 +458,11 @@ private slots:
         if (sourceGone)
             QVERIFY(QFile::remove(source));
         m_chosenName = m_folder->filePath(target);
+        m_dialogs->setSavePath(m_chosenName);
 
         QTest::mouseClick(form->PushButton6, Qt::LeftButton);
-        QCOMPARE(m_boxes.size(), asked ? 2 : 1);
-        const MessageBoxes::Request &error = m_boxes.constLast();
+        QCOMPARE(m_dialogs->boxes().size(), asked ? 2 : 1);
+        const MessageBoxes::Request &error = m_dialogs->boxes().constLast();
         QCOMPARE(error.title, QStringLiteral("Application Error"));
         QCOMPARE(error.style, int(MessageBoxes::Exclamation));
         QVERIFY2(error.text.contains(QStringLiteral("\r\n") + kSaveTag + QStringLiteral("at line 130\r\r")),
@@ -513,7 +501,7 @@ private slots:
         const QImage surface = form->Picture1->surface().copy();
         QCOMPARE(surface.pixelColor(surface.width() - 3, surface.height() - 3), QColor(Qt::darkRed));
         QCOMPARE(form->mWordFile, second);
-        QVERIFY(m_boxes.isEmpty());
+        QVERIFY(m_dialogs->boxes().isEmpty());
     }
 
     void reactivationKeepsTheView()
@@ -559,8 +547,8 @@ private slots:
 
         QVERIFY(form->close());
         QVERIFY(!QFileInfo::exists(document));
-        QCOMPARE(m_ends, 1);
-        QVERIFY(m_boxes.isEmpty());
+        QCOMPARE(m_dialogs->programEnds(), 1);
+        QVERIFY(m_dialogs->boxes().isEmpty());
     }
 
     void handOverWithoutPictureStaysUsable()
@@ -569,9 +557,9 @@ private slots:
         form->mWordFile = wordFile();
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-        QCOMPARE(m_boxes.size(), 1);
-        QVERIFY(m_boxes[0].text.contains(kRedrawTag + QStringLiteral("at line 112")));
-        m_boxes.clear();
+        QCOMPARE(m_dialogs->boxes().size(), 1);
+        QVERIFY(m_dialogs->boxes()[0].text.contains(kRedrawTag + QStringLiteral("at line 112")));
+        m_dialogs->clearBoxes();
         QTest::mouseClick(form->PushButton8, Qt::LeftButton);
         QVERIFY(!form->isVisible());
         QVERIFY(!QFileInfo::exists(form->mWordFile));
@@ -757,12 +745,9 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_folder;
     std::unique_ptr<QWidget> m_main;
-    QList<MessageBoxes::Request> m_boxes;
-    QList<SaveDialog::Request> m_dialogs;
+    std::unique_ptr<test::DialogRecorder> m_dialogs;
     QList<QPoint> m_canvasPositions;
     QString m_chosenName;
-    int m_answer = MessageBoxes::Yes;
-    int m_ends = 0;
     int m_documents = 0;
 };
 

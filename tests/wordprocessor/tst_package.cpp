@@ -1,7 +1,7 @@
 #include "AutomationObject.h"
 #include "Package.h"
 #include "PackageLimits.h"
-#include "TestPackages.h"
+#include "Packages.h"
 #include "WordDocument.h"
 
 #include <QElapsedTimer>
@@ -22,18 +22,7 @@ constexpr qint64 kHostileInputTimeLimit = 5000;
 // Reading a zip bomb may not grow the process by more than this (bytes): the part limit and some slack.
 constexpr long kBombMemoryLimit = 2 * kMaxPartSize;
 
-QByteArray zipBytes(const ZipEntries &entries)
-{
-    QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("package.zip"));
-    if (!writeZip(path, entries))
-        return QByteArray();
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
-}
-
-ZipEntries withEntry(ZipEntries entries, const QString &name, const QByteArray &data)
+PackageEntries withEntry(PackageEntries entries, const QString &name, const QByteArray &data)
 {
     for (auto &entry : entries) {
         if (entry.first == name) {
@@ -104,8 +93,8 @@ void TestPackage::hostileInputFailsCleanly_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("expected");
 
-    const ZipEntries valid = documentEntries(DocumentSpec{paragraph(run("Hello")), {}, {}, {}, false, {}});
-    const QByteArray validBytes = zipBytes(valid);
+    const PackageEntries valid = documentEntries(DocumentSpec{paragraph(run("Hello")), {}, {}, {}, false, {}});
+    const QByteArray validBytes = packageBytes(valid);
 
     QTest::newRow("not a zip") << QByteArray("This is a plain text file, not a document.\n") << "not a Word document";
     QTest::newRow("empty file") << QByteArray() << "not a Word document";
@@ -119,7 +108,7 @@ void TestPackage::hostileInputFailsCleanly_data()
         QTemporaryDir folder;
         const QString path = folder.filePath(QStringLiteral("bomb.zip"));
         QFile file(path);
-        if (writeZipWithZeros(path, valid, QStringLiteral("word/media/bomb.bin"), kMaxPartSize + 1) && file.open(QIODevice::ReadOnly))
+        if (writePackageWithZeros(path, valid, QStringLiteral("word/media/bomb.bin"), kMaxPartSize + 1) && file.open(QIODevice::ReadOnly))
             bomb = file.readAll();
     }
     QTest::newRow("zip bomb") << bomb << "64 MiB";
@@ -127,36 +116,36 @@ void TestPackage::hostileInputFailsCleanly_data()
     claimSize(bomb, "word/media/bomb.bin", kFalseSize);
     QTest::newRow("zip bomb with false sizes") << bomb << "64 MiB";
 
-    ZipEntries crowded = valid;
+    PackageEntries crowded = valid;
     for (int index = 0; index <= kMaxPackageEntries; ++index)
         crowded.emplace_back(QStringLiteral("customXml/item%1.xml").arg(index), QByteArray());
-    QTest::newRow("too many entries") << zipBytes(crowded) << "too many parts";
+    QTest::newRow("too many entries") << packageBytes(crowded) << "too many parts";
 
-    ZipEntries noMain;
+    PackageEntries noMain;
     for (const auto &entry : valid) {
         if (entry.first != QLatin1String("word/document.xml"))
             noMain.push_back(entry);
     }
-    QTest::newRow("missing main part") << zipBytes(noMain) << "no main document part";
-    ZipEntries noRelationships;
+    QTest::newRow("missing main part") << packageBytes(noMain) << "no main document part";
+    PackageEntries noRelationships;
     for (const auto &entry : valid) {
         if (entry.first != QLatin1String("_rels/.rels"))
             noRelationships.push_back(entry);
     }
-    QTest::newRow("no package relationships") << zipBytes(noRelationships) << "no main document part";
+    QTest::newRow("no package relationships") << packageBytes(noRelationships) << "no main document part";
 
     QTest::newRow("malformed XML")
-            << zipBytes(withEntry(valid, "word/document.xml", documentXml("<w:p><w:r><w:t>open</w:r></w:p>")))
+            << packageBytes(withEntry(valid, "word/document.xml", documentXml("<w:p><w:r><w:t>open</w:r></w:p>")))
             << "not well-formed XML";
     const QByteArray laughs = "<?xml version=\"1.0\"?><!DOCTYPE lolz [<!ENTITY lol \"lol\">"
                               "<!ENTITY lol2 \"&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;\">"
                               "<!ENTITY lol3 \"&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;\">"
                               "<!ENTITY lol9 \"&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;\">]>"
                               "<w:document" + wordNamespaces() + "><w:body><w:p><w:r><w:t>&lol9;</w:t></w:r></w:p></w:body></w:document>";
-    QTest::newRow("billion laughs") << zipBytes(withEntry(valid, "word/document.xml", laughs)) << "DOCTYPE";
+    QTest::newRow("billion laughs") << packageBytes(withEntry(valid, "word/document.xml", laughs)) << "DOCTYPE";
     const QByteArray external = "<?xml version=\"1.0\"?><!DOCTYPE w:document [<!ENTITY xxe SYSTEM \"file:///etc/passwd\">]>"
                                 "<w:document" + wordNamespaces() + "><w:body><w:p><w:r><w:t>&xxe;</w:t></w:r></w:p></w:body></w:document>";
-    QTest::newRow("external entity") << zipBytes(withEntry(valid, "word/document.xml", external)) << "DOCTYPE";
+    QTest::newRow("external entity") << packageBytes(withEntry(valid, "word/document.xml", external)) << "DOCTYPE";
 
     constexpr int kTooDeep = kMaxXmlDepth + 10;
     QByteArray nested = "<w:p>";
@@ -165,10 +154,10 @@ void TestPackage::hostileInputFailsCleanly_data()
     for (int level = 0; level < kTooDeep; ++level)
         nested += "</w:sdtContent></w:sdt>";
     nested += "</w:p>";
-    QTest::newRow("nesting too deep") << zipBytes(withEntry(valid, "word/document.xml", documentXml(nested)))
+    QTest::newRow("nesting too deep") << packageBytes(withEntry(valid, "word/document.xml", documentXml(nested)))
                                       << QStringLiteral("more than %1 levels").arg(kMaxXmlDepth);
     QTest::newRow("not a word document")
-            << zipBytes(withEntry(valid, "word/document.xml", "<?xml version=\"1.0\"?><workbook/>"))
+            << packageBytes(withEntry(valid, "word/document.xml", "<?xml version=\"1.0\"?><workbook/>"))
             << "holds no document body";
 }
 
@@ -212,7 +201,7 @@ void TestPackage::zipBombStaysBounded()
     constexpr qint64 kBombSize = qint64(512) * 1024 * 1024;
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("bomb.docx"));
-    QVERIFY(writeZipWithZeros(path, documentEntries(DocumentSpec{paragraph(run("x")), {}, {}, {}, false, {}}),
+    QVERIFY(writePackageWithZeros(path, documentEntries(DocumentSpec{paragraph(run("x")), {}, {}, {}, false, {}}),
                               QStringLiteral("word/media/bomb.bin"), kBombSize));
     QVERIFY(QFileInfo(path).size() < kBombSize / 100);
     const long before = peakResidentBytes();
@@ -238,8 +227,8 @@ void TestPackage::unchangedPartsSurviveByteForByte()
     QCOMPARE(document->replaceEverywhere(QStringLiteral("[name]"), QStringLiteral("Ann")), 1);
     document->saveAs(target);
 
-    const QMap<QString, QByteArray> before = readZip(source);
-    const QMap<QString, QByteArray> after = readZip(target);
+    const QMap<QString, QByteArray> before = readPackage(source).parts;
+    const QMap<QString, QByteArray> after = readPackage(target).parts;
     QCOMPARE(after.keys(), before.keys());
     for (const QString &name : before.keys()) {
         if (name == QLatin1String("word/document.xml") || name == QLatin1String("[Content_Types].xml"))
@@ -261,7 +250,7 @@ void TestPackage::savedPackageIsADocument()
     document->saveAs(first);
     document->saveAs(second);
 
-    const QByteArray types = readZip(first).value(QStringLiteral("[Content_Types].xml"));
+    const QByteArray types = readPackage(first).parts.value(QStringLiteral("[Content_Types].xml"));
     QVERIFY(types.contains(kDocumentMainContentType));
     QVERIFY(!types.contains(kTemplateMainContentType));
     QFile firstFile(first);

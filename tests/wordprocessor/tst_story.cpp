@@ -1,5 +1,5 @@
 #include "Story.h"
-#include "TestPackages.h"
+#include "Packages.h"
 #include "TextSearch.h"
 #include "WordDocument.h"
 

@@ -1,5 +1,5 @@
 #include "AutomationObject.h"
-#include "TestPackages.h"
+#include "Packages.h"
 #include "TextSearch.h"
 #include "WordDocument.h"
 
@@ -216,7 +216,7 @@ void TestTextSearch::fieldsAndPromptsAreUntouched()
 
     const QString saved = folder.filePath(QStringLiteral("letter.doc"));
     document->saveAs(saved);
-    QCOMPARE(readZip(saved).value(QStringLiteral("word/header1.xml")), readZip(source).value(QStringLiteral("word/header1.xml")));
+    QCOMPARE(readPackage(saved).parts.value(QStringLiteral("word/header1.xml")), readPackage(source).parts.value(QStringLiteral("word/header1.xml")));
 }
 
 void TestTextSearch::replaceOneFollowsDirection()
