@@ -77,9 +77,8 @@ private slots:
 void LibreOfficePagesTest::templateBodyPaginatesLikeLibreOffice()
 {
     QUILL_SKIP_WITHOUT_LIBREOFFICE(LibreOffice::Tools::WriterAndPoppler);
-    const QDir parts(QStringLiteral(QUILL_SOURCE_DIR "/resources/template/parts/word"));
-    if (!parts.exists(QStringLiteral("document.xml")))
-        QSKIP("the letter template's parts are not in the tree");
+    const QDir parts(QStringLiteral(QUILL_TEMPLATE_PARTS_DIR "/word"));
+    QVERIFY2(parts.exists(QStringLiteral("document.xml")), qPrintable(parts.path()));
 
     // The body without its header and footer references: headers are not part of the body picture.
     pugi::xml_document document;

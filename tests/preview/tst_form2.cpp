@@ -98,7 +98,7 @@ private slots:
     void handOverShowsThePageAtZoomOne()
     {
         auto form = loadedForm();
-        handOver(*form, letterPicture(kLetterSize), wordFile());
+        QVERIFY(handOver(*form, letterPicture(kLetterSize), wordFile()));
 
         QCOMPARE(form->zoom(), 1.0f);
         // The source is the store's inner size (4 px of border less) less 2 twips.
@@ -117,7 +117,7 @@ private slots:
     void zoomStopsAtItsBounds()
     {
         auto form = loadedForm();
-        handOver(*form, letterPicture(kLetterSize), wordFile());
+        QVERIFY(handOver(*form, letterPicture(kLetterSize), wordFile()));
         const QSize original = form->originalSize();
         for (int press = 1; press <= 12; ++press) {
             QTest::mouseClick(form->PushButton1, Qt::LeftButton);
@@ -141,7 +141,7 @@ private slots:
         QVERIFY(m_dialogs->boxes().isEmpty());
 
         auto outOnly = loadedForm();
-        handOver(*outOnly, letterPicture(QSize(400, 300)), wordFile());
+        QVERIFY(handOver(*outOnly, letterPicture(QSize(400, 300)), wordFile()));
         for (int press = 1; press <= 3; ++press)
             QTest::mouseClick(outOnly->PushButton2, Qt::LeftButton);
         QCOMPARE(outOnly->zoom(), 0.25f);
@@ -166,7 +166,7 @@ private slots:
         QFETCH(QSize, picture);
         QFETCH(bool, drawn);
         auto form = loadedForm();
-        handOver(*form, plainImage(picture, Qt::blue), wordFile());
+        QVERIFY(handOver(*form, plainImage(picture, Qt::blue), wordFile()));
         QCOMPARE(form->zoom(), 1.0f);
         QCOMPARE(form->zoomedSize(), picture * 15 - QSize(62, 62));
         // A refused canvas keeps showing the handed-over picture at its own size.
@@ -179,7 +179,7 @@ private slots:
     void refusedZoomFallsBackToOne()
     {
         auto form = loadedForm();
-        handOver(*form, plainImage(QSize(3000, 100), Qt::darkGreen), wordFile());
+        QVERIFY(handOver(*form, plainImage(QSize(3000, 100), Qt::darkGreen), wordFile()));
         for (int press = 1; press <= 7; ++press)
             QTest::mouseClick(form->PushButton1, Qt::LeftButton);
         QCOMPARE(form->zoom(), 2.75f);
@@ -221,7 +221,7 @@ private slots:
         QFETCH(int, vStep);
         QFETCH(int, vMaximum);
         auto form = loadedForm();
-        handOver(*form, letterPicture(picture), wordFile());
+        QVERIFY(handOver(*form, letterPicture(picture), wordFile()));
 
         QCOMPARE(form->horizontalStep(), hStep);
         QCOMPARE(form->verticalStep(), vStep);
@@ -259,7 +259,7 @@ private slots:
         QFETCH(int, expected);
         auto form = loadedForm();
         // Canvas 816 x 689 px: 2910 twips over on both axes, so both maxima are 291.
-        handOver(*form, letterPicture(QSize(820, 693)), wordFile());
+        QVERIFY(handOver(*form, letterPicture(QSize(820, 693)), wordFile()));
         QCOMPARE(form->HScroll1->maximum(), 291);
         QCOMPARE(form->VScroll1->maximum(), 291);
         form->HScroll1->setValue(7);
@@ -275,7 +275,7 @@ private slots:
     void dragStaysWithinTheViewport()
     {
         auto form = loadedForm();
-        handOver(*form, letterPicture(kLetterSize), wordFile());
+        QVERIFY(handOver(*form, letterPicture(kLetterSize), wordFile()));
         // Right and down: the canvas's top-left corner stays at the viewport's.
         drag(*form, Qt::LeftButton, QPoint(100, 100), QPoint(400, 300));
         QCOMPARE(form->Picture1->pos(), QPoint(0, 0));
@@ -320,7 +320,7 @@ private slots:
     {
         QFETCH(Qt::MouseButton, button);
         auto form = loadedForm();
-        handOver(*form, letterPicture(kLetterSize), wordFile());
+        QVERIFY(handOver(*form, letterPicture(kLetterSize), wordFile()));
         press(*form, button, QPoint(300, 200));
         moveTo(*form, QPoint(300, 200), QPoint(250, 150), 5);
         QCOMPARE(form->Picture1->pos(), QPoint(-50, -50));
@@ -335,7 +335,7 @@ private slots:
     void releaseSnapsToWholePercents()
     {
         auto form = loadedForm();
-        handOver(*form, letterPicture(kLetterSize), wordFile());
+        QVERIFY(handOver(*form, letterPicture(kLetterSize), wordFile()));
 
         // 5 px of 2669 is less than half a percent: the canvas stays where it was dropped.
         drag(*form, Qt::LeftButton, QPoint(300, 300), QPoint(300, 295));
@@ -357,7 +357,7 @@ private slots:
     void releaseOnACanvasAsWideAsTheViewport()
     {
         auto form = loadedForm();
-        handOver(*form, letterPicture(QSize(626, 1000)), wordFile());
+        QVERIFY(handOver(*form, letterPicture(QSize(626, 1000)), wordFile()));
         QCOMPARE(form->Picture1->width(), form->Picture2->width());
         QVERIFY(!form->HScroll1->isEnabled());
 
@@ -371,7 +371,7 @@ private slots:
     {
         auto form = loadedForm();
         const QString source = wordFile(QByteArray("the letter\0\x01\xff", 13));
-        handOver(*form, letterPicture(QSize(400, 300)), source);
+        QVERIFY(handOver(*form, letterPicture(QSize(400, 300)), source));
         form->PushButton1->click();
         const float zoom = form->zoom();
         m_chosenName = m_folder->filePath(QStringLiteral("Letter to Kestrelon"));
@@ -405,7 +405,7 @@ private slots:
         QFETCH(int, answer);
         auto form = loadedForm();
         const QString source = wordFile("new letter");
-        handOver(*form, letterPicture(QSize(400, 300)), source);
+        QVERIFY(handOver(*form, letterPicture(QSize(400, 300)), source));
         m_chosenName = m_folder->filePath(QStringLiteral("old.doc"));
         m_dialogs->setSavePath(m_chosenName);
         writeFile(m_chosenName, "the old letter, longer than the new one");
@@ -428,7 +428,7 @@ private slots:
     void cancelledDialogEndsQuietly()
     {
         auto form = loadedForm();
-        handOver(*form, letterPicture(QSize(400, 300)), wordFile());
+        QVERIFY(handOver(*form, letterPicture(QSize(400, 300)), wordFile()));
         QTest::mouseClick(form->PushButton6, Qt::LeftButton);
         QCOMPARE(m_dialogs->saveDialogs().size(), 1);
         QVERIFY(m_dialogs->boxes().isEmpty());
@@ -452,7 +452,7 @@ private slots:
         QFETCH(bool, sourceGone);
         auto form = loadedForm();
         const QString source = wordFile("new letter");
-        handOver(*form, letterPicture(QSize(400, 300)), source);
+        QVERIFY(handOver(*form, letterPicture(QSize(400, 300)), source));
         writeFile(m_folder->filePath(QStringLiteral("file.txt")), "kept");
         QVERIFY(QDir(m_folder->path()).mkdir(QStringLiteral("folder")));
         if (sourceGone)
@@ -477,7 +477,7 @@ private slots:
     {
         auto form = loadedForm();
         const QString first = wordFile("first");
-        handOver(*form, letterPicture(kLetterSize), first);
+        QVERIFY(handOver(*form, letterPicture(kLetterSize), first));
         form->PushButton1->click();
         form->PushButton1->click();
         form->VScroll1->setValue(100);
@@ -490,7 +490,7 @@ private slots:
         // The next letter, a raster picture of another size, starts again at 1.0 in the corner.
         m_main->hide();
         const QString second = wordFile("second");
-        handOver(*form, plainImage(QSize(1000, 2000), Qt::darkRed), second);
+        QVERIFY(handOver(*form, plainImage(QSize(1000, 2000), Qt::darkRed), second));
         QCOMPARE(form->zoom(), 1.0f);
         QCOMPARE(form->Picture1->pos(), QPoint(0, 0));
         QCOMPARE(form->originalSize(), QSize(1000 * 15 - 62, 2000 * 15 - 62));
@@ -507,7 +507,7 @@ private slots:
     void reactivationKeepsTheView()
     {
         auto form = loadedForm();
-        handOver(*form, letterPicture(kLetterSize), wordFile());
+        QVERIFY(handOver(*form, letterPicture(kLetterSize), wordFile()));
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
         form->PushButton1->click();
         drag(*form, Qt::LeftButton, QPoint(300, 300), QPoint(297, 290));
@@ -540,7 +540,7 @@ private slots:
         QFETCH(bool, alreadyGone);
         auto form = loadedForm();
         const QString document = wordFile();
-        handOver(*form, letterPicture(QSize(400, 300)), document);
+        QVERIFY(handOver(*form, letterPicture(QSize(400, 300)), document));
         if (alreadyGone)
             QVERIFY(QFile::remove(document));
         m_main->hide();
@@ -577,7 +577,7 @@ private slots:
                          QStringLiteral("Dear Ms Kestrelon, we propose a quill of the finest fern. ").repeated(6));
         painter.end();
         text.setBoundingRect(QRect(QPoint(0, 0), size));
-        handOver(*form, Picture(text), wordFile());
+        QVERIFY(handOver(*form, Picture(text), wordFile()));
         for (int press = 0; press < 12; ++press)
             form->PushButton1->click();
         QCOMPARE(form->zoom(), 4.0f);
@@ -605,7 +605,7 @@ private slots:
     void pointerFollowsTheMouse()
     {
         auto form = loadedForm();
-        handOver(*form, letterPicture(kLetterSize), wordFile());
+        QVERIFY(handOver(*form, letterPicture(kLetterSize), wordFile()));
         QVERIFY(form->pointer().hasCustomImage());
 
         moveOver(form->PushButton6);
@@ -636,7 +636,7 @@ private slots:
     {
         auto form = loadedForm();
         // Both scrollbars enabled: a disabled one takes no focus.
-        handOver(*form, letterPicture(kLetterSize), wordFile());
+        QVERIFY(handOver(*form, letterPicture(kLetterSize), wordFile()));
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
         form->HScroll1->setFocus();
         QCOMPARE(QApplication::focusWidget(), form->HScroll1);
@@ -666,13 +666,13 @@ private:
         return form;
     }
 
-    // The hand-over as generation makes it: picture, temporary document, show.
-    static void handOver(Form2 &form, const Picture &picture, const QString &document)
+    // The hand-over as generation makes it: picture, temporary document, show; true once the window is exposed.
+    [[nodiscard]] static bool handOver(Form2 &form, const Picture &picture, const QString &document)
     {
         form.setPicture(picture);
         form.mWordFile = document;
         form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        return QTest::qWaitForWindowExposed(&form);
     }
 
     // Mouse actions on the canvas; points are in the viewport's inner coordinates, where the pointer is.
