@@ -36,7 +36,7 @@ QByteArray run(const QByteArray &text, const QByteArray &properties)
     return "<w:r>" + rPr + "<w:t xml:space=\"preserve\">" + text + "</w:t></w:r>";
 }
 
-PackageEntries documentEntries(const DocumentSpec &recipe)
+PackageEntries documentEntries(const DocumentRecipe &recipe)
 {
     const QByteArray declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
     const QByteArray relationshipBase = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
@@ -171,7 +171,7 @@ bool writePackageWithZeros(const QString &path, const PackageEntries &entries, c
     return true;
 }
 
-bool writeDocument(const QString &path, const DocumentSpec &recipe)
+bool writeDocument(const QString &path, const DocumentRecipe &recipe)
 {
     return writePackage(path, documentEntries(recipe));
 }

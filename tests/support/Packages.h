@@ -19,7 +19,7 @@ using PackageEntries = std::vector<std::pair<QString, QByteArray>>;
 QByteArray wordNamespaces();
 
 // A small WordprocessingML package, written from XML strings.
-struct DocumentSpec
+struct DocumentRecipe
 {
     QByteArray body;                                        // the content of w:body (before its w:sectPr)
     std::vector<std::pair<QByteArray, QByteArray>> headers; // w:type and the content of w:hdr
@@ -30,14 +30,14 @@ struct DocumentSpec
 };
 
 // The entries of `recipe` as a package.
-PackageEntries documentEntries(const DocumentSpec &recipe);
+PackageEntries documentEntries(const DocumentRecipe &recipe);
 // Writes `entries` as a package at `path`; returns false on failure.
 bool writePackage(const QString &path, const PackageEntries &entries);
 // Writes `entries` and then an entry `name` of `size` zero bytes, produced as the zip library asks for
 // them (so that a huge, highly compressible entry needs no memory); returns false on failure.
 bool writePackageWithZeros(const QString &path, const PackageEntries &entries, const QString &name, qint64 size);
 // Writes the package of `recipe` to `path`; returns false on failure.
-bool writeDocument(const QString &path, const DocumentSpec &recipe);
+bool writeDocument(const QString &path, const DocumentRecipe &recipe);
 // The bytes of `entries` as a package file (empty on failure).
 QByteArray packageBytes(const PackageEntries &entries);
 

@@ -104,7 +104,7 @@ void TestPackage::hostileInputFailsCleanly_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("expected");
 
-    const PackageEntries valid = documentEntries(DocumentSpec{paragraph(run("Hello")), {}, {}, {}, false, {}});
+    const PackageEntries valid = documentEntries(DocumentRecipe{paragraph(run("Hello")), {}, {}, {}, false, {}});
     const QByteArray validBytes = packageBytes(valid);
 
     QTest::newRow("not a zip") << QByteArray("This is a plain text file, not a document.\n") << "not a Word document";
@@ -212,7 +212,7 @@ void TestPackage::zipBombStaysBounded()
     constexpr qint64 kBombSize = qint64(512) * 1024 * 1024;
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("bomb.docx"));
-    QVERIFY(writePackageWithZeros(path, documentEntries(DocumentSpec{paragraph(run("x")), {}, {}, {}, false, {}}),
+    QVERIFY(writePackageWithZeros(path, documentEntries(DocumentRecipe{paragraph(run("x")), {}, {}, {}, false, {}}),
                               QStringLiteral("word/media/bomb.bin"), kBombSize));
     QVERIFY(QFileInfo(path).size() < kBombSize / 100);
     if (!resetPeakResident())
@@ -232,7 +232,7 @@ void TestPackage::unchangedPartsSurviveByteForByte()
     QByteArray binary;
     for (int value = 0; value < 4096; ++value)
         binary.append(char(value * 37 % 256));
-    DocumentSpec recipe{paragraph(run("Dear [Name],")), {{"default", paragraph(run("Header without tags"))}}, {}, {}, true,
+    DocumentRecipe recipe{paragraph(run("Dear [Name],")), {{"default", paragraph(run("Header without tags"))}}, {}, {}, true,
                       {{"word/media/image1.png", binary},
                        {"customXml/item1.xml", "<?xml version='1.0'?>\r\n<data  a='1' >&#65;<![CDATA[raw & <text>]]></data>"},
                        {"word/styles.xml", "<?xml version=\"1.0\"?><w:styles" + wordNamespaces() + "/>"}}};
@@ -258,7 +258,7 @@ void TestPackage::savedPackageIsADocument()
 {
     QTemporaryDir folder;
     const QString source = folder.filePath(QStringLiteral("letter.dotx"));
-    QVERIFY(writeDocument(source, DocumentSpec{paragraph(run("Text")), {}, {}, {}, true, {}}));
+    QVERIFY(writeDocument(source, DocumentRecipe{paragraph(run("Text")), {}, {}, {}, true, {}}));
     auto document = WordDocument::open(source, true);
     const QString first = folder.filePath(QStringLiteral("first.doc"));
     const QString second = folder.filePath(QStringLiteral("second.doc"));
@@ -279,7 +279,7 @@ void TestPackage::failedSaveLeavesNoFile()
 {
     QTemporaryDir folder;
     const QString source = folder.filePath(QStringLiteral("letter.docx"));
-    QVERIFY(writeDocument(source, DocumentSpec{paragraph(run("Text")), {}, {}, {}, false, {}}));
+    QVERIFY(writeDocument(source, DocumentRecipe{paragraph(run("Text")), {}, {}, {}, false, {}}));
     auto document = WordDocument::open(source);
 
     QVERIFY_THROWS_EXCEPTION(AutomationError, document->saveAs(folder.filePath(QStringLiteral("missing/letter.doc"))));

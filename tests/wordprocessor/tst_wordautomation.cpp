@@ -100,7 +100,7 @@ void TestWordAutomation::init()
 
 QString TestWordAutomation::writeLetter(const QString &name)
 {
-    DocumentSpec recipe;
+    DocumentRecipe recipe;
     recipe.isTemplate = true;
     recipe.body = paragraph(run("[Your", "<w:b/>") + run("Name]", "<w:i/>")) + paragraph(run("[City], [ST] [City2]"))
             + paragraph(run("Dear [RecipientName]:") + textBox("For [recipientname]"))
