@@ -204,6 +204,27 @@ std::unique_ptr<Package> Package::open(const QString &path)
     return package;
 }
 
+std::unique_ptr<Package> Package::create()
+{
+    return std::unique_ptr<Package>(new Package);
+}
+
+void Package::setData(const QString &name, const QByteArray &data)
+{
+    Part *found = part(name);
+    if (!found) {
+        auto entry = std::make_unique<Part>();
+        entry->name = name.startsWith(QLatin1Char('/')) ? name.mid(1) : name;
+        entry->isDirectory = entry->name.endsWith(QLatin1Char('/'));
+        found = entry.get();
+        m_index.insert(entry->name.toLower(), found);
+        m_parts.push_back(std::move(entry));
+    }
+    found->data = data;
+    found->xml.reset();
+    found->modified = false;
+}
+
 std::vector<QString> Package::partNames() const
 {
     std::vector<QString> names;

@@ -30,6 +30,8 @@ public:
     // Reads every entry of the package at `path`; throws AutomationError when the file is missing,
     // is no zip, is damaged or exceeds the limits of PackageLimits.h.
     static std::unique_ptr<Package> open(const QString &path);
+    // A package without entries, to be filled with setData() and saved.
+    static std::unique_ptr<Package> create();
 
     // Frees every part.
     ~Package();
@@ -47,6 +49,8 @@ public:
 
     // The parsed XML of the part, parsed on first use; throws AutomationError for a missing or malformed part.
     pugi::xml_document &xml(const QString &name);
+    // Replaces the bytes of the part `name` (dropping its parsed XML), or adds the part after the others.
+    void setData(const QString &name, const QByteArray &data);
     // Records that the parsed XML of `name` was changed, so that saving serialises it.
     void markModified(const QString &name);
     // True when the part's XML was marked modified since it was read.

@@ -1,3 +1,5 @@
+#include "DialogRecorder.h"
+
 #include "ErrorTrap.h"
 #include "Failure.h"
 #include "MessageBoxes.h"
@@ -23,33 +25,27 @@ class ErrorTrapTest : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        m_boxes.clear();
-        MessageBoxes::setHandler([this](const MessageBoxes::Request &request) {
-            m_boxes << request;
-            return int(MessageBoxes::Ok);
-        });
-    }
-    void cleanup() { MessageBoxes::setHandler({}); }
+    void init() { m_dialogs = std::make_unique<test::DialogRecorder>(); }
+    void cleanup() { m_dialogs.reset(); }
 
     void messageIsBuiltExactly()
     {
         ReportApplicationError(kTag, QStringLiteral("Division by zero"), 104);
-        QCOMPARE(m_boxes.size(), 1);
-        QCOMPARE(m_boxes[0].text,
+        QCOMPARE(m_dialogs->boxes().size(), 1);
+        QCOMPARE(m_dialogs->boxes()[0].text,
                  QStringLiteral("Division by zero\r\nin QuillfernEpistle2021/08/31.Form1.PushButton3_Click at line 104"
                                 "\r\rPlease email screenshot of this message to ")
                      + kSupportAddress);
-        QCOMPARE(m_boxes[0].title, QStringLiteral("Application Error"));
-        QCOMPARE(m_boxes[0].style, int(MessageBoxes::Exclamation));
-        QVERIFY(kSupportAddress.endsWith(QStringLiteral(".example.com")));
+        QCOMPARE(m_dialogs->boxes()[0].title, QStringLiteral("Application Error"));
+        QCOMPARE(m_dialogs->boxes()[0].style, int(MessageBoxes::Exclamation));
+        // The address the user reads lies in a domain reserved for examples.
+        QVERIFY(m_dialogs->boxes()[0].text.endsWith(QStringLiteral(".example.com")));
     }
 
     void emptyDescriptionStartsWithLineEnd()
     {
         ReportApplicationError(kTag, QString(), 100);
-        QVERIFY(m_boxes[0].text.startsWith(QStringLiteral("\r\nin Quillfern")));
+        QVERIFY(m_dialogs->boxes()[0].text.startsWith(QStringLiteral("\r\nin Quillfern")));
     }
 
     void eachFailureGivesOneBoxAndExecutionGoesOn()
@@ -63,11 +59,11 @@ private slots:
         trap.run(108, [&] { trail << QStringLiteral("108"); });
 
         QCOMPARE(trail, QStringList({QStringLiteral("102"), QStringLiteral("108")}));
-        QCOMPARE(m_boxes.size(), 3);
-        QVERIFY(m_boxes[0].text.startsWith(QStringLiteral("first\r\n")));
-        QVERIFY(m_boxes[0].text.contains(QStringLiteral("at line 100\r\r")));
-        QVERIFY(m_boxes[1].text.contains(QStringLiteral("at line 104\r\r")));
-        QVERIFY(m_boxes[2].text.contains(QStringLiteral("at line 106\r\r")));
+        QCOMPARE(m_dialogs->boxes().size(), 3);
+        QVERIFY(m_dialogs->boxes()[0].text.startsWith(QStringLiteral("first\r\n")));
+        QVERIFY(m_dialogs->boxes()[0].text.contains(QStringLiteral("at line 100\r\r")));
+        QVERIFY(m_dialogs->boxes()[1].text.contains(QStringLiteral("at line 104\r\r")));
+        QVERIFY(m_dialogs->boxes()[2].text.contains(QStringLiteral("at line 106\r\r")));
     }
 
     void failedTestCountsAsPassed()
@@ -77,8 +73,8 @@ private slots:
         if (trap.test(110, []() -> bool { throw Failure(QStringLiteral("cannot test")); }))
             guardedRan = true;
         QVERIFY(guardedRan);
-        QCOMPARE(m_boxes.size(), 1);
-        QVERIFY(m_boxes[0].text.contains(QStringLiteral("at line 110")));
+        QCOMPARE(m_dialogs->boxes().size(), 1);
+        QVERIFY(m_dialogs->boxes()[0].text.contains(QStringLiteral("at line 110")));
         QVERIFY(!trap.test(112, [] { return false; }));
     }
 
@@ -92,8 +88,8 @@ private slots:
         });
         trap.run(132, [&] { trail << QStringLiteral("after call"); });
         QCOMPARE(trail, QStringList({QStringLiteral("callee start"), QStringLiteral("after call")}));
-        QCOMPARE(m_boxes.size(), 1);
-        QVERIFY(m_boxes[0].text.startsWith(QStringLiteral("callee failed\r\n") + kTag + QStringLiteral("at line 130\r\r")));
+        QCOMPARE(m_dialogs->boxes().size(), 1);
+        QVERIFY(m_dialogs->boxes()[0].text.startsWith(QStringLiteral("callee failed\r\n") + kTag + QStringLiteral("at line 130\r\r")));
     }
 
     void failureInLoopBodyReportsEachPass()
@@ -108,7 +104,7 @@ private slots:
             });
         }
         QCOMPARE(completed, 2);
-        QCOMPARE(m_boxes.size(), 2);
+        QCOMPARE(m_dialogs->boxes().size(), 2);
     }
 
     void applicationTitleIsCutAtBlanks()
@@ -120,7 +116,7 @@ private slots:
     }
 
 private:
-    QList<MessageBoxes::Request> m_boxes;
+    std::unique_ptr<test::DialogRecorder> m_dialogs;
 };
 
 QTEST_GUILESS_MAIN(ErrorTrapTest)

@@ -1,9 +1,12 @@
+#include "Files.h"
+
 #include "Failure.h"
 #include "FileHelpers.h"
 
 #include <QtTest>
 
 using namespace quill;
+using namespace quill::test;
 
 class FileHelpersTest : public QObject
 {
@@ -21,7 +24,7 @@ private slots:
         QVERIFY(!FileExists(QString()));
         QVERIFY(!FileExists(m_dir->filePath(QStringLiteral("missing/inside/file"))));
         const QString file = m_dir->filePath(QStringLiteral("present"));
-        writeFile(file, "x");
+        QVERIFY(writeFile(file, "x"));
         QVERIFY(FileExists(file));
     }
 
@@ -45,7 +48,7 @@ private slots:
     {
         QFETCH(QByteArray, existing);
         const QString path = m_dir->filePath(QStringLiteral("template.dot"));
-        writeFile(path, existing);
+        QVERIFY(writeFile(path, existing));
         WriteBytesIfAbsent(QByteArray("new bytes"), path);
         QCOMPARE(readFile(path), existing);
     }
@@ -69,7 +72,7 @@ private slots:
     void writeFailureIsReportedAndLeavesNothing()
     {
         QFETCH(QString, path);
-        writeFile(m_dir->filePath(QStringLiteral("plain-file")), "not a folder");
+        QVERIFY(writeFile(m_dir->filePath(QStringLiteral("plain-file")), "not a folder"));
         const QString target = m_dir->filePath(path);
         try {
             WriteBytesIfAbsent(QByteArray("bytes"), target);
@@ -85,18 +88,12 @@ private slots:
         DeleteFileQuietly(QString());
         DeleteFileQuietly(m_dir->filePath(QStringLiteral("missing")));
         const QString file = m_dir->filePath(QStringLiteral("gone"));
-        writeFile(file, "x");
+        QVERIFY(writeFile(file, "x"));
         DeleteFileQuietly(file);
         QVERIFY(!QFileInfo::exists(file));
     }
 
 private:
-    static void writeFile(const QString &path, const QByteArray &bytes)
-    {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
     static QByteArray readFile(const QString &path)
     {
         QFile file(path);

@@ -1,10 +1,11 @@
+#include "ProgramFixture.h"
+
 #include "Automation.h"
 #include "Form1.h"
 #include "IsInstalled.h"
 #include "LetterFields.h"
 #include "MessageBoxes.h"
 #include "Product.h"
-#include "ProgramEnd.h"
 #include "SettingsStore.h"
 
 #include <QtTest>
@@ -22,30 +23,18 @@ class Form1Test : public QObject
 private slots:
     void init()
     {
-        m_settings = std::make_unique<QTemporaryDir>();
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settings->path());
-        m_boxes.clear();
-        m_ends = 0;
-        MessageBoxes::setHandler([this](const MessageBoxes::Request &request) {
-            m_boxes << request;
-            return int(MessageBoxes::Ok);
-        });
-        setProgramEndHandler([this] { ++m_ends; });
+        m_fixture = std::make_unique<test::ProgramFixture>();
+        QVERIFY(m_fixture->isValid());
     }
-    void cleanup()
-    {
-        MessageBoxes::setHandler({});
-        setProgramEndHandler({});
-        ServerRegistry::restoreDefaults();
-    }
+    void cleanup() { m_fixture.reset(); }
 
     void firstStartShowsEmptyFieldsAndNoReport()
     {
         auto form = loadedForm();
         for (int n = 0; n < kFieldCount; ++n)
             QCOMPARE(form->field(n)->text(), QString());
-        QVERIFY(m_boxes.isEmpty());
-        QCOMPARE(m_ends, 0);
+        QVERIFY(m_fixture->boxes().isEmpty());
+        QCOMPARE(m_fixture->programEnds(), 0);
         QCOMPARE(form->windowTitle(), kProductName);
         QCOMPARE(applicationTitle(), QStringLiteral("Quillfern Pitchcraft Epistle Maker"));
         QVERIFY(!form->windowIcon().isNull());
@@ -98,7 +87,7 @@ private slots:
         }
         QCOMPARE(form->field(kDateField)->text(), QStringLiteral("a date"));
         QCOMPARE(stored(kDateField), QStringLiteral("a date"));
-        QVERIFY(m_boxes.isEmpty());
+        QVERIFY(m_fixture->boxes().isEmpty());
     }
 
     void tabWalksTheFormInDesignedOrder()
@@ -156,13 +145,13 @@ private slots:
             throw AutomationError(QStringLiteral("cannot start"));
         });
         auto form = loadedForm();
-        QCOMPARE(m_boxes.size(), 1);
-        QCOMPARE(m_boxes[0].text, IsInstalled::kAdvice);
-        QCOMPARE(m_boxes[0].style, int(MessageBoxes::OkOnly));
-        QCOMPARE(m_boxes[0].title, applicationTitle());
-        QVERIFY(m_boxes[0].text.startsWith(QStringLiteral("Error 842001. A normal")));
-        QCOMPARE(m_boxes[0].text.count(QStringLiteral("\r\n\r\n")), 4);
-        QCOMPARE(m_ends, 1);
+        QCOMPARE(m_fixture->boxes().size(), 1);
+        QCOMPARE(m_fixture->boxes()[0].text, IsInstalled::kAdvice);
+        QCOMPARE(m_fixture->boxes()[0].style, int(MessageBoxes::OkOnly));
+        QCOMPARE(m_fixture->boxes()[0].title, applicationTitle());
+        QVERIFY(m_fixture->boxes()[0].text.startsWith(QStringLiteral("Error 842001. A normal")));
+        QCOMPARE(m_fixture->boxes()[0].text.count(QStringLiteral("\r\n\r\n")), 4);
+        QCOMPARE(m_fixture->programEnds(), 1);
     }
 
     void closingTheWindowEndsTheProgram()
@@ -170,7 +159,7 @@ private slots:
         auto form = loadedForm();
         form->show();
         form->close();
-        QCOMPARE(m_ends, 1);
+        QCOMPARE(m_fixture->programEnds(), 1);
     }
 
 private:
@@ -190,9 +179,7 @@ private:
         QTest::mouseMove(widget, QPoint(4, 3));
     }
 
-    std::unique_ptr<QTemporaryDir> m_settings;
-    QList<MessageBoxes::Request> m_boxes;
-    int m_ends = 0;
+    std::unique_ptr<test::ProgramFixture> m_fixture;
 };
 
 QTEST_MAIN(Form1Test)

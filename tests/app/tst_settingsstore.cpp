@@ -1,3 +1,5 @@
+#include "TestFolders.h"
+
 #include "Product.h"
 #include "SettingsStore.h"
 
@@ -10,11 +12,7 @@ class SettingsStoreTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_dir.isValid());
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
-    }
+    void initTestCase() { QVERIFY(m_folders.isValid()); }
 
     void valuesRoundTripThroughTheFile_data()
     {
@@ -39,9 +37,9 @@ private slots:
                  value);
 
         // A copy of the file under another name has no cache behind it: it proves what is on disk.
-        const QString copy = m_dir.filePath(QStringLiteral("copy.ini"));
+        const QString copy = QDir(m_folders.settingsFolder()).filePath(QStringLiteral("copy.ini"));
         QFile::remove(copy);
-        QVERIFY(QFile::copy(m_dir.filePath(kSettingsApplication + QStringLiteral(".ini")), copy));
+        QVERIFY(QFile::copy(m_folders.settingsFile(), copy));
         QSettings onDisk(copy, QSettings::IniFormat);
         QCOMPARE(onDisk.value(kProductName + QStringLiteral("/Text1_0")).toString(), value);
     }
@@ -55,7 +53,7 @@ private slots:
     }
 
 private:
-    QTemporaryDir m_dir;
+    test::TestFolders m_folders;
 };
 
 QTEST_GUILESS_MAIN(SettingsStoreTest)

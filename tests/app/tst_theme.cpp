@@ -1,3 +1,5 @@
+#include "Files.h"
+
 #include "Failure.h"
 #include "Skin.h"
 #include "Theme.h"
@@ -35,7 +37,7 @@ private slots:
     {
         QTemporaryDir program;
         QDir(program.path()).mkdir(QStringLiteral("x"));
-        writeSkin(program.filePath(kSkinFile), "QLineEdit { background: yellow; }");
+        QVERIFY(test::writeFile(program.filePath(kSkinFile), "QLineEdit { background: yellow; }"));
         Skin skin;
         applyThemeToMainWindow(m_window.get(), skin, program.path());
 
@@ -53,7 +55,7 @@ private slots:
         QTemporaryDir program;
         QDir(program.path()).mkdir(QStringLiteral("x"));
         const QString path = program.filePath(kSkinFile);
-        writeSkin(path, "QWidget {}");
+        QVERIFY(test::writeFile(path, "QWidget {}"));
         QFile::setPermissions(path, QFileDevice::Permissions());
         if (QFileInfo(path).isReadable())
             QSKIP("running with rights that ignore file permissions");
@@ -74,13 +76,6 @@ private slots:
     }
 
 private:
-    static void writeSkin(const QString &path, const QByteArray &content)
-    {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    }
-
     std::unique_ptr<QWidget> m_window;
     QGroupBox *m_frame = nullptr;
     QLabel *m_label = nullptr;

@@ -7,6 +7,11 @@ set -Eeuo pipefail
 
 build=${1:?usage: install.sh BUILD_DIR SOURCE_DIR}
 source=${2:?usage: install.sh BUILD_DIR SOURCE_DIR}
+
+# A program this test needs that is not installed skips the test (CTest's SKIP_RETURN_CODE).
+for tool in inotifywait; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit "${QUILL_SKIP_STATUS:-77}"; }
+done
 # How long the started program may take to open its hand pointer, in tenths of a second.
 readonly WAIT_TENTHS=300
 

@@ -9,6 +9,11 @@ set -Eeuo pipefail
 program=${1:?usage: session.sh PROGRAM}
 started=$SECONDS
 
+# A program this test needs that is not installed skips the test (CTest's SKIP_RETURN_CODE).
+for tool in Xvfb openbox xdotool xwd xprop unzip; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit "${QUILL_SKIP_STATUS:-77}"; }
+done
+
 # Client sizes of the two windows, in pixels.
 readonly MAIN_SIZE=536x407
 readonly PREVIEW_SIZE=656x626

@@ -1,4 +1,4 @@
-#include "FaultFixture.h"
+#include "ProgramFixture.h"
 
 #include "ClipboardPicture.h"
 #include "LetterGeneration.h"
@@ -56,8 +56,8 @@ class ClipboardFaultsTest : public QObject
 private slots:
     void init()
     {
-        m_fixture = std::make_unique<FaultFixture>();
-        m_fixture->start();
+        m_fixture = std::make_unique<ProgramFixture>();
+        QVERIFY(m_fixture->start());
         QTest::mouseClick(m_fixture->form().PushButton4, Qt::LeftButton);
     }
     void cleanup()
@@ -122,7 +122,7 @@ private slots:
     }
 
 private:
-    std::unique_ptr<FaultFixture> m_fixture;
+    std::unique_ptr<ProgramFixture> m_fixture;
     QMetaObject::Connection m_refusal;
 };
 

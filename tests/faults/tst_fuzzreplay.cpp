@@ -41,9 +41,12 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray bytes = file.readAll();
         const auto *data = reinterpret_cast<const std::uint8_t *>(bytes.constData());
-        const int result = target == QLatin1String("package") ? fuzz::readPackage(data, std::size_t(bytes.size()))
-                                                              : fuzz::replaceInDocument(data, std::size_t(bytes.size()));
-        QCOMPARE(result, 0);
+        // The entry functions return 0 whatever the input, as libFuzzer asks; a broken promise aborts,
+        // which ends the test as failed.
+        if (target == QLatin1String("package"))
+            fuzz::readPackage(data, std::size_t(bytes.size()));
+        else
+            fuzz::replaceInDocument(data, std::size_t(bytes.size()));
     }
 };
 

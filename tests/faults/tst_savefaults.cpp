@@ -1,4 +1,4 @@
-#include "FaultFixture.h"
+#include "ProgramFixture.h"
 
 using namespace quill;
 using namespace quill::test;
@@ -40,15 +40,15 @@ private slots:
     void unusualNamesSaveExactly();
 
 private:
-    std::unique_ptr<FaultFixture> m_fixture;
+    std::unique_ptr<ProgramFixture> m_fixture;
     QString m_readOnly;
     QString m_mountPoint;
 };
 
 void SaveFaultsTest::init()
 {
-    m_fixture = std::make_unique<FaultFixture>();
-    m_fixture->start();
+    m_fixture = std::make_unique<ProgramFixture>();
+    QVERIFY(m_fixture->start());
     QTest::mouseClick(m_fixture->form().PushButton4, Qt::LeftButton);
     m_fixture->clickGenerate();
     QVERIFY2(m_fixture->boxes().isEmpty(), qPrintable(m_fixture->boxTexts()));

@@ -1,4 +1,4 @@
-#include "FaultFixture.h"
+#include "ProgramFixture.h"
 
 #include <QSettings>
 
@@ -25,7 +25,7 @@ class SettingsFaultsTest : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { m_fixture = std::make_unique<FaultFixture>(); }
+    void init() { m_fixture = std::make_unique<ProgramFixture>(); }
     void cleanup()
     {
         if (!m_readOnly.isEmpty())
@@ -37,7 +37,7 @@ private slots:
     void damagedStoreStillLetsTheUserWork();
 
 private:
-    std::unique_ptr<FaultFixture> m_fixture;
+    std::unique_ptr<ProgramFixture> m_fixture;
     QString m_readOnly;
 };
 
@@ -90,7 +90,7 @@ void SettingsFaultsTest::damagedStoreStillLetsTheUserWork()
     }
     const QByteArray before = readAll(file);
 
-    m_fixture->start();
+    QVERIFY(m_fixture->start());
     QVERIFY2(m_fixture->boxes().isEmpty(), qPrintable(m_fixture->boxTexts()));
     QCOMPARE(m_fixture->form().field(0)->text(), earlierValueRead ? kEarlierName : QString());
 
@@ -102,10 +102,10 @@ void SettingsFaultsTest::damagedStoreStillLetsTheUserWork()
     QVERIFY2(m_fixture->boxes().isEmpty(), qPrintable(m_fixture->boxTexts()));
 
     if (writable) {
-        QCOMPARE(FaultFixture::storedField(0), kTypedName);
-        QCOMPARE(FaultFixture::storedField(5), QStringLiteral("Ms"));
+        QCOMPARE(ProgramFixture::storedField(0), kTypedName);
+        QCOMPARE(ProgramFixture::storedField(5), QStringLiteral("Ms"));
         // A new start reads back what was typed.
-        m_fixture->start();
+        QVERIFY(m_fixture->start());
         QCOMPARE(m_fixture->form().field(0)->text(), kTypedName);
         QCOMPARE(m_fixture->form().field(5)->text(), QStringLiteral("Ms"));
     } else {

@@ -1,4 +1,4 @@
-#include "FaultFixture.h"
+#include "ProgramFixture.h"
 
 #include "LetterGeneration.h"
 
@@ -42,6 +42,9 @@ private slots:
     void leftoverSnapshotLinkIsNotFollowed();
 
 private:
+    // The helpers below check with QVERIFY and QCOMPARE, which leave only the helper: after each
+    // call the test returns when QTest::currentTestFailed().
+
     // Loads example data and types a value, so that there is something to lose.
     void fillForm();
     // Checks the fields and the settings against what fillForm left.
@@ -49,7 +52,7 @@ private:
     // Presses the button and checks that a preview of a sound letter came up without a box.
     void verifyGenerationWorks();
 
-    std::unique_ptr<FaultFixture> m_fixture;
+    std::unique_ptr<ProgramFixture> m_fixture;
     QStringList m_fieldTexts;
     QByteArray m_settingsBytes;
     QString m_mountPoint;
@@ -58,8 +61,8 @@ private:
 
 void TempFolderFaultsTest::init()
 {
-    m_fixture = std::make_unique<FaultFixture>();
-    m_fixture->start();
+    m_fixture = std::make_unique<ProgramFixture>();
+    QVERIFY(m_fixture->start());
 }
 
 void TempFolderFaultsTest::cleanup()
@@ -92,7 +95,7 @@ void TempFolderFaultsTest::verifyFormAndSettingsIntact()
     QCOMPARE(m_fixture->form().pointer().value(), int(WindowPointer::Default));
     for (int index = 0; index < kTypedFieldCount; ++index) {
         QCOMPARE(m_fixture->form().field(index)->text(), m_fieldTexts[index]);
-        QCOMPARE(FaultFixture::storedField(index), m_fieldTexts[index]);
+        QCOMPARE(ProgramFixture::storedField(index), m_fieldTexts[index]);
     }
     QCOMPARE(readAll(m_fixture->settingsFile()), m_settingsBytes);
 }
@@ -122,6 +125,8 @@ void TempFolderFaultsTest::brokenFolderIsReportedOnceAndHealed()
 {
     QFETCH(Breakage, breakage);
     fillForm();
+    if (QTest::currentTestFailed())
+        return;
 
     const QString scratch = m_fixture->scratchPath();
     QString folder = m_fixture->tempPath();
@@ -151,7 +156,7 @@ void TempFolderFaultsTest::brokenFolderIsReportedOnceAndHealed()
         limit = std::make_unique<faults::FileSizeLimit>(kTinyFileLimit);
         break;
     }
-    FaultFixture::setTemp(folder);
+    ProgramFixture::setTemp(folder);
     const QStringList before = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 
     m_fixture->clickGenerate();
@@ -163,6 +168,8 @@ void TempFolderFaultsTest::brokenFolderIsReportedOnceAndHealed()
     QVERIFY2(box.text.contains(kGenerateTag + QStringLiteral("108")), qPrintable(box.text));
     QVERIFY2(box.text.contains(QDir::toNativeSeparators(QDir(folder).filePath(kTemplateWorkFile))), qPrintable(box.text));
     verifyFormAndSettingsIntact();
+    if (QTest::currentTestFailed())
+        return;
     // No work file is left half written.
     QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot), before);
 
@@ -185,6 +192,8 @@ void TempFolderFaultsTest::brokenFolderIsReportedOnceAndHealed()
         break;
     }
     verifyGenerationWorks();
+    if (QTest::currentTestFailed())
+        return;
     QCOMPARE(QFileInfo(m_fixture->form().preview().mWordFile).absolutePath(), QFileInfo(folder).absoluteFilePath());
 }
 
@@ -203,6 +212,8 @@ void TempFolderFaultsTest::leftoverTemplateIsReportedAndNothingOutsideIsWritten(
 {
     QFETCH(Leftover, leftover);
     fillForm();
+    if (QTest::currentTestFailed())
+        return;
     const QString workFile = QDir(m_fixture->tempPath()).filePath(kTemplateWorkFile);
     const QString outside = QDir(m_fixture->scratchPath()).filePath(QStringLiteral("outside.dot"));
     const QByteArray outsideBytes = "the user's own file, which must stay as it is";
@@ -248,6 +259,8 @@ void TempFolderFaultsTest::leftoverTemplateIsReportedAndNothingOutsideIsWritten(
     QVERIFY2(m_fixture->boxes().first().text.contains(kGenerateTag + QString::number(isLink ? 108 : 114)),
              qPrintable(m_fixture->boxTexts()));
     verifyFormAndSettingsIntact();
+    if (QTest::currentTestFailed())
+        return;
 
     QCOMPARE(QDir(m_fixture->scratchPath()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), scratchBefore);
     QCOMPARE(readAll(outside), outsideBefore);
@@ -260,12 +273,16 @@ void TempFolderFaultsTest::leftoverTemplateIsReportedAndNothingOutsideIsWritten(
     }
     QVERIFY(!QFileInfo(workFile).exists() && !QFileInfo(workFile).isSymLink());
     verifyGenerationWorks();
+    if (QTest::currentTestFailed())
+        return;
     QCOMPARE(readAll(outside), outsideBefore);
 }
 
 void TempFolderFaultsTest::leftoverSnapshotLinkIsNotFollowed()
 {
     fillForm();
+    if (QTest::currentTestFailed())
+        return;
     const QString outside = QDir(m_fixture->scratchPath()).filePath(QStringLiteral("picture.bmp"));
     const QByteArray outsideBytes = "the user's own picture";
     QVERIFY(writeFile(outside, outsideBytes));

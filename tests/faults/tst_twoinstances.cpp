@@ -1,9 +1,8 @@
-#include "FaultFixture.h"
+#include "Packages.h"
+#include "ProgramFixture.h"
 
 #include "Failure.h"
 #include "LetterGeneration.h"
-
-#include "TestPackages.h"
 
 #include <QDeadlineTimer>
 #include <QLockFile>
@@ -29,7 +28,7 @@ constexpr int kHeldClaimAge = 60;
 constexpr int kShortClaimWait = 200;
 
 // The environment of an instance on the fixture's T and settings.
-QProcessEnvironment instanceEnvironment(const FaultFixture &fixture)
+QProcessEnvironment instanceEnvironment(const ProgramFixture &fixture)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("TEMP"), fixture.tempPath());
@@ -49,7 +48,7 @@ class TwoInstancesTest : public QObject
 private slots:
     void instancesKeepToTheirOwnWork()
     {
-        FaultFixture fixture;
+        ProgramFixture fixture;
         const QProcessEnvironment environment = instanceEnvironment(fixture);
 
         std::vector<std::unique_ptr<QProcess>> instances;
@@ -94,7 +93,7 @@ private slots:
                     ++lost;
                     continue;
                 }
-                const QByteArray body = readZip(path).value(QStringLiteral("word/document.xml"));
+                const QByteArray body = readPackage(path).parts.value(QStringLiteral("word/document.xml"));
                 QVERIFY2(!body.isEmpty(), qPrintable(path));
                 QVERIFY2(body.contains(QStringLiteral("%1 %2").arg(kNames[instance]).arg(round).toUtf8()), qPrintable(path));
                 QVERIFY2(!body.contains(kNames[1 - instance].toUtf8()), qPrintable(path));
@@ -104,7 +103,7 @@ private slots:
         // The settings file reads without error and holds one of the two last names.
         QSettings settings(fixture.settingsFile(), QSettings::IniFormat);
         QCOMPARE(settings.status(), QSettings::NoError);
-        const QString stored = FaultFixture::storedField(0);
+        const QString stored = ProgramFixture::storedField(0);
         QVERIFY2(stored == QStringLiteral("%1 %2").arg(kNames[0]).arg(kRounds - 1)
                          || stored == QStringLiteral("%1 %2").arg(kNames[1]).arg(kRounds - 1),
                  qPrintable(stored));
@@ -117,7 +116,7 @@ private slots:
     // once that instance is gone, its claim is taken at once.
     void runningInstanceKeepsItsClaim()
     {
-        FaultFixture fixture;
+        ProgramFixture fixture;
         const QDir temp(fixture.tempPath());
         // A link at the template work file's place stops the first instance at a box while it holds the claim.
         const QString outside = QDir(fixture.scratchPath()).filePath(QStringLiteral("outside"));

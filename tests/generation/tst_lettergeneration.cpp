@@ -1,10 +1,14 @@
-#include "GenerationFixture.h"
+#include "DialogRecorder.h"
+#include "Files.h"
+#include "GenerationSteps.h"
+#include "Packages.h"
 
+#include "Automation.h"
 #include "ErrorTrap.h"
 #include "FileHelpers.h"
+#include "LetterFields.h"
 #include "LetterTemplate.h"
 #include "PageSnapshot.h"
-#include "TestPackages.h"
 
 #include <QtTest>
 #include <QClipboard>
@@ -21,19 +25,19 @@ private slots:
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
-        m_boxes.clear();
-        setErrorReportHandler([this](const QString &, const QString &text) { m_boxes << text; });
+        QVERIFY(m_dir->isValid());
+        m_dialogs = std::make_unique<DialogRecorder>();
     }
     void cleanup()
     {
-        setErrorReportHandler({});
+        m_dialogs.reset();
         ServerRegistry::restoreDefaults();
     }
 
     void everyTagOfTheTemplateIsFilled()
     {
         const QString result = fill(sampleFields());
-        QVERIFY(m_boxes.isEmpty());
+        QVERIFY(m_dialogs->boxes().isEmpty());
 
         const QStringList stories = storyTexts(result);
         const QString body = stories.value(0);
@@ -50,7 +54,7 @@ private slots:
         QCOMPARE(body.count(QStringLiteral("Boise")), 1);
         // The header's prompt is no tag and stays.
         bool promptKept = false;
-        const QMap<QString, QByteArray> parts = readZip(result);
+        const QMap<QString, QByteArray> parts = readPackage(result).parts;
         for (auto part = parts.begin(); part != parts.end(); ++part)
             promptKept |= part.key().startsWith(QStringLiteral("word/header")) && part.value().contains("[Recipient Name]");
         QVERIFY(promptKept);
@@ -99,7 +103,7 @@ private slots:
         const QByteArray before = readAll(result);
         const QString snapshot = m_dir->filePath(kSnapshotWorkFile);
         SaveDocAsJPG(result, snapshot);
-        QVERIFY(m_boxes.isEmpty());
+        QVERIFY(m_dialogs->boxes().isEmpty());
 
         const Picture picture = Picture::load(snapshot);
         QVERIFY(picture.isVector());
@@ -123,8 +127,8 @@ private slots:
         });
         const QString snapshot = m_dir->filePath(kSnapshotWorkFile);
         SaveDocAsJPG(m_dir->filePath(QStringLiteral("zatlec11111111.doc")), snapshot);
-        QCOMPARE(m_boxes.size(), 1);
-        QVERIFY(m_boxes[0].startsWith(QStringLiteral("The word processor could not be started.\r\n"
+        QCOMPARE(m_dialogs->boxes().size(), 1);
+        QVERIFY(m_dialogs->boxes()[0].text.startsWith(QStringLiteral("The word processor could not be started.\r\n"
                                                           "in QuillfernEpistle2021/08/31.Form1.SaveDocAsJPG at line 116\r\r")));
         QVERIFY(!QFileInfo::exists(snapshot));
     }
@@ -138,21 +142,16 @@ private slots:
         leftover.fill(Qt::red);
         QVERIFY(leftover.save(snapshot, "BMP"));
         SaveDocAsJPG(m_dir->filePath(QStringLiteral("missing.doc")), snapshot);
-        QCOMPARE(m_boxes.size(), 1);
-        QVERIFY(m_boxes[0].contains(QStringLiteral("SaveDocAsJPG at line 118")));
+        QCOMPARE(m_dialogs->boxes().size(), 1);
+        QVERIFY(m_dialogs->boxes()[0].text.contains(QStringLiteral("SaveDocAsJPG at line 118")));
         QVERIFY(!QFileInfo::exists(snapshot));
     }
 
 private:
     QString fill(const std::vector<FieldReplacement> &fields) { return fillTemplate(m_dir->path(), fields); }
-    static QByteArray readAll(const QString &path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
 
     std::unique_ptr<QTemporaryDir> m_dir;
-    QStringList m_boxes; // the error reports' texts
+    std::unique_ptr<DialogRecorder> m_dialogs;
 };
 
 QTEST_MAIN(LetterGenerationTest)

@@ -13,8 +13,8 @@
 
 #include <cmath>
 
-using quill::testing::DocxParts;
-using quill::testing::parseXml;
+using quill::test::DocxParts;
+using quill::test::parseXml;
 
 namespace {
 

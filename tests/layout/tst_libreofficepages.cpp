@@ -1,6 +1,8 @@
 // Lays out the letter template's body and has LibreOffice do the same: both must give the same number of
 // pages and the same words on each page. Skipped where LibreOffice or poppler is not installed.
 #include "DocxParts.h"
+#include "Files.h"
+#include "LibreOffice.h"
 #include "TextDocumentBuilder.h"
 
 #include <pugixml.hpp>
@@ -8,9 +10,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -19,16 +19,9 @@
 #include <algorithm>
 #include <sstream>
 
+using namespace quill::test;
+
 namespace {
-
-// LibreOffice needs a while to start; the conversion of a three-page letter takes a few seconds.
-constexpr int kConversionTimeoutMs = 180000;
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // The words of a text, lower-cased, in order (Word's capitals are a display property).
 QStringList words(const QString &text)
@@ -83,17 +76,13 @@ private slots:
 
 void LibreOfficePagesTest::templateBodyPaginatesLikeLibreOffice()
 {
-    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
-    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-    if (soffice.isEmpty() || pdftotext.isEmpty())
-        QSKIP("LibreOffice (soffice) or poppler (pdftotext) is not installed");
-    const QDir parts(QStringLiteral(QUILL_SOURCE_DIR "/resources/template/parts/word"));
-    if (!parts.exists(QStringLiteral("document.xml")))
-        QSKIP("the letter template's parts are not in the tree");
+    QUILL_SKIP_WITHOUT_LIBREOFFICE(LibreOffice::Tools::WriterAndPoppler);
+    const QDir parts(QStringLiteral(QUILL_TEMPLATE_PARTS_DIR "/word"));
+    QVERIFY2(parts.exists(QStringLiteral("document.xml")), qPrintable(parts.path()));
 
     // The body without its header and footer references: headers are not part of the body picture.
     pugi::xml_document document;
-    const QByteArray documentXml = readFile(parts.filePath(QStringLiteral("document.xml")));
+    const QByteArray documentXml = readAll(parts.filePath(QStringLiteral("document.xml")));
     QVERIFY(document.load_buffer(documentXml.constData(), documentXml.size(),
                                  pugi::parse_default | pugi::parse_ws_pcdata_single));
     const pugi::xml_node body = document.document_element().child("w:body");
@@ -108,11 +97,11 @@ void LibreOfficePagesTest::templateBodyPaginatesLikeLibreOffice()
     document.save(stream, "", pugi::format_raw);
     const QByteArray bodyOnly = QByteArray::fromStdString(stream.str());
 
-    quill::testing::DocxParts docx;
-    docx.document = quill::testing::parseXml(bodyOnly);
-    docx.styles = quill::testing::parseXml(readFile(parts.filePath(QStringLiteral("styles.xml"))));
-    docx.settings = quill::testing::parseXml(readFile(parts.filePath(QStringLiteral("settings.xml"))));
-    docx.numbering = quill::testing::parseXml(readFile(parts.filePath(QStringLiteral("numbering.xml"))));
+    DocxParts docx;
+    docx.document = parseXml(bodyOnly);
+    docx.styles = parseXml(readAll(parts.filePath(QStringLiteral("styles.xml"))));
+    docx.settings = parseXml(readAll(parts.filePath(QStringLiteral("settings.xml"))));
+    docx.numbering = parseXml(readAll(parts.filePath(QStringLiteral("numbering.xml"))));
     const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
     const QList<QStringList> ours = layoutPages(built);
 
@@ -120,23 +109,17 @@ void LibreOfficePagesTest::templateBodyPaginatesLikeLibreOffice()
     QVERIFY(work.isValid());
     const QString package = work.filePath(QStringLiteral("letter.docx"));
     QString error;
-    QVERIFY2(quill::testing::writeDocx(package, bodyOnly, readFile(parts.filePath(QStringLiteral("styles.xml"))),
-                                       readFile(parts.filePath(QStringLiteral("settings.xml"))),
-                                       readFile(parts.filePath(QStringLiteral("numbering.xml"))), &error),
+    QVERIFY2(writeDocx(package, bodyOnly, readAll(parts.filePath(QStringLiteral("styles.xml"))),
+                       readAll(parts.filePath(QStringLiteral("settings.xml"))),
+                       readAll(parts.filePath(QStringLiteral("numbering.xml"))), &error),
              qPrintable(error));
-    // A private profile, so that a LibreOffice running elsewhere on the machine does not get in the way.
-    QProcess convert;
-    convert.start(soffice, {QStringLiteral("-env:UserInstallation=file://") + work.filePath(QStringLiteral("profile")),
-                            QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("pdf"),
-                            QStringLiteral("--outdir"), work.path(), package});
-    QVERIFY(convert.waitForFinished(kConversionTimeoutMs));
-    const QString pdf = work.filePath(QStringLiteral("letter.pdf"));
-    QVERIFY2(QFile::exists(pdf), convert.readAllStandardError().constData());
+    LibreOffice libreOffice(work.path());
+    const QString pdf = libreOffice.pdf(package);
+    QVERIFY2(!pdf.isEmpty(), qPrintable(libreOffice.error()));
 
-    QProcess text;
-    text.start(pdftotext, {pdf, QStringLiteral("-")});
-    QVERIFY(text.waitForFinished(kConversionTimeoutMs));
-    QStringList theirPages = QString::fromUtf8(text.readAllStandardOutput()).split(QLatin1Char('\f'));
+    const QString text = libreOffice.pdfText(pdf);
+    QVERIFY2(libreOffice.error().isEmpty(), qPrintable(libreOffice.error()));
+    QStringList theirPages = text.split(QLatin1Char('\f'));
     if (!theirPages.isEmpty() && theirPages.last().trimmed().isEmpty())
         theirPages.removeLast();
 

@@ -1,8 +1,9 @@
+#include "DialogRecorder.h"
+
 #include "Form2.h"
 #include "MessageBoxes.h"
 #include "PictureBox.h"
 #include "Product.h"
-#include "ProgramEnd.h"
 #include "SaveDialog.h"
 
 #include <QtTest>
@@ -72,28 +73,12 @@ private slots:
     {
         m_folder = std::make_unique<QTemporaryDir>();
         QVERIFY(m_folder->isValid());
-        m_boxes.clear();
-        m_dialogs.clear();
-        m_answer = MessageBoxes::Yes;
+        m_dialogs = std::make_unique<test::DialogRecorder>();
+        m_dialogs->setAnswer(MessageBoxes::Yes);
         m_chosenName.clear();
-        m_ends = 0;
-        MessageBoxes::setHandler([this](const MessageBoxes::Request &request) {
-            m_boxes << request;
-            return request.style == MessageBoxes::YesNo ? m_answer : int(MessageBoxes::Ok);
-        });
-        SaveDialog::setHandler([this](const SaveDialog::Request &request) {
-            m_dialogs << request;
-            return m_chosenName;
-        });
-        setProgramEndHandler([this] { ++m_ends; });
         m_main = std::make_unique<QWidget>();
     }
-    void cleanup()
-    {
-        MessageBoxes::setHandler({});
-        SaveDialog::setHandler({});
-        setProgramEndHandler({});
-    }
+    void cleanup() { m_dialogs.reset(); }
 
     void windowLooksAsDesigned()
     {
@@ -106,13 +91,13 @@ private slots:
         QCOMPARE(form->palette().color(QPalette::Window), form->palette().color(QPalette::Button));
         QCOMPARE(form->Picture2->palette().color(QPalette::Window), QColor(Qt::white));
         QVERIFY(form->Zoom_Ori->isHidden());
-        QVERIFY(m_boxes.isEmpty());
+        QVERIFY(m_dialogs->boxes().isEmpty());
     }
 
     void handOverShowsThePageAtZoomOne()
     {
         auto form = loadedForm();
-        handOver(*form, letterPicture(kLetterSize), wordFile());
+        QVERIFY(handOver(*form, letterPicture(kLetterSize), wordFile()));
 
         QCOMPARE(form->zoom(), 1.0f);
         // The source is the store's inner size (4 px of border less) less 2 twips.
@@ -121,7 +106,7 @@ private slots:
         QCOMPARE(form->Picture1->geometry(), QRect(0, 0, 812, 3164));
         QCOMPARE(form->HScroll1->value(), 0);
         QCOMPARE(form->VScroll1->value(), 0);
-        QVERIFY(m_boxes.isEmpty());
+        QVERIFY(m_dialogs->boxes().isEmpty());
         // The page itself is on the canvas: white paper and dark text.
         const QImage surface = form->Picture1->surface().copy();
         QCOMPARE(surface.pixelColor(5, 5), QColor(Qt::white));
@@ -131,7 +116,7 @@ private slots:
     void zoomStopsAtItsBounds()
     {
         auto form = loadedForm();
-        handOver(*form, letterPicture(kLetterSize), wordFile());
+        QVERIFY(handOver(*form, letterPicture(kLetterSize), wordFile()));
         const QSize original = form->originalSize();
         for (int press = 1; press <= 12; ++press) {
             QTest::mouseClick(form->PushButton1, Qt::LeftButton);
@@ -152,10 +137,10 @@ private slots:
         QCOMPARE(form->Picture1->size(), QSize(203, 791));
         QVERIFY(!form->HScroll1->isEnabled());
         QCOMPARE(form->horizontalStep(), 0);
-        QVERIFY(m_boxes.isEmpty());
+        QVERIFY(m_dialogs->boxes().isEmpty());
 
         auto outOnly = loadedForm();
-        handOver(*outOnly, letterPicture(QSize(400, 300)), wordFile());
+        QVERIFY(handOver(*outOnly, letterPicture(QSize(400, 300)), wordFile()));
         for (int press = 1; press <= 3; ++press)
             QTest::mouseClick(outOnly->PushButton2, Qt::LeftButton);
         QCOMPARE(outOnly->zoom(), 0.25f);
@@ -180,20 +165,20 @@ private slots:
         QFETCH(QSize, picture);
         QFETCH(bool, drawn);
         auto form = loadedForm();
-        handOver(*form, plainImage(picture, Qt::blue), wordFile());
+        QVERIFY(handOver(*form, plainImage(picture, Qt::blue), wordFile()));
         QCOMPARE(form->zoom(), 1.0f);
         QCOMPARE(form->zoomedSize(), picture * 15 - QSize(62, 62));
         // A refused canvas keeps showing the handed-over picture at its own size.
         QCOMPARE(form->Picture1->size(), drawn ? picture - QSize(4, 4) : picture);
         QCOMPARE(form->Picture1->picture().isNull(), drawn);
         QCOMPARE(form->Picture1->surface().copy().pixelColor(2, 2), QColor(Qt::blue));
-        QVERIFY(m_boxes.isEmpty());
+        QVERIFY(m_dialogs->boxes().isEmpty());
     }
 
     void refusedZoomFallsBackToOne()
     {
         auto form = loadedForm();
-        handOver(*form, plainImage(QSize(3000, 100), Qt::darkGreen), wordFile());
+        QVERIFY(handOver(*form, plainImage(QSize(3000, 100), Qt::darkGreen), wordFile()));
         for (int press = 1; press <= 7; ++press)
             QTest::mouseClick(form->PushButton1, Qt::LeftButton);
         QCOMPARE(form->zoom(), 2.75f);
@@ -210,7 +195,7 @@ private slots:
         QTest::mouseClick(form->PushButton1, Qt::LeftButton);
         QCOMPARE(form->zoom(), 1.25f);
         QCOMPARE(form->Picture1->width(), 3745);
-        QVERIFY(m_boxes.isEmpty());
+        QVERIFY(m_dialogs->boxes().isEmpty());
     }
 
     void scrollbarsFollowTheCanvas_data()
@@ -235,7 +220,7 @@ private slots:
         QFETCH(int, vStep);
         QFETCH(int, vMaximum);
         auto form = loadedForm();
-        handOver(*form, letterPicture(picture), wordFile());
+        QVERIFY(handOver(*form, letterPicture(picture), wordFile()));
 
         QCOMPARE(form->horizontalStep(), hStep);
         QCOMPARE(form->verticalStep(), vStep);
@@ -273,7 +258,7 @@ private slots:
         QFETCH(int, expected);
         auto form = loadedForm();
         // Canvas 816 x 689 px: 2910 twips over on both axes, so both maxima are 291.
-        handOver(*form, letterPicture(QSize(820, 693)), wordFile());
+        QVERIFY(handOver(*form, letterPicture(QSize(820, 693)), wordFile()));
         QCOMPARE(form->HScroll1->maximum(), 291);
         QCOMPARE(form->VScroll1->maximum(), 291);
         form->HScroll1->setValue(7);
@@ -289,7 +274,7 @@ private slots:
     void dragStaysWithinTheViewport()
     {
         auto form = loadedForm();
-        handOver(*form, letterPicture(kLetterSize), wordFile());
+        QVERIFY(handOver(*form, letterPicture(kLetterSize), wordFile()));
         // Right and down: the canvas's top-left corner stays at the viewport's.
         drag(*form, Qt::LeftButton, QPoint(100, 100), QPoint(400, 300));
         QCOMPARE(form->Picture1->pos(), QPoint(0, 0));
@@ -320,7 +305,7 @@ private slots:
         QCOMPARE(form->Picture1->x(), farthest.x());
         QCOMPARE(form->VScroll1->value(), 4004);
         QCOMPARE(form->Picture1->y(), -2669);
-        QVERIFY(m_boxes.isEmpty());
+        QVERIFY(m_dialogs->boxes().isEmpty());
     }
 
     void anyButtonDrags_data()
@@ -334,7 +319,7 @@ private slots:
     {
         QFETCH(Qt::MouseButton, button);
         auto form = loadedForm();
-        handOver(*form, letterPicture(kLetterSize), wordFile());
+        QVERIFY(handOver(*form, letterPicture(kLetterSize), wordFile()));
         press(*form, button, QPoint(300, 200));
         moveTo(*form, QPoint(300, 200), QPoint(250, 150), 5);
         QCOMPARE(form->Picture1->pos(), QPoint(-50, -50));
@@ -349,7 +334,7 @@ private slots:
     void releaseSnapsToWholePercents()
     {
         auto form = loadedForm();
-        handOver(*form, letterPicture(kLetterSize), wordFile());
+        QVERIFY(handOver(*form, letterPicture(kLetterSize), wordFile()));
 
         // 5 px of 2669 is less than half a percent: the canvas stays where it was dropped.
         drag(*form, Qt::LeftButton, QPoint(300, 300), QPoint(300, 295));
@@ -365,43 +350,44 @@ private slots:
         drag(*form, Qt::MiddleButton, QPoint(300, 300), QPoint(200, 300));
         QCOMPARE(form->HScroll1->value(), 151);
         QCOMPARE(form->Picture1->pos(), QPoint(-101, -213));
-        QVERIFY(m_boxes.isEmpty());
+        QVERIFY(m_dialogs->boxes().isEmpty());
     }
 
     void releaseOnACanvasAsWideAsTheViewport()
     {
         auto form = loadedForm();
-        handOver(*form, letterPicture(QSize(626, 1000)), wordFile());
+        QVERIFY(handOver(*form, letterPicture(QSize(626, 1000)), wordFile()));
         QCOMPARE(form->Picture1->width(), form->Picture2->width());
         QVERIFY(!form->HScroll1->isEnabled());
 
         drag(*form, Qt::LeftButton, QPoint(300, 300), QPoint(290, 300));
         QCOMPARE(form->Picture1->x(), -2);
         QCOMPARE(form->HScroll1->value(), 0);
-        QVERIFY2(m_boxes.isEmpty(), qPrintable(m_boxes.value(0).text));
+        QVERIFY2(m_dialogs->boxes().isEmpty(), qPrintable(m_dialogs->boxes().value(0).text));
     }
 
     void savesToANewName()
     {
         auto form = loadedForm();
         const QString source = wordFile(QByteArray("the letter\0\x01\xff", 13));
-        handOver(*form, letterPicture(QSize(400, 300)), source);
+        QVERIFY(handOver(*form, letterPicture(QSize(400, 300)), source));
         form->PushButton1->click();
         const float zoom = form->zoom();
         m_chosenName = m_folder->filePath(QStringLiteral("Letter to Kestrelon"));
+        m_dialogs->setSavePath(m_chosenName);
 
         QTest::mouseClick(form->PushButton6, Qt::LeftButton);
-        QCOMPARE(m_dialogs.size(), 1);
-        QCOMPARE(m_dialogs[0].fileName, QString());
-        QCOMPARE(m_dialogs[0].title, QStringLiteral("Save File"));
-        QCOMPARE(m_dialogs[0].filter, QStringLiteral("Word Files (*.doc)|*.doc"));
+        QCOMPARE(m_dialogs->saveDialogs().size(), 1);
+        QCOMPARE(m_dialogs->saveDialogs()[0].fileName, QString());
+        QCOMPARE(m_dialogs->saveDialogs()[0].title, QStringLiteral("Save File"));
+        QCOMPARE(m_dialogs->saveDialogs()[0].filter, QStringLiteral("Word Files (*.doc)|*.doc"));
         // Saved under the name as typed, without an added extension.
         QCOMPARE(read(m_chosenName), read(source));
         QVERIFY(!QFileInfo::exists(m_chosenName + QStringLiteral(".doc")));
-        QCOMPARE(m_boxes.size(), 1);
-        QCOMPARE(m_boxes[0].text, QStringLiteral("Done."));
-        QCOMPARE(m_boxes[0].style, int(MessageBoxes::OkOnly));
-        QCOMPARE(m_boxes[0].title, applicationTitle());
+        QCOMPARE(m_dialogs->boxes().size(), 1);
+        QCOMPARE(m_dialogs->boxes()[0].text, QStringLiteral("Done."));
+        QCOMPARE(m_dialogs->boxes()[0].style, int(MessageBoxes::OkOnly));
+        QCOMPARE(m_dialogs->boxes()[0].title, applicationTitle());
         // The temporary document stays for another save; the view is as it was.
         QVERIFY(QFileInfo::exists(source));
         QCOMPARE(form->zoom(), zoom);
@@ -418,32 +404,33 @@ private slots:
         QFETCH(int, answer);
         auto form = loadedForm();
         const QString source = wordFile("new letter");
-        handOver(*form, letterPicture(QSize(400, 300)), source);
+        QVERIFY(handOver(*form, letterPicture(QSize(400, 300)), source));
         m_chosenName = m_folder->filePath(QStringLiteral("old.doc"));
+        m_dialogs->setSavePath(m_chosenName);
         writeFile(m_chosenName, "the old letter, longer than the new one");
-        m_answer = answer;
+        m_dialogs->setAnswer(answer);
 
         QTest::mouseClick(form->PushButton6, Qt::LeftButton);
-        QCOMPARE(m_boxes.value(0).text, QStringLiteral("Are you sure you wish to overwrite ") + m_chosenName + QStringLiteral(" ?"));
-        QCOMPARE(m_boxes.value(0).style, int(MessageBoxes::YesNo));
-        QCOMPARE(m_boxes.value(0).title, applicationTitle());
+        QCOMPARE(m_dialogs->boxes().value(0).text, QStringLiteral("Are you sure you wish to overwrite ") + m_chosenName + QStringLiteral(" ?"));
+        QCOMPARE(m_dialogs->boxes().value(0).style, int(MessageBoxes::YesNo));
+        QCOMPARE(m_dialogs->boxes().value(0).title, applicationTitle());
         if (answer == MessageBoxes::Yes) {
             QCOMPARE(read(m_chosenName), QByteArray("new letter"));
-            QCOMPARE(m_boxes.size(), 2);
-            QCOMPARE(m_boxes[1].text, QStringLiteral("Done."));
+            QCOMPARE(m_dialogs->boxes().size(), 2);
+            QCOMPARE(m_dialogs->boxes()[1].text, QStringLiteral("Done."));
         } else {
             QCOMPARE(read(m_chosenName), QByteArray("the old letter, longer than the new one"));
-            QCOMPARE(m_boxes.size(), 1);
+            QCOMPARE(m_dialogs->boxes().size(), 1);
         }
     }
 
     void cancelledDialogEndsQuietly()
     {
         auto form = loadedForm();
-        handOver(*form, letterPicture(QSize(400, 300)), wordFile());
+        QVERIFY(handOver(*form, letterPicture(QSize(400, 300)), wordFile()));
         QTest::mouseClick(form->PushButton6, Qt::LeftButton);
-        QCOMPARE(m_dialogs.size(), 1);
-        QVERIFY(m_boxes.isEmpty());
+        QCOMPARE(m_dialogs->saveDialogs().size(), 1);
+        QVERIFY(m_dialogs->boxes().isEmpty());
         QCOMPARE(QDir(m_folder->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 1);
     }
 
@@ -464,16 +451,17 @@ private slots:
         QFETCH(bool, sourceGone);
         auto form = loadedForm();
         const QString source = wordFile("new letter");
-        handOver(*form, letterPicture(QSize(400, 300)), source);
+        QVERIFY(handOver(*form, letterPicture(QSize(400, 300)), source));
         writeFile(m_folder->filePath(QStringLiteral("file.txt")), "kept");
         QVERIFY(QDir(m_folder->path()).mkdir(QStringLiteral("folder")));
         if (sourceGone)
             QVERIFY(QFile::remove(source));
         m_chosenName = m_folder->filePath(target);
+        m_dialogs->setSavePath(m_chosenName);
 
         QTest::mouseClick(form->PushButton6, Qt::LeftButton);
-        QCOMPARE(m_boxes.size(), asked ? 2 : 1);
-        const MessageBoxes::Request &error = m_boxes.constLast();
+        QCOMPARE(m_dialogs->boxes().size(), asked ? 2 : 1);
+        const MessageBoxes::Request &error = m_dialogs->boxes().constLast();
         QCOMPARE(error.title, QStringLiteral("Application Error"));
         QCOMPARE(error.style, int(MessageBoxes::Exclamation));
         QVERIFY2(error.text.contains(QStringLiteral("\r\n") + kSaveTag + QStringLiteral("at line 130\r\r")),
@@ -488,7 +476,7 @@ private slots:
     {
         auto form = loadedForm();
         const QString first = wordFile("first");
-        handOver(*form, letterPicture(kLetterSize), first);
+        QVERIFY(handOver(*form, letterPicture(kLetterSize), first));
         form->PushButton1->click();
         form->PushButton1->click();
         form->VScroll1->setValue(100);
@@ -501,7 +489,7 @@ private slots:
         // The next letter, a raster picture of another size, starts again at 1.0 in the corner.
         m_main->hide();
         const QString second = wordFile("second");
-        handOver(*form, plainImage(QSize(1000, 2000), Qt::darkRed), second);
+        QVERIFY(handOver(*form, plainImage(QSize(1000, 2000), Qt::darkRed), second));
         QCOMPARE(form->zoom(), 1.0f);
         QCOMPARE(form->Picture1->pos(), QPoint(0, 0));
         QCOMPARE(form->originalSize(), QSize(1000 * 15 - 62, 2000 * 15 - 62));
@@ -512,13 +500,13 @@ private slots:
         const QImage surface = form->Picture1->surface().copy();
         QCOMPARE(surface.pixelColor(surface.width() - 3, surface.height() - 3), QColor(Qt::darkRed));
         QCOMPARE(form->mWordFile, second);
-        QVERIFY(m_boxes.isEmpty());
+        QVERIFY(m_dialogs->boxes().isEmpty());
     }
 
     void reactivationKeepsTheView()
     {
         auto form = loadedForm();
-        handOver(*form, letterPicture(kLetterSize), wordFile());
+        QVERIFY(handOver(*form, letterPicture(kLetterSize), wordFile()));
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
         form->PushButton1->click();
         drag(*form, Qt::LeftButton, QPoint(300, 300), QPoint(297, 290));
@@ -551,15 +539,15 @@ private slots:
         QFETCH(bool, alreadyGone);
         auto form = loadedForm();
         const QString document = wordFile();
-        handOver(*form, letterPicture(QSize(400, 300)), document);
+        QVERIFY(handOver(*form, letterPicture(QSize(400, 300)), document));
         if (alreadyGone)
             QVERIFY(QFile::remove(document));
         m_main->hide();
 
         QVERIFY(form->close());
         QVERIFY(!QFileInfo::exists(document));
-        QCOMPARE(m_ends, 1);
-        QVERIFY(m_boxes.isEmpty());
+        QCOMPARE(m_dialogs->programEnds(), 1);
+        QVERIFY(m_dialogs->boxes().isEmpty());
     }
 
     void handOverWithoutPictureStaysUsable()
@@ -569,10 +557,10 @@ private slots:
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         // The missing picture was reported where it went missing: the canvas is empty, without a box.
-        QVERIFY(m_boxes.isEmpty());
+        QVERIFY(m_dialogs->boxes().isEmpty());
         QVERIFY(form->Picture1->picture().isNull());
         form->PushButton1->click();
-        QVERIFY(m_boxes.isEmpty());
+        QVERIFY(m_dialogs->boxes().isEmpty());
         QTest::mouseClick(form->PushButton8, Qt::LeftButton);
         QVERIFY(!form->isVisible());
         QVERIFY(!QFileInfo::exists(form->mWordFile));
@@ -590,7 +578,7 @@ private slots:
                          QStringLiteral("Dear Ms Kestrelon, we propose a quill of the finest fern. ").repeated(6));
         painter.end();
         text.setBoundingRect(QRect(QPoint(0, 0), size));
-        handOver(*form, Picture(text), wordFile());
+        QVERIFY(handOver(*form, Picture(text), wordFile()));
         for (int press = 0; press < 12; ++press)
             form->PushButton1->click();
         QCOMPARE(form->zoom(), 4.0f);
@@ -618,7 +606,7 @@ private slots:
     void pointerFollowsTheMouse()
     {
         auto form = loadedForm();
-        handOver(*form, letterPicture(kLetterSize), wordFile());
+        QVERIFY(handOver(*form, letterPicture(kLetterSize), wordFile()));
         QVERIFY(form->pointer().hasCustomImage());
 
         moveOver(form->PushButton6);
@@ -649,7 +637,7 @@ private slots:
     {
         auto form = loadedForm();
         // Both scrollbars enabled: a disabled one takes no focus.
-        handOver(*form, letterPicture(kLetterSize), wordFile());
+        QVERIFY(handOver(*form, letterPicture(kLetterSize), wordFile()));
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
         form->HScroll1->setFocus();
         QCOMPARE(QApplication::focusWidget(), form->HScroll1);
@@ -679,13 +667,13 @@ private:
         return form;
     }
 
-    // The hand-over as generation makes it: picture, temporary document, show.
-    static void handOver(Form2 &form, const Picture &picture, const QString &document)
+    // The hand-over as generation makes it: picture, temporary document, show; true once the window is exposed.
+    [[nodiscard]] static bool handOver(Form2 &form, const Picture &picture, const QString &document)
     {
         form.setPicture(picture);
         form.mWordFile = document;
         form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        return QTest::qWaitForWindowExposed(&form);
     }
 
     // Mouse actions on the canvas; points are in the viewport's inner coordinates, where the pointer is.
@@ -758,12 +746,9 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_folder;
     std::unique_ptr<QWidget> m_main;
-    QList<MessageBoxes::Request> m_boxes;
-    QList<SaveDialog::Request> m_dialogs;
+    std::unique_ptr<test::DialogRecorder> m_dialogs;
     QList<QPoint> m_canvasPositions;
     QString m_chosenName;
-    int m_answer = MessageBoxes::Yes;
-    int m_ends = 0;
     int m_documents = 0;
 };
 

@@ -3,6 +3,8 @@
 
 #include "ExpectedTags.h"
 #include "LetterTemplate.h"
+#include "Files.h"
+#include "Packages.h"
 
 #include <QFile>
 #include <QHash>
@@ -12,7 +14,6 @@
 #include <QtTest>
 
 #include <pugixml.hpp>
-#include <zip.h>
 
 #include <map>
 #include <memory>
@@ -30,49 +31,6 @@ const QString kDocumentPart = QStringLiteral("word/document.xml");
 const QString kDocumentRelsPart = QStringLiteral("word/_rels/document.xml.rels");
 // How long the packer may take, in milliseconds.
 constexpr int kPackerTimeoutMs = 30000;
-
-// A zip package read into memory: entry names in archive order and the bytes of each.
-struct Package
-{
-    QStringList names;
-    QHash<QString, QByteArray> parts;
-    QString error;
-};
-
-Package readPackage(const QByteArray &bytes)
-{
-    Package package;
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t *source = zip_source_buffer_create(bytes.constData(), bytes.size(), 0, &error);
-    zip_t *archive = source ? zip_open_from_source(source, ZIP_RDONLY, &error) : nullptr;
-    if (!archive) {
-        package.error = QString::fromUtf8(zip_error_strerror(&error));
-        if (source)
-            zip_source_free(source);
-        zip_error_fini(&error);
-        return package;
-    }
-    zip_error_fini(&error);
-
-    const zip_int64_t count = zip_get_num_entries(archive, 0);
-    for (zip_int64_t i = 0; i < count && package.error.isEmpty(); ++i) {
-        zip_stat_t stat;
-        zip_file_t *file = nullptr;
-        if (zip_stat_index(archive, i, 0, &stat) != 0 || !(file = zip_fopen_index(archive, i, 0))) {
-            package.error = QString::fromUtf8(zip_strerror(archive));
-            break;
-        }
-        QByteArray content(static_cast<qsizetype>(stat.size), Qt::Uninitialized);
-        if (zip_fread(file, content.data(), stat.size) != static_cast<zip_int64_t>(stat.size))
-            package.error = QStringLiteral("short read of %1").arg(QString::fromUtf8(stat.name));
-        zip_fclose(file);
-        package.names << QString::fromUtf8(stat.name);
-        package.parts.insert(package.names.last(), content);
-    }
-    zip_discard(archive);
-    return package;
-}
 
 QString attribute(pugi::xml_node node, const char *name)
 {
@@ -149,12 +107,6 @@ QStringList tagsIn(const QString &text)
     return tags;
 }
 
-QByteArray readWhole(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
 class TestLetterTemplate : public QObject
@@ -185,7 +137,7 @@ private:
     pugi::xml_node body() { return xml(kDocumentPart).child("w:document").child("w:body"); }
 
     QByteArray m_bytes;
-    Package m_package;
+    test::PackageContents m_package;
     std::map<QString, std::unique_ptr<pugi::xml_document>> m_xml;
 };
 
@@ -218,14 +170,14 @@ void TestLetterTemplate::initTestCase()
     } catch (const std::runtime_error &failure) {
         QFAIL(failure.what());
     }
-    m_package = readPackage(m_bytes);
+    m_package = test::readPackageBytes(m_bytes);
     QVERIFY2(m_package.error.isEmpty(), qPrintable(m_package.error));
 }
 
 void TestLetterTemplate::resourceIsThePackagedTemplate()
 {
     // Read whole: the resource is byte for byte the package the build packed.
-    const QByteArray packed = readWhole(QStringLiteral(QUILL_TEMPLATE_PACKAGE));
+    const QByteArray packed = test::readAll(QStringLiteral(QUILL_TEMPLATE_PACKAGE));
     QVERIFY(!packed.isEmpty());
     QCOMPARE(m_bytes.size(), packed.size());
     QVERIFY(m_bytes == packed);
@@ -434,7 +386,7 @@ void TestLetterTemplate::packingIsDeterministic()
         QVERIFY(packer.waitForFinished(kPackerTimeoutMs));
         QVERIFY2(packer.exitStatus() == QProcess::NormalExit && packer.exitCode() == 0,
                  packer.readAllStandardError().constData());
-        runs[i] = readWhole(output);
+        runs[i] = test::readAll(output);
     }
     QVERIFY(!runs[0].isEmpty());
     QVERIFY(runs[0] == runs[1]);

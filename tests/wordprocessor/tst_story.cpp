@@ -1,5 +1,5 @@
 #include "Story.h"
-#include "TestPackages.h"
+#include "Packages.h"
 #include "TextSearch.h"
 #include "WordDocument.h"
 
@@ -60,11 +60,11 @@ private slots:
     void paragraphTextShowsRunObjects();
 
 private:
-    std::unique_ptr<WordDocument> open(const DocumentSpec &recipe);
+    std::unique_ptr<WordDocument> open(const DocumentRecipe &recipe);
     QTemporaryDir m_folder;
 };
 
-std::unique_ptr<WordDocument> TestStory::open(const DocumentSpec &recipe)
+std::unique_ptr<WordDocument> TestStory::open(const DocumentRecipe &recipe)
 {
     const QString path = m_folder.filePath(QStringLiteral("story.docx"));
     if (!writeDocument(path, recipe))
@@ -74,7 +74,7 @@ std::unique_ptr<WordDocument> TestStory::open(const DocumentSpec &recipe)
 
 void TestStory::storiesInWordOrder()
 {
-    DocumentSpec recipe;
+    DocumentRecipe recipe;
     recipe.body = paragraph(run("Body ") + textBox("Box", paragraph(run("Boxed"))) + run("text"));
     recipe.headers = {{"first", paragraph(run("First header"))}, {"default", paragraph(run("Header"))}};
     recipe.footers = {{"default", paragraph(run("Footer"))}, {"even", paragraph(run("Even footer"))}};
@@ -97,7 +97,7 @@ void TestStory::storiesInWordOrder()
 
 void TestStory::headersOfLaterSections()
 {
-    DocumentSpec recipe;
+    DocumentRecipe recipe;
     recipe.body = "<w:p><w:pPr><w:sectPr><w:headerReference w:type=\"default\" r:id=\"rIdStory1\"/></w:sectPr></w:pPr>"
                 + run("Section one") + "</w:p>" + paragraph(run("Section two"));
     recipe.headers = {{"default", paragraph(run("Header one"))}, {"default", paragraph(run("Header two"))}};
@@ -110,7 +110,7 @@ void TestStory::headersOfLaterSections()
 
 void TestStory::headerTextBoxesChangeInBothCopies()
 {
-    DocumentSpec recipe;
+    DocumentRecipe recipe;
     recipe.body = paragraph(run("Body"));
     recipe.headers = {{"default", paragraph(run("[Tag] ") + textBox("Header box", paragraph(run("[tag] boxed"))))}};
     auto document = open(recipe);
@@ -126,7 +126,7 @@ void TestStory::headerTextBoxesChangeInBothCopies()
 
 void TestStory::shapesAreCountedOnce()
 {
-    DocumentSpec recipe;
+    DocumentRecipe recipe;
     recipe.body = paragraph(textBox("Box", paragraph(run("one"))) + vmlTextBox(paragraph(run("two"))) + picture("anchor")
                           + picture("inline"))
             + paragraph(textBox("Empty box", "<w:p/>"));
@@ -144,7 +144,7 @@ void TestStory::shapesAreCountedOnce()
 
 void TestStory::shapeTextChangesInBothCopies()
 {
-    DocumentSpec recipe;
+    DocumentRecipe recipe;
     recipe.body = paragraph(textBox("Box", paragraph(run("[A] and [B]")) + paragraph(run("[A]"))));
     auto document = open(recipe);
     QVERIFY(document);

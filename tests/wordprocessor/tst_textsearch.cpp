@@ -1,5 +1,5 @@
 #include "AutomationObject.h"
-#include "TestPackages.h"
+#include "Packages.h"
 #include "TextSearch.h"
 #include "WordDocument.h"
 
@@ -17,7 +17,7 @@ const QByteArray kBold = "<w:b/>";
 const QByteArray kItalic = "<w:i/>";
 const QByteArray kUnderline = "<w:u w:val=\"single\"/>";
 
-std::unique_ptr<WordDocument> openDocument(const QTemporaryDir &folder, const DocumentSpec &recipe)
+std::unique_ptr<WordDocument> openDocument(const QTemporaryDir &folder, const DocumentRecipe &recipe)
 {
     const QString path = folder.filePath(QStringLiteral("search.docx"));
     if (!writeDocument(path, recipe))
@@ -127,7 +127,7 @@ void TestTextSearch::replaceAll()
     QFETCH(QString, text);
 
     QTemporaryDir folder;
-    auto document = openDocument(folder, DocumentSpec{content, {}, {}, {}, false, {}});
+    auto document = openDocument(folder, DocumentRecipe{content, {}, {}, {}, false, {}});
     QVERIFY(document);
     QCOMPARE(replaceInBody(*document, find, replacement, ReplaceMode::All, matchCase), found);
     QCOMPARE(document->storyText(StoryType::MainText), text);
@@ -141,7 +141,7 @@ void TestTextSearch::replaceAll()
 void TestTextSearch::replacementTakesFormattingOfFirstRun()
 {
     QTemporaryDir folder;
-    auto document = openDocument(folder, DocumentSpec{paragraph(run("[Your", kBold) + run("Na", kItalic) + run("me]!", kUnderline)),
+    auto document = openDocument(folder, DocumentRecipe{paragraph(run("[Your", kBold) + run("Na", kItalic) + run("me]!", kUnderline)),
                                                       {}, {}, {}, false, {}});
     QVERIFY(document);
     QCOMPARE(replaceInBody(*document, QStringLiteral("[yourname]"), QStringLiteral("Alice"), ReplaceMode::All), 1);
@@ -164,7 +164,7 @@ void TestTextSearch::markupInsideATagSurvives()
     QTemporaryDir folder;
     const QByteArray content = paragraph(run("To [Ci") + "<w:bookmarkStart w:id=\"0\" w:name=\"Place\"/>" + run("ty")
                                          + "<w:bookmarkEnd w:id=\"0\"/><w:commentRangeStart w:id=\"3\"/>" + run("] now"));
-    auto document = openDocument(folder, DocumentSpec{content, {}, {}, {}, false, {}});
+    auto document = openDocument(folder, DocumentRecipe{content, {}, {}, {}, false, {}});
     QVERIFY(document);
     QCOMPARE(replaceInBody(*document, QStringLiteral("[City]"), QStringLiteral("Rome"), ReplaceMode::All), 1);
     QCOMPARE(document->storyText(StoryType::MainText), QStringLiteral("To Rome now\r"));
@@ -177,7 +177,7 @@ void TestTextSearch::markupInsideATagSurvives()
 void TestTextSearch::blanksAtTheEdgeArePreserved()
 {
     QTemporaryDir folder;
-    auto document = openDocument(folder, DocumentSpec{paragraph("<w:r><w:t>[A]</w:t></w:r><w:r><w:t>[B]</w:t></w:r>"),
+    auto document = openDocument(folder, DocumentRecipe{paragraph("<w:r><w:t>[A]</w:t></w:r><w:r><w:t>[B]</w:t></w:r>"),
                                                       {}, {}, {}, false, {}});
     QVERIFY(document);
     replaceInBody(*document, QStringLiteral("[A]"), QStringLiteral("one "), ReplaceMode::All);
@@ -204,7 +204,7 @@ void TestTextSearch::fieldsAndPromptsAreUntouched()
             + paragraph(run("Page ") + "<w:fldSimple w:instr=\" PAGE \">" + run("2") + "</w:fldSimple>");
     QTemporaryDir folder;
     const QString source = folder.filePath(QStringLiteral("letter.dotx"));
-    QVERIFY(writeDocument(source, DocumentSpec{paragraph(run("Dear [RecipientName]:")), {{"default", header}}, {}, {}, true, {}}));
+    QVERIFY(writeDocument(source, DocumentRecipe{paragraph(run("Dear [RecipientName]:")), {{"default", header}}, {}, {}, true, {}}));
     auto document = WordDocument::open(source, true);
 
     const QStringList tags{QStringLiteral("[RecipientName]"), QStringLiteral("[Recipient Name]"), QStringLiteral(" PAGE "),
@@ -216,13 +216,13 @@ void TestTextSearch::fieldsAndPromptsAreUntouched()
 
     const QString saved = folder.filePath(QStringLiteral("letter.doc"));
     document->saveAs(saved);
-    QCOMPARE(readZip(saved).value(QStringLiteral("word/header1.xml")), readZip(source).value(QStringLiteral("word/header1.xml")));
+    QCOMPARE(readPackage(saved).parts.value(QStringLiteral("word/header1.xml")), readPackage(source).parts.value(QStringLiteral("word/header1.xml")));
 }
 
 void TestTextSearch::replaceOneFollowsDirection()
 {
     QTemporaryDir folder;
-    auto document = openDocument(folder, DocumentSpec{paragraph(run("[X] [X]")) + paragraph(run("[x]")), {}, {}, {}, false, {}});
+    auto document = openDocument(folder, DocumentRecipe{paragraph(run("[X] [X]")) + paragraph(run("[x]")), {}, {}, {}, false, {}});
     QVERIFY(document);
     QCOMPARE(replaceInBody(*document, QStringLiteral("[X]"), QStringLiteral("a"), ReplaceMode::None), 3);
     QCOMPARE(document->storyText(StoryType::MainText), QStringLiteral("[X] [X]\r[x]\r"));
@@ -236,7 +236,7 @@ void TestTextSearch::replaceOneFollowsDirection()
 void TestTextSearch::wholeWordOnly()
 {
     QTemporaryDir folder;
-    auto document = openDocument(folder, DocumentSpec{paragraph(run("cat concat cat_x (cat)")), {}, {}, {}, false, {}});
+    auto document = openDocument(folder, DocumentRecipe{paragraph(run("cat concat cat_x (cat)")), {}, {}, {}, false, {}});
     QVERIFY(document);
     FindOptions options;
     options.text = QStringLiteral("cat");
@@ -249,7 +249,7 @@ void TestTextSearch::wholeWordOnly()
 void TestTextSearch::unsupportedOptionsFail()
 {
     QTemporaryDir folder;
-    auto document = openDocument(folder, DocumentSpec{paragraph(run("text")), {}, {}, {}, false, {}});
+    auto document = openDocument(folder, DocumentRecipe{paragraph(run("text")), {}, {}, {}, false, {}});
     QVERIFY(document);
     for (bool FindOptions::*option : {&FindOptions::matchWildcards, &FindOptions::matchSoundsLike, &FindOptions::matchAllWordForms}) {
         FindOptions options;

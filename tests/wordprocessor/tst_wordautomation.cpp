@@ -1,5 +1,5 @@
 #include "AutomationObject.h"
-#include "TestPackages.h"
+#include "Packages.h"
 #include "WordApplication.h"
 #include "WordDocument.h"
 #include "layout/ClipboardPicture.h"
@@ -100,7 +100,7 @@ void TestWordAutomation::init()
 
 QString TestWordAutomation::writeLetter(const QString &name)
 {
-    DocumentSpec recipe;
+    DocumentRecipe recipe;
     recipe.isTemplate = true;
     recipe.body = paragraph(run("[Your", "<w:b/>") + run("Name]", "<w:i/>")) + paragraph(run("[City], [ST] [City2]"))
             + paragraph(run("Dear [RecipientName]:") + textBox("For [recipientname]"))
@@ -173,10 +173,10 @@ void TestWordAutomation::fillsALetterTheWayGenerationDoes()
     const QByteArray body = letter->package().data(letter->mainPartName());
     QCOMPARE(body.count("For  Ann "), 2);
     QVERIFY(!body.contains("[recipientname]"));
-    const QMap<QString, QByteArray> saved = readZip(result);
+    const QMap<QString, QByteArray> saved = readPackage(result).parts;
     QVERIFY(saved.value(QStringLiteral("[Content_Types].xml")).contains(kDocumentMainContentType));
     QCOMPARE(saved.value(QStringLiteral("docProps/custom.xml")), QByteArray("<?xml version=\"1.0\"?><Properties>[YourName]</Properties>"));
-    QCOMPARE(readZip(source).value(QStringLiteral("word/document.xml")).count("[Your"), 1);
+    QCOMPARE(readPackage(source).parts.value(QStringLiteral("word/document.xml")).count("[Your"), 1);
 }
 
 void TestWordAutomation::omittedArgumentsTakeTheCurrentSettings()
@@ -233,7 +233,7 @@ void TestWordAutomation::argumentBindingFailures()
 void TestWordAutomation::readOnlyDocumentIsSavedOnlyElsewhere()
 {
     const QString source = writeLetter(QStringLiteral("template.dot"));
-    const QByteArray original = readZip(source).value(QStringLiteral("word/document.xml"));
+    const QByteArray original = readPackage(source).parts.value(QStringLiteral("word/document.xml"));
     const AutomationObjectPtr documents = get(m_word, QStringLiteral("Documents"));
     const AutomationObjectPtr document = object(documents->invoke(QStringLiteral("Open"), {positional(source), AutomationArgument::omittedArgument(), positional(true)}));
     QCOMPARE(document->property(QStringLiteral("ReadOnly")).toBool(), true);
@@ -244,7 +244,7 @@ void TestWordAutomation::readOnlyDocumentIsSavedOnlyElsewhere()
     QVERIFY(failureOf([&]() { document->invoke(QStringLiteral("SaveAs"), {positional(source)}); }).contains(QStringLiteral("read-only")));
     QVERIFY(failureOf([&]() { document->invoke(QStringLiteral("Close"), {named(QStringLiteral("SaveChanges"), kSaveChanges)}); })
                     .contains(QStringLiteral("read-only")));
-    QCOMPARE(readZip(source).value(QStringLiteral("word/document.xml")), original);
+    QCOMPARE(readPackage(source).parts.value(QStringLiteral("word/document.xml")), original);
     QCOMPARE(get(m_word, QStringLiteral("ActiveDocument"))->property(QStringLiteral("Name")).toString(), QStringLiteral("template.dot"));
 
     const QString copy = m_folder->filePath(QStringLiteral("copy.doc"));

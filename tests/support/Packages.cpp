@@ -1,6 +1,10 @@
-#include "TestPackages.h"
+#include "Packages.h"
+
+#include "AutomationObject.h"
+#include "Package.h"
 
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <zip.h>
 
@@ -32,7 +36,7 @@ QByteArray run(const QByteArray &text, const QByteArray &properties)
     return "<w:r>" + rPr + "<w:t xml:space=\"preserve\">" + text + "</w:t></w:r>";
 }
 
-ZipEntries documentEntries(const DocumentSpec &recipe)
+PackageEntries documentEntries(const DocumentRecipe &recipe)
 {
     const QByteArray declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
     const QByteArray relationshipBase = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
@@ -43,7 +47,7 @@ ZipEntries documentEntries(const DocumentSpec &recipe)
     QByteArray overrides = "<Override PartName=\"/word/document.xml\" ContentType=\"" + mainType + "\"/>";
     QByteArray relationships;
     QByteArray references;
-    ZipEntries parts;
+    PackageEntries parts;
     int number = 0;
     const auto addStoryPart = [&](const char *kind, const QByteArray &type, const QByteArray &content) {
         ++number;
@@ -66,7 +70,7 @@ ZipEntries documentEntries(const DocumentSpec &recipe)
         relationships += "<Relationship Id=\"rIdNotes\" Type=\"" + relationshipBase + "footnotes\" Target=\"footnotes.xml\"/>";
     }
 
-    ZipEntries entries;
+    PackageEntries entries;
     entries.emplace_back("[Content_Types].xml",
                          declaration + "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
                                  "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
@@ -90,42 +94,22 @@ ZipEntries documentEntries(const DocumentSpec &recipe)
     return entries;
 }
 
-namespace {
-
-// A new archive at `path` holding `entries`, still open for more; null when it could not be made.
-zip_t *openArchiveWith(const QString &path, const ZipEntries &entries)
+bool writePackage(const QString &path, const PackageEntries &entries)
 {
-    int error = 0;
-    zip_t *archive = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-    if (!archive)
-        return nullptr;
-    for (const auto &entry : entries) {
-        zip_source_t *source = zip_source_buffer(archive, entry.second.constData(), zip_uint64_t(entry.second.size()), 0);
-        if (!source || zip_file_add(archive, entry.first.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8) < 0) {
-            zip_source_free(source);
-            zip_discard(archive);
-            return nullptr;
-        }
-    }
-    return archive;
-}
-
-} // namespace
-
-bool writeZip(const QString &path, const ZipEntries &entries)
-{
-    zip_t *archive = openArchiveWith(path, entries);
-    if (!archive)
-        return false;
-    if (zip_close(archive) < 0) {
-        zip_discard(archive);
+    try {
+        const std::unique_ptr<Package> package = Package::create();
+        for (const auto &entry : entries)
+            package->setData(entry.first, entry.second);
+        package->save(path);
+        return true;
+    } catch (const AutomationError &) {
         return false;
     }
-    return true;
 }
 
 namespace {
 
+// A zip source of zeros, made as libzip reads it.
 struct ZeroSource
 {
     zip_uint64_t size = 0;
@@ -169,9 +153,13 @@ zip_int64_t zeroSourceCallback(void *userdata, void *data, zip_uint64_t length, 
 
 } // namespace
 
-bool writeZipWithZeros(const QString &path, const ZipEntries &entries, const QString &name, qint64 size)
+bool writePackageWithZeros(const QString &path, const PackageEntries &entries, const QString &name, qint64 size)
 {
-    zip_t *archive = openArchiveWith(path, entries);
+    if (!writePackage(path, entries))
+        return false;
+    // The engine's Package holds every part in memory; the huge entry is streamed in by libzip instead.
+    int error = 0;
+    zip_t *archive = zip_open(QFile::encodeName(path).constData(), 0, &error);
     if (!archive)
         return false;
     zip_source_t *zeros = zip_source_function(archive, zeroSourceCallback, new ZeroSource{zip_uint64_t(size), 0});
@@ -183,33 +171,48 @@ bool writeZipWithZeros(const QString &path, const ZipEntries &entries, const QSt
     return true;
 }
 
-bool writeDocument(const QString &path, const DocumentSpec &recipe)
+bool writeDocument(const QString &path, const DocumentRecipe &recipe)
 {
-    return writeZip(path, documentEntries(recipe));
+    return writePackage(path, documentEntries(recipe));
 }
 
-QMap<QString, QByteArray> readZip(const QString &path)
+QByteArray packageBytes(const PackageEntries &entries)
 {
-    QMap<QString, QByteArray> entries;
-    int error = 0;
-    zip_t *archive = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
-    if (!archive)
-        return entries;
-    const zip_int64_t count = zip_get_num_entries(archive, 0);
-    for (zip_int64_t index = 0; index < count; ++index) {
-        zip_stat_t stat;
-        if (zip_stat_index(archive, zip_uint64_t(index), 0, &stat) < 0)
-            continue;
-        QByteArray data(qsizetype(stat.size), '\0');
-        zip_file_t *file = zip_fopen_index(archive, zip_uint64_t(index), 0);
-        if (file) {
-            zip_fread(file, data.data(), stat.size);
-            zip_fclose(file);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("package.zip"));
+    if (!folder.isValid() || !writePackage(path, entries))
+        return QByteArray();
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+PackageContents readPackage(const QString &path)
+{
+    PackageContents contents;
+    try {
+        const std::unique_ptr<Package> package = Package::open(path);
+        for (const QString &name : package->partNames()) {
+            contents.names << name;
+            contents.parts.insert(name, package->data(name));
         }
-        entries.insert(QString::fromUtf8(stat.name), data);
+    } catch (const AutomationError &error) {
+        contents.error = error.description();
     }
-    zip_discard(archive);
-    return entries;
+    return contents;
+}
+
+PackageContents readPackageBytes(const QByteArray &bytes)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("package.zip"));
+    QFile file(path);
+    if (!folder.isValid() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()) {
+        PackageContents contents;
+        contents.error = QStringLiteral("cannot write %1").arg(path);
+        return contents;
+    }
+    file.close();
+    return readPackage(path);
 }
 
 } // namespace quill::test

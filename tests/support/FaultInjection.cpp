@@ -1,15 +1,15 @@
-#include "FaultFixture.h"
+#include "FaultInjection.h"
 
-#include <QProcess>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
-#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quill::test {
@@ -117,105 +117,5 @@ FileSizeLimit::~FileSizeLimit()
 }
 
 } // namespace faults
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size() && file.flush();
-}
-
-FaultFixture::FaultFixture()
-    : m_temp(std::make_unique<QTemporaryDir>())
-    , m_settings(std::make_unique<QTemporaryDir>())
-    , m_scratch(std::make_unique<QTemporaryDir>())
-    , m_previousTemp(qgetenv("TEMP"))
-{
-    setTemp(m_temp->path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settings->path());
-    MessageBoxes::setHandler([this](const MessageBoxes::Request &request) {
-        m_boxes << request;
-        return m_answer;
-    });
-    SaveDialog::setHandler([this](const SaveDialog::Request &) { return m_savePath; });
-    setProgramEndHandler([] {});
-}
-
-FaultFixture::~FaultFixture()
-{
-    m_form.reset();
-    MessageBoxes::setHandler({});
-    SaveDialog::setHandler({});
-    setProgramEndHandler({});
-    ServerRegistry::restoreDefaults();
-    qputenv("TEMP", m_previousTemp);
-}
-
-void FaultFixture::setTemp(const QString &path)
-{
-    qputenv("TEMP", QFile::encodeName(path));
-}
-
-void FaultFixture::start()
-{
-    m_form = std::make_unique<Form1>();
-    m_form->Form_Load();
-    m_form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-}
-
-void FaultFixture::clickGenerate()
-{
-    QTest::mouseClick(m_form->PushButton6, Qt::LeftButton);
-}
-
-void FaultFixture::clickSave(const QString &path)
-{
-    m_savePath = path;
-    QTest::mouseClick(m_form->preview().PushButton6, Qt::LeftButton);
-}
-
-bool FaultFixture::previewShown() const
-{
-    const Form2 *preview = m_form->existingPreview();
-    return preview && preview->isVisible() && !m_form->isVisible();
-}
-
-QString FaultFixture::boxTexts() const
-{
-    QStringList texts;
-    for (const MessageBoxes::Request &box : m_boxes)
-        texts << box.text;
-    return texts.join(QLatin1Char('\n'));
-}
-
-QString FaultFixture::storedField(int index)
-{
-    return SettingsStore::read(kSettingsApplication, kProductName, fieldSettingsKey(index));
-}
-
-QStringList FaultFixture::tempEntries() const
-{
-    return QDir(m_temp->path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
-}
-
-void FaultFixture::typeInto(int index, const QString &text)
-{
-    QLineEdit *field = m_form->field(index);
-    field->setFocus();
-    field->selectAll();
-    QTest::keyClick(field, Qt::Key_Delete);
-    // One key press per character; a character outside the basic plane arrives as its surrogate pair.
-    for (qsizetype index = 0; index < text.size(); ++index) {
-        const qsizetype length = text.at(index).isHighSurrogate() && index + 1 < text.size() ? 2 : 1;
-        QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, text.mid(index, length), Qt::NoModifier);
-        index += length - 1;
-    }
-}
 
 } // namespace quill::test

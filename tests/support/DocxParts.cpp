@@ -1,11 +1,10 @@
 #include "DocxParts.h"
 
-#include <zip.h>
+#include "Packages.h"
 
 #include <utility>
-#include <vector>
 
-namespace quill::testing {
+namespace quill::test {
 
 namespace {
 
@@ -31,20 +30,6 @@ constexpr char kRelationshipsHead[] =
 <Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)";
 constexpr char kRelationshipType[] = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
 
-QByteArray readEntry(zip_t *archive, const char *name)
-{
-    zip_stat_t stat;
-    if (zip_stat(archive, name, 0, &stat) != 0)
-        return QByteArray();
-    zip_file_t *file = zip_fopen(archive, name, 0);
-    if (!file)
-        return QByteArray();
-    QByteArray bytes(static_cast<qsizetype>(stat.size), Qt::Uninitialized);
-    const zip_int64_t read = zip_fread(file, bytes.data(), stat.size);
-    zip_fclose(file);
-    return read == static_cast<zip_int64_t>(stat.size) ? bytes : QByteArray();
-}
-
 } // namespace
 
 LayoutSources DocxParts::sources() const
@@ -68,40 +53,14 @@ std::unique_ptr<pugi::xml_document> parseXml(const QByteArray &xml)
     return result ? std::move(document) : nullptr;
 }
 
-bool readDocx(const QString &path, DocxParts &parts, QString *error)
-{
-    int code = 0;
-    zip_t *archive = zip_open(path.toLocal8Bit().constData(), ZIP_RDONLY, &code);
-    if (!archive) {
-        if (error)
-            *error = QStringLiteral("cannot open package %1 (libzip error %2)").arg(path).arg(code);
-        return false;
-    }
-    parts.document = parseXml(readEntry(archive, "word/document.xml"));
-    parts.styles = parseXml(readEntry(archive, "word/styles.xml"));
-    parts.settings = parseXml(readEntry(archive, "word/settings.xml"));
-    parts.numbering = parseXml(readEntry(archive, "word/numbering.xml"));
-    zip_close(archive);
-    if (!parts.document && error)
-        *error = QStringLiteral("package %1 has no readable word/document.xml").arg(path);
-    return parts.document != nullptr;
-}
-
 bool writeDocx(const QString &path, const QByteArray &document, const QByteArray &styles,
                const QByteArray &settings, const QByteArray &numbering, QString *error)
 {
-    int code = 0;
-    zip_t *archive = zip_open(path.toLocal8Bit().constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
-    if (!archive) {
-        if (error)
-            *error = QStringLiteral("cannot create package %1 (libzip error %2)").arg(path).arg(code);
-        return false;
-    }
     QByteArray relationships = kRelationshipsHead;
-    std::vector<std::pair<QByteArray, QByteArray>> entries = {
-        {"[Content_Types].xml", kContentTypes},
-        {"_rels/.rels", kPackageRelationships},
-        {"word/document.xml", document},
+    PackageEntries entries = {
+        {QStringLiteral("[Content_Types].xml"), kContentTypes},
+        {QStringLiteral("_rels/.rels"), kPackageRelationships},
+        {QStringLiteral("word/document.xml"), document},
     };
     const std::pair<const char *, const QByteArray *> optionalParts[] = {
         {"styles", &styles}, {"settings", &settings}, {"numbering", &numbering}};
@@ -109,29 +68,17 @@ bool writeDocx(const QString &path, const QByteArray &document, const QByteArray
     for (const auto &[name, bytes] : optionalParts) {
         if (bytes->isEmpty())
             continue;
-        entries.emplace_back(QByteArray("word/") + name + ".xml", *bytes);
+        entries.emplace_back(QStringLiteral("word/%1.xml").arg(QLatin1String(name)), *bytes);
         relationships += QByteArray("<Relationship Id=\"rId") + QByteArray::number(id++) + "\" Type=\""
                          + kRelationshipType + name + "\" Target=\"" + name + ".xml\"/>";
     }
     relationships += "</Relationships>";
-    entries.emplace_back("word/_rels/document.xml.rels", relationships);
+    entries.emplace_back(QStringLiteral("word/_rels/document.xml.rels"), relationships);
 
-    // libzip reads the buffers at zip_close; keep them alive until then.
-    bool ok = true;
-    for (const auto &[name, bytes] : entries) {
-        zip_source_t *source = zip_source_buffer(archive, bytes.constData(), static_cast<zip_uint64_t>(bytes.size()), 0);
-        if (!source || zip_file_add(archive, name.constData(), source, ZIP_FL_OVERWRITE) < 0) {
-            zip_source_free(source);
-            ok = false;
-        }
-    }
-    if (zip_close(archive) != 0) {
-        zip_discard(archive);
-        ok = false;
-    }
-    if (!ok && error)
+    const bool written = writePackage(path, entries);
+    if (!written && error)
         *error = QStringLiteral("cannot write package %1").arg(path);
-    return ok;
+    return written;
 }
 
-} // namespace quill::testing
+} // namespace quill::test

@@ -9,7 +9,7 @@
 
 #include <memory>
 
-namespace quill::testing {
+namespace quill::test {
 
 // The parsed parts of a package that the layout reads; keeps the XML documents alive for LayoutSources.
 struct DocxParts
@@ -23,16 +23,12 @@ struct DocxParts
     LayoutSources sources() const;
 };
 
-// Parses one part from XML text the way the engine does (whitespace-only text runs are kept).
+// Parses one part from XML text, keeping a text run that is whitespace only; null for empty or bad XML.
 std::unique_ptr<pugi::xml_document> parseXml(const QByteArray &xml);
-
-// Reads word/document.xml, styles.xml, settings.xml and numbering.xml from the package at `path`.
-// Returns false with `error` set when the package cannot be read.
-bool readDocx(const QString &path, DocxParts &parts, QString *error);
 
 // Writes a minimal package (content types, relationships and the given parts) to `path`;
 // empty parts are left out. Used to hand the same body to LibreOffice for comparison.
 bool writeDocx(const QString &path, const QByteArray &document, const QByteArray &styles,
                const QByteArray &settings, const QByteArray &numbering, QString *error);
 
-} // namespace quill::testing
+} // namespace quill::test

@@ -1,20 +1,14 @@
-#pragma once
+#include "GenerationSteps.h"
 
 #include "Automation.h"
 #include "ErrorTrap.h"
 #include "FileHelpers.h"
 #include "LetterFields.h"
-#include "LetterGeneration.h"
 #include "LetterTemplate.h"
-
-#include <QString>
-
-#include <vector>
 
 namespace quill::test {
 
-// The fourteen fields with the example data and a date, as generation would read them from the form.
-inline std::vector<FieldReplacement> sampleFields(const QString &date = QStringLiteral("12/7/26"))
+std::vector<FieldReplacement> sampleFields(const QString &date)
 {
     std::vector<FieldReplacement> fields(kFieldCount);
     for (const LetterField &field : kLetterFields)
@@ -25,9 +19,7 @@ inline std::vector<FieldReplacement> sampleFields(const QString &date = QStringL
     return fields;
 }
 
-// Generation's fill and save in `folder`, through the automation layer exactly as the main window
-// calls it; returns the saved letter's path.
-inline QString fillTemplate(const QString &folder, const std::vector<FieldReplacement> &fields)
+QString fillTemplate(const QString &folder, const std::vector<FieldReplacement> &fields)
 {
     const QString templatePath = joinPath(folder, kTemplateWorkFile);
     DeleteFileQuietly(templatePath);
@@ -47,8 +39,7 @@ inline QString fillTemplate(const QString &folder, const std::vector<FieldReplac
     return result;
 }
 
-// The text of every story of the document at `path`, opened through the engine, story by story.
-inline QStringList storyTexts(const QString &path)
+QStringList storyTexts(const QString &path)
 {
     AutoObject word = CreateObject(QStringLiteral("Word.Application"));
     AutoObject document = word.object(QStringLiteral("Documents")).callObject(QStringLiteral("Open"), {Arg(path)});

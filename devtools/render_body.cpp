@@ -1,10 +1,11 @@
 // Developer tool: renders the body of a package with the layout library and writes one PNG per page,
 // so that pages can be compared with LibreOffice's (pdftoppm -r 96). Prints the layout time.
 //   render_body FILE.docx OUTPUT_PREFIX [SCALE [REPEAT]]
+#include "AutomationObject.h"
 #include "BodyLayout.h"
 #include "ClipboardPicture.h"
-#include "DocxParts.h"
 #include "TextDocumentBuilder.h"
+#include "WordDocument.h"
 
 #include <QTextDocument>
 
@@ -27,28 +28,32 @@ int main(int argc, char **argv)
     const qreal scale = arguments.size() > 3 ? arguments.at(3).toDouble() : 1.0;
     const int repeat = arguments.size() > 4 ? qMax(1, arguments.at(4).toInt()) : 1;
 
-    quill::testing::DocxParts parts;
-    QString error;
-    if (!quill::testing::readDocx(arguments.at(1), parts, &error)) {
-        err << error << "\n";
+    // The parts as the engine reads them for its own snapshot.
+    std::unique_ptr<quill::WordDocument> document;
+    quill::LayoutSources sources;
+    try {
+        document = quill::WordDocument::open(arguments.at(1), true);
+        sources = document->layoutSources();
+    } catch (const quill::AutomationError &error) {
+        err << error.description() << "\n";
         return 1;
     }
     // Where the time goes: building and laying out the documents, and the whole render.
     {
         QElapsedTimer phase;
         phase.start();
-        const quill::BuiltDocument built = quill::buildTextDocument(parts.sources());
+        const quill::BuiltDocument built = quill::buildTextDocument(sources);
         out << "build and layout " << phase.nsecsElapsed() / 1.0e6 << " ms (" << built.pageCount() << " pages in "
             << built.runs.size() << " runs)\n";
     }
     // The first run paid for font loading; time the whole road twice.
     QElapsedTimer timer;
     timer.start();
-    quill::BodyPicture body = quill::renderBody(parts.sources());
+    quill::BodyPicture body = quill::renderBody(sources);
     const qint64 firstNs = timer.nsecsElapsed();
     timer.restart();
     for (int i = 0; i < repeat; ++i)
-        body = quill::renderBody(parts.sources());
+        body = quill::renderBody(sources);
     const qint64 secondNs = timer.nsecsElapsed() / repeat;
     out << "pages " << body.pageCount << " page " << body.pageSize.width() << "x" << body.pageSize.height()
         << " first " << firstNs / 1.0e6 << " ms, again " << secondNs / 1.0e6 << " ms\n";
