@@ -36,8 +36,6 @@ public:
 
     // The path the package was read from, as given to open().
     QString path() const { return m_path; }
-    // The names of all entries, in the order they were read.
-    std::vector<QString> partNames() const;
     // The stored name of the part `name` (matched without regard to case), or an empty string.
     QString findPart(const QString &name) const;
     // True when the package holds the part `name`.

@@ -4,7 +4,9 @@
 #include "Numbering.h"
 #include "Pagination.h"
 #include "StyleSheet.h"
+#include "RunContent.h"
 #include "WordXml.h"
+#include "XmlTree.h"
 
 #include <pugixml.hpp>
 
@@ -22,7 +24,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <functional>
 #include <set>
 #include <vector>
@@ -432,10 +433,8 @@ private:
             buffer.clear();
         };
         for (pugi::xml_node child = run.first_child(); child; child = child.next_sibling()) {
-            if (child.type() != pugi::node_element)
-                continue;
-            const char *name = localName(child.name());
-            if (std::strcmp(name, "fldChar") == 0) {
+            const RunItem item = runItem(child);
+            if (item == RunItem::FieldCharacter) {
                 const QString type = textAttribute(child, "fldCharType");
                 if (type == QLatin1String("begin"))
                     fields.showingResult.push_back(false);
@@ -447,30 +446,40 @@ private:
             }
             if (hidden || !fields.isVisible())
                 continue;
-            if (std::strcmp(name, "t") == 0) {
-                buffer += QString::fromUtf8(child.text().get());
-            } else if (std::strcmp(name, "tab") == 0 || std::strcmp(name, "ptab") == 0) {
+            switch (item) {
+            case RunItem::Text:
+                buffer += elementText(child);
+                break;
+            case RunItem::Tab:
                 buffer += QLatin1Char('\t');
-            } else if (std::strcmp(name, "br") == 0) {
-                const QString type = textAttribute(child, "type");
-                if (type == QLatin1String("page") || type == QLatin1String("column")) {
+                break;
+            case RunItem::Break:
+                if (breakKind(child) == BreakKind::Line) {
+                    buffer += QChar(kLineSeparator);
+                } else {
                     flush();
                     if (allowPageBreaks)
                         text.parts.emplace_back();
-                } else {
-                    buffer += QChar(kLineSeparator);
                 }
-            } else if (std::strcmp(name, "cr") == 0) {
+                break;
+            case RunItem::CarriageReturn:
                 buffer += QChar(kLineSeparator);
-            } else if (std::strcmp(name, "noBreakHyphen") == 0) {
+                break;
+            case RunItem::NoBreakHyphen:
                 buffer += QChar(kNonBreakingHyphen);
-            } else if (std::strcmp(name, "softHyphen") == 0) {
+                break;
+            case RunItem::SoftHyphen:
                 buffer += QChar(kSoftHyphen);
-            } else if (std::strcmp(name, "sym") == 0) {
+                break;
+            case RunItem::Symbol: {
                 bool ok = false;
                 const ushort code = textAttribute(child, "char").toUShort(&ok, kHexadecimal);
                 if (ok)
                     buffer += QChar(code);
+                break;
+            }
+            default:
+                break; // drawings, references and the like draw no text here
             }
         }
         flush();
