@@ -1,6 +1,7 @@
 #include "TextDocumentBuilder.h"
 
 #include "LayoutUnits.h"
+#include "LengthScale.h"
 #include "Numbering.h"
 #include "Pagination.h"
 #include "StyleSheet.h"
@@ -12,8 +13,6 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QFontMetricsF>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QHash>
 #include <QImage>
 #include <QTextBlock>
@@ -115,38 +114,10 @@ struct FieldState
 
 // Furthest a default tab stop is placed for an indented paragraph, in twips (22 inches).
 constexpr int kDefaultTabExtentTwips = 31680;
-// Qt's fallback resolution when no screen is known yet, in dots per inch.
-constexpr int kQtFallbackDpi = 100;
 
 QString fontKey(const QTextCharFormat &format)
 {
     return format.font().key();
-}
-
-// QTextDocumentLayout multiplies block spacing, line heights, tab stops, frame margins and table lengths by
-// the paint device's resolution over Qt's default one; these lengths are handed over in logical pixels
-// corrected by this factor (1 wherever Qt's default resolution is 96 dpi).
-qreal qtScaledLengthFactor()
-{
-    int defaultDpi = kQtFallbackDpi;
-    if (QCoreApplication::testAttribute(Qt::AA_Use96Dpi))
-        defaultDpi = kLayoutDpi;
-    else if (const QScreen *screen = QGuiApplication::primaryScreen())
-        defaultDpi = qRound(screen->logicalDotsPerInchY());
-    return qreal(defaultDpi) / kLayoutDpi;
-}
-
-// A length in twips for a property Qt scales by resolution (see qtScaledLengthFactor).
-qreal scaledLength(qreal twips)
-{
-    static const qreal factor = qtScaledLengthFactor();
-    return twipsToPixels(twips) * factor;
-}
-
-// A length in twips for a property Qt takes in device pixels (indents, letter spacing, page size).
-constexpr qreal deviceLength(qreal twips)
-{
-    return twipsToPixels(twips) * kLayoutOversampling;
 }
 
 class Builder
@@ -156,7 +127,11 @@ public:
     using RunFinisher = std::function<void(std::unique_ptr<QTextDocument>)>;
 
     Builder(const LayoutSources &sources, const PageSetup &page, RunFinisher finishRun)
-        : m_styles(sources.styles), m_numbering(sources.numbering), m_page(page), m_finishRun(std::move(finishRun))
+        : m_styles(sources.styles)
+        , m_numbering(sources.numbering)
+        , m_page(page)
+        , m_scale(LengthScale::current())
+        , m_finishRun(std::move(finishRun))
     {
         readSettings(sources.settings);
     }
@@ -183,15 +158,15 @@ private:
         document->setDefaultFont(charFormat(m_styles.defaultRunProperties()).font());
         QTextOption option = document->defaultTextOption();
         option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-        option.setTabStopDistance(scaledLength(m_defaultTabStopTwips));
+        option.setTabStopDistance(m_scale.scaled(m_defaultTabStopTwips));
         document->setDefaultTextOption(option);
         document->setDocumentMargin(0);
         const QMarginsF margins = m_page.margins;
         QTextFrameFormat root = document->rootFrame()->frameFormat();
-        root.setLeftMargin(scaledLength(margins.left() * kTwipsPerPixel));
-        root.setTopMargin(scaledLength(margins.top() * kTwipsPerPixel));
-        root.setRightMargin(scaledLength(margins.right() * kTwipsPerPixel));
-        root.setBottomMargin(scaledLength(margins.bottom() * kTwipsPerPixel));
+        root.setLeftMargin(m_scale.scaled(margins.left() * kTwipsPerPixel));
+        root.setTopMargin(m_scale.scaled(margins.top() * kTwipsPerPixel));
+        root.setRightMargin(m_scale.scaled(margins.right() * kTwipsPerPixel));
+        root.setBottomMargin(m_scale.scaled(margins.bottom() * kTwipsPerPixel));
         document->rootFrame()->setFrameFormat(root);
 
         m_run = std::move(document);
@@ -267,7 +242,7 @@ private:
             format.setVerticalAlignment(static_cast<QTextCharFormat::VerticalAlignment>(*run.verticalAlignment));
         if (run.letterSpacingPixels && *run.letterSpacingPixels != 0) {
             format.setFontLetterSpacingType(QFont::AbsoluteSpacing);
-            format.setFontLetterSpacing(scaledLength(*run.letterSpacingPixels * kTwipsPerPixel));
+            format.setFontLetterSpacing(m_scale.letterSpacing(*run.letterSpacingPixels * kTwipsPerPixel));
         }
         // Word and LibreOffice apply pair kerning only where a run asks for it (w:kern); Qt kerns by default.
         const bool kerning = run.kerning.value_or(false);
@@ -325,12 +300,12 @@ private:
                 // A proportionally spaced line keeps its text at the top and the extra space below it.
                 // Qt adds a distance to the line's own height, which it rounds up to whole device pixels.
                 const qreal distance = (height * kLayoutOversampling - natural.deviceHeight) / kLayoutOversampling;
-                format.setLineHeight(scaledLength(distance * kTwipsPerPixel), QTextBlockFormat::LineDistanceHeight);
+                format.setLineHeight(m_scale.scaled(distance * kTwipsPerPixel), QTextBlockFormat::LineDistanceHeight);
                 return height;
             }
             break;
         }
-        format.setLineHeight(scaledLength(height * kTwipsPerPixel), QTextBlockFormat::FixedHeight);
+        format.setLineHeight(m_scale.scaled(height * kTwipsPerPixel), QTextBlockFormat::FixedHeight);
         return height;
     }
 
@@ -359,7 +334,7 @@ private:
         for (const auto &[position, stop] : stops) {
             if (stop.cleared || position <= origin)
                 continue;
-            QTextOption::Tab tab(scaledLength(position - origin), stop.type);
+            QTextOption::Tab tab(m_scale.scaled(position - origin), stop.type);
             if (stop.type == QTextOption::DelimiterTab)
                 tab.delimiter = QLatin1Char('.');
             positioned.emplace(position, tab);
@@ -367,14 +342,14 @@ private:
         }
         // A hanging paragraph has an implicit stop at its left indent.
         if (firstLine < 0 && positioned.lower_bound(origin + 1) == positioned.lower_bound(left + 1))
-            positioned.emplace(left, QTextOption::Tab(scaledLength(left - origin), QTextOption::LeftTab));
+            positioned.emplace(left, QTextOption::Tab(m_scale.scaled(left - origin), QTextOption::LeftTab));
         // Past the custom stops, default stops fall on multiples of the interval from the column's edge;
         // Qt's own default stops would count from the line's start, which differs when the line is indented.
         if (origin != 0 || !positioned.empty()) {
             const int interval = m_defaultTabStopTwips;
             for (int position = (lastCustom / interval + 1) * interval; position <= kDefaultTabExtentTwips;
                  position += interval) {
-                positioned.emplace(position, QTextOption::Tab(scaledLength(position - origin), QTextOption::LeftTab));
+                positioned.emplace(position, QTextOption::Tab(m_scale.scaled(position - origin), QTextOption::LeftTab));
             }
         }
         QList<QTextOption::Tab> tabs;
@@ -582,23 +557,23 @@ private:
             if (startsPage) {
                 // Qt drops the top margin of a document's first block; the space before stays at the page's top.
                 if (part == 0 && before > 0)
-                    addSpacer(scaledLength(before));
+                    addSpacer(m_scale.scaled(before));
             } else if (m_flow.tableBefore) {
                 // Qt ignores the top margin of a block that follows a table: widen the table's bottom margin.
                 QTextTableFormat tableFormat = m_flow.tableBefore->format();
-                tableFormat.setBottomMargin(scaledLength(before));
+                tableFormat.setBottomMargin(m_scale.scaled(before));
                 m_flow.tableBefore->setFormat(tableFormat);
             } else if (m_flow.atStart) {
                 m_flow.leadingTwips = before;
                 if (!inTable && before > 0)
-                    addSpacer(scaledLength(before));
+                    addSpacer(m_scale.scaled(before));
             } else {
                 const int previousAfter = m_flow.previousContextual && sameStyle ? 0 : m_flow.pendingAfterTwips;
                 const int ownBefore = contextual && sameStyle ? 0 : before;
                 // Word's HTML-style spacing (the default) keeps the larger of the two; the compatibility
                 // option doNotUseHTMLParagraphAutoSpacing adds them.
                 const int gap = m_addParagraphSpacing ? previousAfter + ownBefore : qMax(previousAfter, ownBefore);
-                format.setTopMargin(scaledLength(gap));
+                format.setTopMargin(m_scale.scaled(gap));
             }
 
             startBlock(format, markFormat);
@@ -607,7 +582,7 @@ private:
                 m_cursor.insertText(piece.text, piece.format);
                 lines += piece.text.count(QChar(kLineSeparator));
             }
-            m_flow.contentTwips += format.topMargin() / scaledLength(1) + lines * lineHeight * kTwipsPerPixel;
+            m_flow.contentTwips += format.topMargin() / m_scale.scaled(1) + lines * lineHeight * kTwipsPerPixel;
 
             m_flow.atStart = false;
             m_flow.tableBefore = nullptr;
@@ -712,14 +687,14 @@ private:
         format.setCellPadding(0);
         QList<QTextLength> widths;
         for (int twips : grid)
-            widths.append(QTextLength(QTextLength::FixedLength, scaledLength(twips)));
+            widths.append(QTextLength(QTextLength::FixedLength, m_scale.scaled(twips)));
         format.setColumnWidthConstraints(widths);
         format.setAlignment(table.alignment.value_or(Qt::AlignLeft));
         int indent = table.indent.value_or(0);
         if (m_compatibilityMode < kTableEdgeIndentCompatibilityMode)
             indent -= leftCellMargin;
-        format.setLeftMargin(scaledLength(indent));
-        format.setTopMargin(m_flow.atStart ? 0 : scaledLength(m_flow.pendingAfterTwips));
+        format.setLeftMargin(m_scale.scaled(indent));
+        format.setTopMargin(m_flow.atStart ? 0 : m_scale.scaled(m_flow.pendingAfterTwips));
         if (m_flow.pendingPageBreak) {
             // Page breaks are never read inside tables: this one is in the body and starts a page run,
             // unless nothing precedes it (a break there would leave the first page blank).
@@ -844,13 +819,13 @@ private:
         QTextTableCellFormat format;
         format.setTableCellColumnSpan(qtCell.columnSpan());
         format.setTableCellRowSpan(qtCell.rowSpan());
-        format.setTopPadding(scaledLength(topTwips));
-        format.setBottomPadding(scaledLength(bottomTwips));
-        format.setLeftPadding(scaledLength(margins[LeftSide].value_or(kDefaultCellMarginTwips)));
-        format.setRightPadding(scaledLength(margins[RightSide].value_or(kDefaultCellMarginTwips)));
+        format.setTopPadding(m_scale.scaled(topTwips));
+        format.setBottomPadding(m_scale.scaled(bottomTwips));
+        format.setLeftPadding(m_scale.scaled(margins[LeftSide].value_or(kDefaultCellMarginTwips)));
+        format.setRightPadding(m_scale.scaled(margins[RightSide].value_or(kDefaultCellMarginTwips)));
         const auto setBorder = [&](BorderSide side, auto setWidth, auto setStyle, auto setBrush) {
             const BorderLine &line = borders[side];
-            (format.*setWidth)(line.visible ? scaledLength(line.widthPixels * kTwipsPerPixel) : 0);
+            (format.*setWidth)(line.visible ? m_scale.scaled(line.widthPixels * kTwipsPerPixel) : 0);
             (format.*setStyle)(line.visible ? QTextFrameFormat::BorderStyle_Solid : QTextFrameFormat::BorderStyle_None);
             (format.*setBrush)(QBrush(line.visible ? line.color : QColor(Qt::transparent)));
         };
@@ -877,6 +852,7 @@ private:
     StyleSheet m_styles;
     Numbering m_numbering;
     PageSetup m_page;
+    LengthScale m_scale; // read once for this layout
     RunFinisher m_finishRun;
     std::unique_ptr<QTextDocument> m_run; // the page run being filled
     QTextDocument *m_document = nullptr;  // m_run's
