@@ -131,10 +131,11 @@ std::vector<pugi::xml_node> floatingShapes(pugi::xml_node body)
 std::vector<pugi::xml_node> containerParagraphs(pugi::xml_node root)
 {
     std::vector<pugi::xml_node> paragraphs;
-    walkTree(root, [&paragraphs](pugi::xml_node node) {
-        if (isElement(node, "txbxContent") || isElement(node, "Fallback", kMarkup))
+    // The root is a WordprocessingML container (body, header, note, text box): names below it resolve up to it.
+    walkTree(root, [&](pugi::xml_node node) {
+        if (isElement(node, "txbxContent", XmlNamespace::Word, root) || isElement(node, "Fallback", kMarkup))
             return WalkStep::SkipChildren;
-        if (isElement(node, "p")) {
+        if (isElement(node, "p", XmlNamespace::Word, root)) {
             paragraphs.push_back(node);
             return WalkStep::SkipChildren;
         }

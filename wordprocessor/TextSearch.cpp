@@ -88,7 +88,7 @@ ScannedParagraph scanParagraph(pugi::xml_node paragraph)
     walkTree(paragraph, [&](pugi::xml_node node) {
         if (node.type() != pugi::node_element)
             return WalkStep::SkipChildren;
-        const RunItem item = runItem(node);
+        const RunItem item = runItem(node, paragraph);
         switch (item) {
         case RunItem::Other:
             return WalkStep::Descend;

@@ -47,14 +47,15 @@ constexpr NamedRunItem kRunItems[] = {
 
 } // namespace
 
-RunItem runItem(pugi::xml_node node)
+RunItem runItem(pugi::xml_node node, pugi::xml_node paragraph)
 {
     if (node.type() != pugi::node_element)
         return RunItem::Other;
     const char *local = localName(node.name());
     for (const NamedRunItem &entry : kRunItems) {
         if (std::strcmp(local, entry.name) == 0)
-            return isInNamespace(node, entry.ns) ? entry.item : RunItem::Other;
+            return isInNamespace(node, entry.ns, entry.ns == XmlNamespace::Word ? paragraph : pugi::xml_node())
+                   ? entry.item : RunItem::Other;
     }
     return RunItem::Other;
 }

@@ -20,8 +20,9 @@ enum class RunItem {
     Skipped,        // never shown nor searched: properties, field codes, deleted text, fallback content
 };
 
-// The run item `node` is; Other for anything else (elements of other namespaces, text nodes).
-RunItem runItem(pugi::xml_node node);
+// The run item `node` is; Other for anything else (elements of other namespaces, text nodes). `paragraph`,
+// when given, is a WordprocessingML ancestor of `node` that spares resolving its prefix up to the root.
+RunItem runItem(pugi::xml_node node, pugi::xml_node paragraph = {});
 
 // Where a w:br breaks.
 enum class BreakKind {

@@ -99,6 +99,33 @@ bool isElement(pugi::xml_node node, const char *name, XmlNamespace ns)
     return std::strcmp(local, name) == 0 && isBoundTo(node, prefixOf(qualified, local), ns);
 }
 
+bool isInNamespace(pugi::xml_node node, XmlNamespace ns, pugi::xml_node anchor)
+{
+    if (node.type() != pugi::node_element)
+        return false;
+    const char *qualified = node.name();
+    const std::string_view prefix = prefixOf(qualified, localName(qualified));
+    const char *anchorName = anchor.name();
+    if (!anchor || prefix != prefixOf(anchorName, localName(anchorName)))
+        return isBoundTo(node, prefix, ns);
+    for (pugi::xml_node scope = node; scope; scope = scope.parent()) {
+        if (scope == anchor)
+            return true;
+        for (pugi::xml_attribute attr = scope.first_attribute(); attr; attr = attr.next_attribute()) {
+            if (declaredPrefix(attr.name()) == prefix)
+                return std::strcmp(attr.value(), namespaceUri(ns)) == 0;
+        }
+    }
+    // `anchor` is no ancestor after all.
+    return isBoundTo(node, prefix, ns);
+}
+
+bool isElement(pugi::xml_node node, const char *name, XmlNamespace ns, pugi::xml_node anchor)
+{
+    return node.type() == pugi::node_element && std::strcmp(localName(node.name()), name) == 0
+           && isInNamespace(node, ns, anchor);
+}
+
 pugi::xml_node childElement(pugi::xml_node node, const char *name, XmlNamespace ns)
 {
     for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {

@@ -41,6 +41,13 @@ bool isInNamespace(pugi::xml_node node, XmlNamespace ns = XmlNamespace::Word);
 // True when `node` is an element of `ns` with the local name `name`.
 bool isElement(pugi::xml_node node, const char *name, XmlNamespace ns = XmlNamespace::Word);
 
+// As isInNamespace(node, ns), given `anchor`, an ancestor of `node` known to be an element of `ns`: a name with
+// the anchor's prefix is then resolved by walking up to the anchor only (the search reads runs this way).
+bool isInNamespace(pugi::xml_node node, XmlNamespace ns, pugi::xml_node anchor);
+
+// As isElement(node, name, ns), with a known ancestor `anchor` in `ns` (see isInNamespace).
+bool isElement(pugi::xml_node node, const char *name, XmlNamespace ns, pugi::xml_node anchor);
+
 // The first child element of `node` in `ns` with the local name `name`, or a null node.
 pugi::xml_node childElement(pugi::xml_node node, const char *name, XmlNamespace ns = XmlNamespace::Word);
 
