@@ -3,6 +3,7 @@
 #include "BodyLayout.h"
 #include "LetterTemplate.h"
 #include "WordDocument.h"
+#include "WordXml.h"
 
 #include <QDir>
 #include <QFile>
@@ -44,9 +45,9 @@ public:
     {
         writeFile(m_path, templateBytes());
         m_document = WordDocument::open(m_path);
-        pugi::xml_node body = m_document->package().xml(kMainPart).child("w:document").child("w:body");
+        pugi::xml_node body = childElement(childElement(m_document->package().xml(kMainPart), "document"), "body");
         for (pugi::xml_node block = body.first_child(); block; block = block.next_sibling()) {
-            if (std::string(block.name()) != "w:sectPr")
+            if (!isElement(block, "sectPr"))
                 m_blocks.append_copy(block);
         }
         if (!m_blocks.first_child())
@@ -56,8 +57,8 @@ public:
     // Replaces the body by the first `count` blocks of the template's body repeated without end.
     void setBlockCount(int count)
     {
-        pugi::xml_node body = m_document->package().xml(kMainPart).child("w:document").child("w:body");
-        while (body.first_child() && std::string(body.first_child().name()) != "w:sectPr")
+        pugi::xml_node body = childElement(childElement(m_document->package().xml(kMainPart), "document"), "body");
+        while (body.first_child() && !isElement(body.first_child(), "sectPr"))
             body.remove_child(body.first_child());
         const pugi::xml_node section = body.first_child();
         pugi::xml_node source = m_blocks.first_child();

@@ -1,10 +1,10 @@
 #include "WordObjects.h"
+#include "WordXml.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
-#include <string_view>
 
 namespace quill {
 
@@ -159,7 +159,7 @@ ShapeObject::ShapeObject(DocumentHandle handle, int index)
     addProperty(QStringLiteral("Name"), [this]() {
         const pugi::xml_node shape = m_handle.document().shapes().at(size_t(m_index));
         const pugi::xml_node properties = shape.find_node([](pugi::xml_node node) {
-            return std::string_view(node.name()) == "wp:docPr";
+            return isElement(node, "docPr", XmlNamespace::WordDrawing);
         });
         if (properties)
             return QVariant(QString::fromUtf8(properties.attribute("name").value()));

@@ -2,6 +2,7 @@
 
 #include "AutomationObject.h"
 #include "PackageLimits.h"
+#include "WordXml.h"
 #include "XmlTree.h"
 
 #include <QDir>
@@ -342,8 +343,10 @@ std::vector<Relationship> Package::relationships(const QString &sourcePart)
     const QString relsName = relationshipsPartName(sourcePart);
     if (!contains(relsName))
         return list;
-    const pugi::xml_node root = xml(relsName).child("Relationships");
-    for (const pugi::xml_node node : root.children("Relationship")) {
+    const pugi::xml_node root = childElement(xml(relsName), "Relationships", XmlNamespace::PackageRelationships);
+    for (const pugi::xml_node node : root.children()) {
+        if (!isElement(node, "Relationship", XmlNamespace::PackageRelationships))
+            continue;
         Relationship relationship;
         relationship.id = QString::fromUtf8(node.attribute("Id").value());
         relationship.type = QString::fromUtf8(node.attribute("Type").value());

@@ -1,5 +1,6 @@
 #include "Story.h"
 
+#include "WordXml.h"
 #include "XmlTree.h"
 
 #include <cstring>
@@ -8,21 +9,18 @@ namespace quill {
 
 namespace {
 
-bool isNamed(pugi::xml_node node, const char *name)
-{
-    return std::strcmp(node.name(), name) == 0;
-}
+constexpr XmlNamespace kMarkup = XmlNamespace::MarkupCompatibility;
 
 // The text boxes inside `scope` that are not inside another text box or a fallback branch.
 std::vector<pugi::xml_node> outerTextBoxes(pugi::xml_node scope)
 {
     std::vector<pugi::xml_node> boxes;
     walkTree(scope, [&boxes](pugi::xml_node node) {
-        if (isNamed(node, "w:txbxContent")) {
+        if (isElement(node, "txbxContent")) {
             boxes.push_back(node);
             return WalkStep::SkipChildren;
         }
-        if (isNamed(node, "mc:Fallback"))
+        if (isElement(node, "Fallback", kMarkup))
             return WalkStep::SkipChildren;
         return WalkStep::Descend;
     });
@@ -44,11 +42,11 @@ bool isFloatingChoice(pugi::xml_node choice)
 {
     bool floating = false;
     walkTree(choice, [&floating](pugi::xml_node node) {
-        if (isNamed(node, "w:drawing")) {
-            floating = bool(node.child("wp:anchor"));
+        if (isElement(node, "drawing")) {
+            floating = bool(childElement(node, "anchor", XmlNamespace::WordDrawing));
             return WalkStep::Stop;
         }
-        if (isNamed(node, "w:pict")) {
+        if (isElement(node, "pict")) {
             floating = isFloatingPicture(node);
             return WalkStep::Stop;
         }
@@ -60,8 +58,8 @@ bool isFloatingChoice(pugi::xml_node choice)
 // The text boxes of both branches of an mc:AlternateContent, each DrawingML box with its VML copy.
 void addAlternateTextBoxes(pugi::xml_node alternate, std::vector<StoryContainer> &containers)
 {
-    std::vector<pugi::xml_node> primary = outerTextBoxes(alternate.child("mc:Choice"));
-    std::vector<pugi::xml_node> copies = outerTextBoxes(alternate.child("mc:Fallback"));
+    std::vector<pugi::xml_node> primary = outerTextBoxes(childElement(alternate, "Choice", kMarkup));
+    std::vector<pugi::xml_node> copies = outerTextBoxes(childElement(alternate, "Fallback", kMarkup));
     if (primary.empty())
         primary.swap(copies);
     // Word writes the same text boxes in both branches, in the same order.
@@ -78,16 +76,16 @@ void addAlternateTextBoxes(pugi::xml_node alternate, std::vector<StoryContainer>
 std::vector<StoryContainer> textBoxContainers(pugi::xml_node scope)
 {
     std::vector<StoryContainer> containers;
-    if (isNamed(scope, "mc:AlternateContent")) {
+    if (isElement(scope, "AlternateContent", kMarkup)) {
         addAlternateTextBoxes(scope, containers);
         return containers;
     }
     walkTree(scope, [&containers](pugi::xml_node node) {
-        if (isNamed(node, "mc:AlternateContent")) {
+        if (isElement(node, "AlternateContent", kMarkup)) {
             addAlternateTextBoxes(node, containers);
             return WalkStep::SkipChildren;
         }
-        if (isNamed(node, "w:txbxContent")) {
+        if (isElement(node, "txbxContent")) {
             containers.push_back(StoryContainer{node, {}});
             return WalkStep::SkipChildren;
         }
@@ -108,19 +106,19 @@ std::vector<pugi::xml_node> floatingShapes(pugi::xml_node body)
 {
     std::vector<pugi::xml_node> shapes;
     walkTree(body, [&shapes](pugi::xml_node node) {
-        if (isNamed(node, "w:txbxContent"))
+        if (isElement(node, "txbxContent"))
             return WalkStep::SkipChildren;
-        if (isNamed(node, "mc:AlternateContent")) {
-            if (isFloatingChoice(node.child("mc:Choice")))
+        if (isElement(node, "AlternateContent", kMarkup)) {
+            if (isFloatingChoice(childElement(node, "Choice", kMarkup)))
                 shapes.push_back(node);
             return WalkStep::SkipChildren;
         }
-        if (isNamed(node, "w:drawing")) {
-            if (node.child("wp:anchor"))
+        if (isElement(node, "drawing")) {
+            if (childElement(node, "anchor", XmlNamespace::WordDrawing))
                 shapes.push_back(node);
             return WalkStep::SkipChildren;
         }
-        if (isNamed(node, "w:pict")) {
+        if (isElement(node, "pict")) {
             if (isFloatingPicture(node))
                 shapes.push_back(node);
             return WalkStep::SkipChildren;
@@ -133,10 +131,11 @@ std::vector<pugi::xml_node> floatingShapes(pugi::xml_node body)
 std::vector<pugi::xml_node> containerParagraphs(pugi::xml_node root)
 {
     std::vector<pugi::xml_node> paragraphs;
-    walkTree(root, [&paragraphs](pugi::xml_node node) {
-        if (isNamed(node, "w:txbxContent") || isNamed(node, "mc:Fallback"))
+    // The root is a WordprocessingML container (body, header, note, text box): names below it resolve up to it.
+    walkTree(root, [&](pugi::xml_node node) {
+        if (isElement(node, "txbxContent", XmlNamespace::Word, root) || isElement(node, "Fallback", kMarkup))
             return WalkStep::SkipChildren;
-        if (isNamed(node, "w:p")) {
+        if (isElement(node, "p", XmlNamespace::Word, root)) {
             paragraphs.push_back(node);
             return WalkStep::SkipChildren;
         }

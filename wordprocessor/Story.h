@@ -56,7 +56,8 @@ std::vector<StoryContainer> containersWithTextBoxes(pugi::xml_node scope);
 // that floats or holds a text box. Shapes inside text boxes are not counted.
 std::vector<pugi::xml_node> floatingShapes(pugi::xml_node body);
 
-// The paragraphs (w:p) of a container's root, without those of text boxes and fallback branches.
+// The paragraphs (w:p) of a container's root (a WordprocessingML element), without those of text boxes and
+// fallback branches.
 std::vector<pugi::xml_node> containerParagraphs(pugi::xml_node root);
 
 } // namespace quill

@@ -1,10 +1,10 @@
 #include "TextSearch.h"
 
 #include "AutomationObject.h"
+#include "RunContent.h"
 #include "XmlTree.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace quill {
 
@@ -46,72 +46,34 @@ struct ScannedParagraph
     QString text; // as Range.Text shows it, barriers included
 };
 
-bool isNamed(pugi::xml_node node, const char *name)
+// The character Range.Text shows for a run item that stands between matches, or kNoCharacter for an item that
+// shows none (fields, drawings, references).
+QChar shownCharacter(RunItem item, pugi::xml_node element)
 {
-    return std::strcmp(node.name(), name) == 0;
-}
-
-QChar breakCharacter(pugi::xml_node element)
-{
-    const char *type = element.attribute("w:type").value();
-    if (std::strcmp(type, "page") == 0)
-        return kPageBreakCharacter;
-    if (std::strcmp(type, "column") == 0)
-        return kColumnBreakCharacter;
-    return kLineBreakCharacter;
-}
-
-// What a run element other than w:t stands for: a barrier to matches, with the character it shows
-// (kNoCharacter for none), or nothing at all (`isBarrier` false).
-bool barrierFor(pugi::xml_node element, QChar &shown)
-{
-    shown = kNoCharacter;
-    if (isNamed(element, "w:tab") || isNamed(element, "w:ptab")) {
-        shown = kTabCharacter;
-        return true;
+    switch (item) {
+    case RunItem::Tab:
+        return kTabCharacter;
+    case RunItem::Break:
+        switch (breakKind(element)) {
+        case BreakKind::Page:
+            return kPageBreakCharacter;
+        case BreakKind::Column:
+            return kColumnBreakCharacter;
+        case BreakKind::Line:
+            break;
+        }
+        return kLineBreakCharacter;
+    case RunItem::CarriageReturn:
+        return kLineBreakCharacter;
+    case RunItem::NoBreakHyphen:
+        return kNonBreakingHyphenCharacter;
+    case RunItem::SoftHyphen:
+        return kOptionalHyphenCharacter;
+    case RunItem::Symbol:
+        return kSymbolCharacter;
+    default:
+        return kNoCharacter;
     }
-    if (isNamed(element, "w:br")) {
-        shown = breakCharacter(element);
-        return true;
-    }
-    if (isNamed(element, "w:cr")) {
-        shown = kLineBreakCharacter;
-        return true;
-    }
-    if (isNamed(element, "w:noBreakHyphen")) {
-        shown = kNonBreakingHyphenCharacter;
-        return true;
-    }
-    if (isNamed(element, "w:softHyphen")) {
-        shown = kOptionalHyphenCharacter;
-        return true;
-    }
-    if (isNamed(element, "w:sym")) {
-        shown = kSymbolCharacter;
-        return true;
-    }
-    static const char *const kSilentBarriers[] = {
-        "w:fldChar", "w:drawing", "w:pict", "w:object", "mc:AlternateContent",
-        "w:footnoteReference", "w:endnoteReference", "w:commentReference", "w:txbxContent",
-    };
-    for (const char *name : kSilentBarriers) {
-        if (isNamed(element, name))
-            return true;
-    }
-    return false;
-}
-
-// Elements whose content is never searched nor shown: properties, field codes, deleted text.
-bool isSkipped(pugi::xml_node element)
-{
-    static const char *const kSkipped[] = {
-        "w:rPr", "w:pPr", "w:instrText", "w:delText", "w:delInstrText", "w:del", "w:moveFrom", "mc:Fallback",
-    };
-    for (const char *name : kSkipped) {
-        if (isNamed(element, name))
-            return true;
-    }
-    return false;
 }
 
 ScannedParagraph scanParagraph(pugi::xml_node paragraph)
@@ -126,21 +88,28 @@ ScannedParagraph scanParagraph(pugi::xml_node paragraph)
     walkTree(paragraph, [&](pugi::xml_node node) {
         if (node.type() != pugi::node_element)
             return WalkStep::SkipChildren;
-        if (isNamed(node, "w:t")) {
+        const RunItem item = runItem(node, paragraph);
+        switch (item) {
+        case RunItem::Other:
+            return WalkStep::Descend;
+        case RunItem::Skipped:
+            return WalkStep::SkipChildren;
+        case RunItem::Text: {
             const QString text = elementText(node);
             current.pieces.push_back(TextPiece{node, int(current.text.size()), int(text.size())});
             current.text += text;
             scanned.text += text;
             return WalkStep::SkipChildren;
         }
-        QChar shown;
-        if (barrierFor(node, shown)) {
+        default: {
+            // Every other item is a barrier no match spans.
             closeChunk();
+            const QChar shown = shownCharacter(item, node);
             if (shown != kNoCharacter)
                 scanned.text += shown;
             return WalkStep::SkipChildren;
         }
-        return isSkipped(node) ? WalkStep::SkipChildren : WalkStep::Descend;
+        }
     });
     closeChunk();
     return scanned;

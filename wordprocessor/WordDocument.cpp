@@ -1,6 +1,7 @@
 #include "WordDocument.h"
 
 #include "AutomationObject.h"
+#include "WordXml.h"
 #include "XmlTree.h"
 #include "layout/BodyLayout.h"
 
@@ -46,7 +47,8 @@ StoryType referenceKind(bool header, const char *type)
     return header ? StoryType::PrimaryHeader : StoryType::PrimaryFooter;
 }
 
-// Where the footnotes, endnotes or comments story lives: the relationship type, root and item elements.
+// Where the footnotes, endnotes or comments story lives: the relationship type, the local names of the root
+// and item elements.
 struct NotesKind
 {
     const char *relationship;
@@ -57,17 +59,29 @@ struct NotesKind
 NotesKind notesKind(StoryType type)
 {
     if (type == StoryType::Footnotes)
-        return {"footnotes", "w:footnotes", "w:footnote"};
+        return {"footnotes", "footnotes", "footnote"};
     if (type == StoryType::Endnotes)
-        return {"endnotes", "w:endnotes", "w:endnote"};
-    return {"comments", "w:comments", "w:comment"};
+        return {"endnotes", "endnotes", "endnote"};
+    return {"comments", "comments", "comment"};
 }
 
 // Separator and continuation notes are stories of their own in Word, not part of the notes story.
 bool isOrdinaryNote(pugi::xml_node note)
 {
-    const char *type = note.attribute("w:type").value();
+    const char *type = attribute(note, "type").value();
     return type[0] == '\0' || std::strcmp(type, "normal") == 0;
+}
+
+// The w:body of the main part `mainPart`, or a null node.
+pugi::xml_node documentBody(Package &package, const QString &mainPart)
+{
+    return childElement(childElement(package.xml(mainPart), "document"), "body");
+}
+
+// The root element of the package's content types, or a null node when the part holds none.
+pugi::xml_node contentTypes(Package &package)
+{
+    return childElement(package.xml(QString::fromLatin1(kContentTypesPart)), "Types", XmlNamespace::ContentTypes);
 }
 
 } // namespace
@@ -89,14 +103,14 @@ void WordDocument::readStructure()
     Package &package = *m_package;
     if (!package.contains(QString::fromLatin1(kContentTypesPart)))
         failOpen(m_path, QStringLiteral("it is not a Word document (it has no content types)."));
-    if (!package.xml(QString::fromLatin1(kContentTypesPart)).child("Types"))
+    if (!contentTypes(package))
         failOpen(m_path, QStringLiteral("it is not a Word document (its content types are unreadable)."));
 
     const Relationship main = package.relationship(QString(), QStringLiteral("officeDocument"));
     if (main.target.isEmpty() || !package.contains(main.target))
         failOpen(m_path, QStringLiteral("it has no main document part."));
     m_mainPart = package.findPart(main.target);
-    const pugi::xml_node body = package.xml(m_mainPart).child("w:document").child("w:body");
+    const pugi::xml_node body = documentBody(package, m_mainPart);
     if (!body)
         failOpen(m_path, QStringLiteral("it is not a Word document (its main part holds no document body)."));
 
@@ -107,17 +121,15 @@ void WordDocument::readStructure()
             targets[relationship.id] = relationship.target;
     }
     walkTree(body, [&](pugi::xml_node node) {
-        const char *name = node.name();
-        if (std::strcmp(name, "w:txbxContent") == 0 || std::strcmp(name, "w:pPrChange") == 0
-            || std::strcmp(name, "w:sectPrChange") == 0)
+        if (isElement(node, "txbxContent") || isElement(node, "pPrChange") || isElement(node, "sectPrChange"))
             return WalkStep::SkipChildren;
-        if (std::strcmp(name, "w:headerReference") != 0 && std::strcmp(name, "w:footerReference") != 0)
+        const bool header = isElement(node, "headerReference");
+        if (!header && !isElement(node, "footerReference"))
             return WalkStep::Descend;
-        const bool header = std::strcmp(name, "w:headerReference") == 0;
-        const auto target = targets.find(QString::fromUtf8(node.attribute("r:id").value()));
+        const auto target = targets.find(QString::fromUtf8(attribute(node, "id", XmlNamespace::Relationships).value()));
         if (target == targets.end() || !package.contains(target->second))
             failOpen(m_path, QStringLiteral("a header or footer it refers to is missing."));
-        std::vector<QString> &parts = m_headerFooterParts[referenceKind(header, node.attribute("w:type").value())];
+        std::vector<QString> &parts = m_headerFooterParts[referenceKind(header, attribute(node, "type").value())];
         const QString part = package.findPart(target->second);
         if (std::find(parts.begin(), parts.end(), part) == parts.end())
             parts.push_back(part);
@@ -149,8 +161,8 @@ std::vector<pugi::xml_node> WordDocument::notes(StoryType type)
     const QString part = relatedPart(QString::fromLatin1(kind.relationship));
     if (part.isEmpty())
         return items;
-    for (const pugi::xml_node item : m_package->xml(part).child(kind.root).children(kind.item)) {
-        if (type == StoryType::Comments || isOrdinaryNote(item))
+    for (const pugi::xml_node item : childElement(m_package->xml(part), kind.root).children()) {
+        if (isElement(item, kind.item) && (type == StoryType::Comments || isOrdinaryNote(item)))
             items.push_back(item);
     }
     return items;
@@ -166,7 +178,7 @@ int WordDocument::storyRangeCount(StoryType type)
     case StoryType::Comments:
         return notes(type).empty() ? 0 : 1;
     case StoryType::TextFrame: {
-        const pugi::xml_node body = m_package->xml(m_mainPart).child("w:document").child("w:body");
+        const pugi::xml_node body = documentBody(*m_package, m_mainPart);
         return textBoxContainers(body).empty() ? 0 : 1;
     }
     default: {
@@ -192,7 +204,7 @@ Story WordDocument::story(StoryType type, int index)
         throw AutomationError(QStringLiteral("The requested member of the collection does not exist (the document has no such story)."));
     Story story;
     story.type = type;
-    const pugi::xml_node body = m_package->xml(m_mainPart).child("w:document").child("w:body");
+    const pugi::xml_node body = documentBody(*m_package, m_mainPart);
     switch (type) {
     case StoryType::MainText:
         story.partName = m_mainPart;
@@ -215,7 +227,8 @@ Story WordDocument::story(StoryType type, int index)
     default: {
         story.partName = m_headerFooterParts[type][size_t(index)];
         const pugi::xml_document &part = m_package->xml(story.partName);
-        const pugi::xml_node root = part.child("w:hdr") ? part.child("w:hdr") : part.child("w:ftr");
+        const pugi::xml_node header = childElement(part, "hdr");
+        const pugi::xml_node root = header ? header : childElement(part, "ftr");
         if (root)
             story.containers = containersWithTextBoxes(root);
         break;
@@ -226,7 +239,7 @@ Story WordDocument::story(StoryType type, int index)
 
 std::vector<pugi::xml_node> WordDocument::shapes()
 {
-    return floatingShapes(m_package->xml(m_mainPart).child("w:document").child("w:body"));
+    return floatingShapes(documentBody(*m_package, m_mainPart));
 }
 
 Story WordDocument::shapeStory(int index)
@@ -273,10 +286,11 @@ QString WordDocument::storyText(StoryType type)
 void WordDocument::setMainContentType()
 {
     const QString typesPart = QString::fromLatin1(kContentTypesPart);
-    pugi::xml_node types = m_package->xml(typesPart).child("Types");
+    pugi::xml_node types = contentTypes(*m_package);
     const QString partName = QLatin1Char('/') + m_mainPart;
-    for (pugi::xml_node entry : types.children("Override")) {
-        if (QString::fromUtf8(entry.attribute("PartName").value()).compare(partName, Qt::CaseInsensitive) != 0)
+    for (pugi::xml_node entry : types.children()) {
+        if (!isElement(entry, "Override", XmlNamespace::ContentTypes)
+            || QString::fromUtf8(entry.attribute("PartName").value()).compare(partName, Qt::CaseInsensitive) != 0)
             continue;
         if (std::strcmp(entry.attribute("ContentType").value(), kDocumentMainContentType) != 0) {
             entry.attribute("ContentType").set_value(kDocumentMainContentType);
@@ -284,7 +298,7 @@ void WordDocument::setMainContentType()
         }
         return;
     }
-    pugi::xml_node entry = types.append_child("Override");
+    pugi::xml_node entry = types.append_child(qualifiedName(types, "Override", XmlNamespace::ContentTypes).c_str());
     entry.append_attribute("PartName").set_value(partName.toUtf8().constData());
     entry.append_attribute("ContentType").set_value(kDocumentMainContentType);
     m_package->markModified(typesPart);

@@ -182,7 +182,7 @@ void TestStory::paragraphTextShowsRunObjects()
     QFETCH(QByteArray, runs);
     QFETCH(QString, text);
     pugi::xml_document document;
-    QVERIFY(document.load_string(("<w:p xmlns:w=\"w\">" + runs + "</w:p>").constData(), pugi::parse_default | pugi::parse_ws_pcdata));
+    QVERIFY(document.load_string(("<w:p" + wordNamespaces() + ">" + runs + "</w:p>").constData(), pugi::parse_default | pugi::parse_ws_pcdata));
     QCOMPARE(paragraphText(document.child("w:p")), text);
 }
 

@@ -77,7 +77,7 @@ std::optional<Qt::Alignment> alignmentFromValue(const QString &value)
 void RunProperties::apply(pugi::xml_node rPr)
 {
     for (pugi::xml_node property = rPr.first_child(); property; property = property.next_sibling()) {
-        if (property.type() != pugi::node_element)
+        if (!isInNamespace(property))
             continue;
         const char *name = localName(property.name());
         const QString val = textAttribute(property, "val");
@@ -145,7 +145,7 @@ void RunProperties::apply(const RunProperties &other)
 void ParagraphProperties::apply(pugi::xml_node pPr)
 {
     for (pugi::xml_node property = pPr.first_child(); property; property = property.next_sibling()) {
-        if (property.type() != pugi::node_element)
+        if (!isInNamespace(property))
             continue;
         const char *name = localName(property.name());
         if (std::strcmp(name, "jc") == 0) {

@@ -38,9 +38,6 @@ void walkTree(pugi::xml_node root, Visitor &&visitor)
 // The deepest element nesting below `root`, counted without recursion (1 for a lone root element).
 int xmlDepth(pugi::xml_node root);
 
-// The first ancestor of `node` named `name`, stopping at `limit` (exclusive); null when there is none.
-pugi::xml_node ancestorNamed(pugi::xml_node node, const char *name, pugi::xml_node limit = {});
-
 // The character data of an element (all its text and CDATA children), decoded from UTF-8.
 QString elementText(pugi::xml_node element);
 // Replaces the content of an element by one text node holding `text` (pugixml escapes it on output).

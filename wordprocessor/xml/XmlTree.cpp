@@ -1,7 +1,5 @@
 #include "XmlTree.h"
 
-#include <cstring>
-
 namespace quill {
 
 int xmlDepth(pugi::xml_node root)
@@ -28,15 +26,6 @@ int xmlDepth(pugi::xml_node root)
         node = node.next_sibling();
     }
     return deepest;
-}
-
-pugi::xml_node ancestorNamed(pugi::xml_node node, const char *name, pugi::xml_node limit)
-{
-    for (pugi::xml_node current = node.parent(); current && current != limit; current = current.parent()) {
-        if (std::strcmp(current.name(), name) == 0)
-            return current;
-    }
-    return {};
 }
 
 QString elementText(pugi::xml_node element)

@@ -1,0 +1,412 @@
+#include "BodyBuilder.h"
+
+#include "Pagination.h"
+#include "WordXml.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
+
+namespace quill {
+
+namespace {
+
+// Word's default tab stop interval when settings.xml gives none, in twips.
+constexpr int kDefaultTabStopTwips = 720;
+// From this compatibility mode on (Word 2013) a table's indent is measured to its edge, not to its text.
+constexpr int kTableEdgeIndentCompatibilityMode = 15;
+// Qt hides an empty block right after a table; this invisible character keeps it.
+constexpr char16_t kZeroWidthSpace = 0x200B;
+
+} // namespace
+
+BodyBuilder::BodyBuilder(const LayoutSources &sources, const PageSetup &page, RunFinisher finishRun)
+    : m_styles(sources.styles)
+    , m_numbering(sources.numbering)
+    , m_page(page)
+    , m_scale(LengthScale::current())
+    , m_settings(readSettings(sources.settings))
+    , m_runs(m_styles, m_scale)
+    , m_paragraphs(m_scale, m_settings.defaultTabStopTwips)
+    , m_finishRun(std::move(finishRun))
+{
+}
+
+void BodyBuilder::addBody(pugi::xml_node body)
+{
+    startRun();
+    addBlockContent(body, TableContext());
+    finishRun();
+}
+
+BodyBuilder::Settings BodyBuilder::readSettings(const pugi::xml_document *settings)
+{
+    Settings read{kDefaultTabStopTwips};
+    if (!settings)
+        return read;
+    const pugi::xml_node root = settings->document_element();
+    if (const std::optional<int> tab = intAttribute(childElement(root, "defaultTabStop"), "val"); tab && *tab > 0)
+        read.defaultTabStopTwips = *tab;
+    const pugi::xml_node compat = childElement(root, "compat");
+    read.addParagraphSpacing = isOn(childElement(compat, "doNotUseHTMLParagraphAutoSpacing"));
+    for (pugi::xml_node setting = compat.first_child(); setting; setting = setting.next_sibling()) {
+        if (isElement(setting, "compatSetting") && textAttribute(setting, "name") == QLatin1String("compatibilityMode"))
+            read.compatibilityMode = intAttribute(setting, "val").value_or(0);
+    }
+    return read;
+}
+
+// Starts the next page run: a new document, set up for the page, that the following content goes into.
+void BodyBuilder::startRun()
+{
+    finishRun();
+    auto document = std::make_unique<QTextDocument>();
+    document->setUndoRedoEnabled(false);
+    document->setUseDesignMetrics(true);
+    // QTextDocumentLayout does nothing while the page size is null. It stays null while the document is
+    // filled, so that the document is laid out once, at the right resolution, when it is complete.
+    document->setPageSize(QSizeF(0, 0));
+    document->documentLayout()->setPaintDevice(layoutPaintDevice());
+    document->setDefaultFont(charFormat(m_styles.defaultRunProperties(), m_scale).font());
+    QTextOption option = document->defaultTextOption();
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    option.setTabStopDistance(m_scale.scaled(m_settings.defaultTabStopTwips));
+    document->setDefaultTextOption(option);
+    document->setDocumentMargin(0);
+    const QMarginsF margins = m_page.margins;
+    QTextFrameFormat root = document->rootFrame()->frameFormat();
+    root.setLeftMargin(m_scale.scaled(margins.left() * kTwipsPerPixel));
+    root.setTopMargin(m_scale.scaled(margins.top() * kTwipsPerPixel));
+    root.setRightMargin(m_scale.scaled(margins.right() * kTwipsPerPixel));
+    root.setBottomMargin(m_scale.scaled(margins.bottom() * kTwipsPerPixel));
+    document->rootFrame()->setFrameFormat(root);
+
+    m_run = std::move(document);
+    m_document = m_run.get();
+    m_cursor = QTextCursor(m_document);
+    m_blockUnused = true;
+    m_flow.tableBefore = nullptr;
+    // One edit block for the whole run: Qt rescans all of a document's frames at the end of every edit
+    // that adds a table or merges cells, which would make filling a document with many tables quadratic.
+    m_runEdit = QTextCursor(m_document);
+    m_runEdit.beginEditBlock();
+}
+
+void BodyBuilder::finishRun()
+{
+    if (!m_run)
+        return;
+    m_runEdit.endEditBlock();
+    m_runEdit = QTextCursor();
+    m_cursor = QTextCursor();
+    m_document = nullptr;
+    m_finishRun(std::move(m_run));
+}
+
+// Paragraphs, tables and the containers that wrap them (content controls, custom XML).
+void BodyBuilder::addBlockContent(pugi::xml_node container, const TableContext &context)
+{
+    for (pugi::xml_node child = container.first_child(); child; child = child.next_sibling()) {
+        if (isElement(child, "p"))
+            addParagraph(child, context);
+        else if (isElement(child, "tbl"))
+            addTable(child);
+        else if (isElement(child, "sdt"))
+            addBlockContent(childElement(child, "sdtContent"), context);
+        else if (isElement(child, "customXml") || isElement(child, "ins") || isElement(child, "moveTo"))
+            addBlockContent(child, context);
+    }
+}
+
+void BodyBuilder::startBlock(const QTextBlockFormat &format, const QTextCharFormat &markFormat)
+{
+    if (m_blockUnused) {
+        m_cursor.setBlockFormat(format);
+        // Merge, not set: the first block of a table cell carries the cell's own format (its spans).
+        m_cursor.mergeBlockCharFormat(markFormat);
+        m_blockUnused = false;
+    } else {
+        m_cursor.insertBlock(format, markFormat);
+    }
+}
+
+// An empty block exactly `height` pixels tall: Qt drops the top margin of a flow's first block.
+void BodyBuilder::addSpacer(qreal height)
+{
+    QTextBlockFormat spacer;
+    spacer.setLineHeight(height, QTextBlockFormat::FixedHeight);
+    spacer.setProperty(PageTopSpacerProperty, true);
+    startBlock(spacer, QTextCharFormat());
+}
+
+void BodyBuilder::addParagraph(pugi::xml_node p, const TableContext &context)
+{
+    const pugi::xml_node pPr = childElement(p, "pPr");
+    QString styleId = textAttribute(childElement(pPr, "pStyle"), "val");
+    if (styleId.isEmpty())
+        styleId = m_styles.defaultParagraphStyle();
+    const ResolvedStyle &style = m_styles.style(styleId);
+
+    ParagraphProperties direct;
+    direct.apply(pPr);
+    ParagraphProperties paragraph = m_styles.defaultParagraphProperties();
+    RunProperties paragraphRun = m_styles.defaultRunProperties();
+    if (context.style) {
+        paragraph.apply(context.style->paragraph);
+        paragraphRun.apply(context.style->run);
+    }
+    paragraph.apply(style.paragraph);
+    paragraphRun.apply(style.run);
+
+    const int numId = direct.numberingId.value_or(paragraph.numberingId.value_or(0));
+    const int numLevel = direct.numberingLevel.value_or(paragraph.numberingLevel.value_or(0));
+    const Numbering::Level *listLevel = numId > 0 ? m_numbering.level(numId, numLevel) : nullptr;
+    if (listLevel)
+        paragraph.apply(listLevel->paragraph);
+    paragraph.apply(direct);
+
+    RunProperties markRun = paragraphRun;
+    markRun.apply(childElement(pPr, "rPr"));
+    const QTextCharFormat markFormat = charFormat(markRun, m_scale);
+
+    ParagraphText text;
+    if (listLevel) {
+        const QString label = m_numbering.nextLabel(numId, numLevel);
+        if (!label.isEmpty()) {
+            RunProperties labelRun = markRun;
+            labelRun.apply(listLevel->run);
+            text.parts.back().push_back({label, charFormat(labelRun, m_scale)});
+        }
+    }
+    const bool inTable = context.style != nullptr || m_tableDepth > 0;
+    m_runs.readParagraph(p, paragraphRun, !inTable, text);
+
+    writeParagraph(paragraph, styleId, text, markFormat, inTable);
+}
+
+void BodyBuilder::writeParagraph(const ParagraphProperties &paragraph, const QString &styleId, ParagraphText &text,
+                                 const QTextCharFormat &markFormat, bool inTable)
+{
+    const int before = paragraph.spaceBefore.value_or(0);
+    const int after = paragraph.spaceAfter.value_or(0);
+    const bool contextual = paragraph.contextualSpacing.value_or(false);
+    const bool sameStyle = !m_flow.atStart && !m_flow.tableBefore && m_flow.previousStyle == styleId;
+    bool breakBefore = false;
+    if (!takeEdgeBreaks(text, paragraph.pageBreakBefore.value_or(false), inTable, breakBefore))
+        return;
+    // The gap to the previous paragraph, where it follows one on the same page.
+    const int previousAfter = m_flow.previousContextual && sameStyle ? 0 : m_flow.pendingAfterTwips;
+    const int ownBefore = contextual && sameStyle ? 0 : before;
+    // Word's HTML-style spacing (the default) keeps the larger of the two; the compatibility
+    // option doNotUseHTMLParagraphAutoSpacing adds them.
+    const int gap = m_settings.addParagraphSpacing ? previousAfter + ownBefore : qMax(previousAfter, ownBefore);
+
+    QTextBlockFormat baseFormat = m_paragraphs.blockFormat(paragraph);
+    if (!inTable) {
+        baseFormat.setProperty(KeepWithNextProperty, paragraph.keepWithNext.value_or(false));
+        baseFormat.setProperty(KeepLinesTogetherProperty, paragraph.keepLinesTogether.value_or(false));
+        // Word turns widow control on unless a paragraph or its style turns it off.
+        baseFormat.setProperty(WidowControlProperty, paragraph.widowControl.value_or(true));
+    }
+    for (size_t part = 0; part < text.parts.size(); ++part) {
+        std::vector<TextPiece> &pieces = text.parts[part];
+        QTextBlockFormat format = baseFormat;
+        const qreal lineHeight = m_paragraphs.applyLineHeight(format, paragraph, pieces, markFormat);
+        // Page breaks are never read inside tables: this one is in the body and starts a page run.
+        const bool startsPage = part > 0 || breakBefore;
+        if (startsPage)
+            startRun();
+        // Qt hides an empty block right after a table and pulls up one that starts with a line break.
+        if (part == 0 && m_flow.tableBefore
+            && (pieces.empty() || pieces.front().text.startsWith(QChar(kLineSeparator))))
+            pieces.insert(pieces.begin(), TextPiece{QString(QChar(kZeroWidthSpace)), markFormat});
+        placeSpaceBefore(format, before, gap, part == 0, startsPage, inTable);
+
+        startBlock(format, markFormat);
+        int lines = 1;
+        for (const TextPiece &piece : pieces) {
+            m_cursor.insertText(piece.text, piece.format);
+            lines += piece.text.count(QChar(kLineSeparator));
+        }
+        m_flow.contentTwips += format.topMargin() / m_scale.scaled(1) + lines * lineHeight * kTwipsPerPixel;
+
+        m_flow.atStart = false;
+        m_flow.tableBefore = nullptr;
+    }
+    m_flow.pendingAfterTwips = after;
+    m_flow.previousStyle = styleId;
+    m_flow.previousContextual = contextual;
+    m_flow.lastWasParagraph = true;
+}
+
+// Takes the page breaks at either end of a paragraph's text out of it, as they leave no empty line
+// behind (as LibreOffice reads them): at the start the paragraph begins the new page, at the end the next
+// paragraph does. Sets `breakBefore` when the paragraph starts a page; returns false when no text is left.
+bool BodyBuilder::takeEdgeBreaks(ParagraphText &text, bool pageBreakBefore, bool inTable, bool &breakBefore)
+{
+    breakBefore = (pageBreakBefore || m_flow.pendingPageBreak) && !inTable;
+    m_flow.pendingPageBreak = false;
+    const bool breakAtStart = text.parts.size() > 1 && text.parts.front().empty();
+    const bool breakAtEnd = text.parts.size() > 1 && text.parts.back().empty();
+    if (breakAtEnd)
+        text.parts.pop_back();
+    if (breakAtStart && !text.parts.empty()) {
+        text.parts.erase(text.parts.begin());
+        breakBefore = true;
+    }
+    if (text.parts.empty()) {
+        m_flow.pendingPageBreak = true;
+        return false;
+    }
+    m_flow.pendingPageBreak = breakAtEnd;
+    // Nothing precedes the first page: a break there would leave it blank.
+    if (breakBefore && m_flow.atStart && !inTable)
+        breakBefore = false;
+    return true;
+}
+
+// Puts a paragraph part's space before (`before`, or `gap` after a paragraph on the same page, in twips)
+// where Qt keeps it: a spacer at the top of a page or a flow, a table's bottom margin, or the block's top margin.
+void BodyBuilder::placeSpaceBefore(QTextBlockFormat &format, int before, int gap, bool firstPart, bool startsPage,
+                                   bool inTable)
+{
+    if (startsPage) {
+        // Qt drops the top margin of a document's first block; the space before stays at the page's top.
+        if (firstPart && before > 0)
+            addSpacer(m_scale.scaled(before));
+    } else if (m_flow.tableBefore) {
+        // Qt ignores the top margin of a block that follows a table: widen the table's bottom margin.
+        QTextTableFormat tableFormat = m_flow.tableBefore->format();
+        tableFormat.setBottomMargin(m_scale.scaled(before));
+        m_flow.tableBefore->setFormat(tableFormat);
+    } else if (m_flow.atStart) {
+        m_flow.leadingTwips = before;
+        if (!inTable && before > 0)
+            addSpacer(m_scale.scaled(before));
+    } else {
+        format.setTopMargin(m_scale.scaled(gap));
+    }
+}
+
+void BodyBuilder::addTable(pugi::xml_node tbl)
+{
+    const pugi::xml_node tblPr = childElement(tbl, "tblPr");
+    QString styleId = textAttribute(childElement(tblPr, "tblStyle"), "val");
+    if (styleId.isEmpty())
+        styleId = m_styles.defaultTableStyle();
+    const ResolvedStyle &style = m_styles.style(styleId);
+    TableProperties table = style.table;
+    table.apply(tblPr);
+    const TableGrid grid = readTableGrid(tbl);
+    if (grid.rowCount == 0 || grid.columnCount == 0)
+        return;
+
+    QTextTableFormat format = tableFormat(table, grid);
+    if (m_flow.pendingPageBreak) {
+        // Page breaks are never read inside tables: this one is in the body and starts a page run,
+        // unless nothing precedes it (a break there would leave the first page blank).
+        if (!m_flow.atStart)
+            startRun();
+        format.setTopMargin(0);
+        m_flow.pendingPageBreak = false;
+    }
+
+    // A table inserted into a used block would hide that block if it is empty: give the table a fresh one.
+    if (!m_blockUnused) {
+        m_cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+        m_blockUnused = true;
+    }
+    QTextTable *qtTable = m_cursor.insertTable(grid.rowCount, grid.columnCount, format);
+
+    for (const CellInfo &cell : grid.cells) {
+        if (cell.continuesAbove || cell.column >= grid.columnCount)
+            continue;
+        const int span = qMin(cell.span, grid.columnCount - cell.column);
+        if (span > 1 || cell.rowSpan > 1)
+            qtTable->mergeCells(cell.row, cell.column, cell.rowSpan, span);
+    }
+    fillCells(qtTable, grid, TableContext{&style}, table);
+
+    m_cursor = qtTable->lastCursorPosition();
+    m_cursor.movePosition(QTextCursor::NextBlock);
+    m_blockUnused = true;
+    m_flow.atStart = false;
+    m_flow.tableBefore = qtTable;
+    m_flow.pendingAfterTwips = 0;
+    m_flow.previousStyle.clear();
+    m_flow.previousContextual = false;
+    m_flow.lastWasParagraph = false;
+}
+
+// The format of a table with the properties `table`: its column widths, alignment, indent and space above.
+QTextTableFormat BodyBuilder::tableFormat(const TableProperties &table, const TableGrid &grid) const
+{
+    const int leftCellMargin = table.cellMargins[LeftSide].value_or(kDefaultCellMarginTwips);
+    QTextTableFormat format;
+    format.setBorder(0);
+    format.setBorderCollapse(true);
+    format.setCellSpacing(0);
+    format.setCellPadding(0);
+    QList<QTextLength> widths;
+    for (int twips : grid.columnWidths)
+        widths.append(QTextLength(QTextLength::FixedLength, m_scale.scaled(twips)));
+    format.setColumnWidthConstraints(widths);
+    format.setAlignment(table.alignment.value_or(Qt::AlignLeft));
+    int indent = table.indent.value_or(0);
+    if (m_settings.compatibilityMode < kTableEdgeIndentCompatibilityMode)
+        indent -= leftCellMargin;
+    format.setLeftMargin(m_scale.scaled(indent));
+    format.setTopMargin(m_flow.atStart ? 0 : m_scale.scaled(m_flow.pendingAfterTwips));
+    format.setHeaderRowCount(grid.headerRows);
+    return format;
+}
+
+// Writes every cell's content into `qtTable`, then formats the cells.
+void BodyBuilder::fillCells(QTextTable *qtTable, const TableGrid &grid, const TableContext &context,
+                            const TableProperties &table)
+{
+    // Fill the cells in document order. Asking the table for a cell after each insertion would rebuild its
+    // cell grid every time; instead take every cell's start once and follow the insertions by their length.
+    std::vector<const CellInfo *> filled;
+    std::vector<int> starts;
+    for (const CellInfo &cell : grid.cells) {
+        if (cell.continuesAbove || cell.column >= grid.columnCount)
+            continue;
+        filled.push_back(&cell);
+        starts.push_back(qtTable->cellAt(cell.row, cell.column).firstPosition());
+    }
+    std::vector<CellContent> contents;
+    int shift = 0;
+    ++m_tableDepth;
+    for (size_t i = 0; i < filled.size(); ++i) {
+        const int lengthBefore = m_document->characterCount();
+        contents.push_back(addCellContent(filled[i]->node, starts[i] + shift, context));
+        shift += m_document->characterCount() - lengthBefore;
+    }
+    --m_tableDepth;
+    for (size_t i = 0; i < filled.size(); ++i) {
+        QTextTableCell qtCell = qtTable->cellAt(filled[i]->row, filled[i]->column);
+        qtCell.setFormat(cellFormat(*filled[i], qtCell, table, grid, contents[i], m_scale));
+    }
+}
+
+// Writes the content of a cell whose first position is `position`; returns the space before its first
+// paragraph and after its last one (twips), which the cell's padding takes up.
+CellContent BodyBuilder::addCellContent(pugi::xml_node tc, int position, const TableContext &context)
+{
+    const FlowState outerFlow = m_flow;
+    m_flow = FlowState();
+    m_cursor = QTextCursor(m_document);
+    m_cursor.setPosition(position);
+    m_blockUnused = true;
+    addBlockContent(tc, context);
+    CellContent content;
+    content.leadingTwips = m_flow.leadingTwips;
+    content.trailingTwips = m_flow.lastWasParagraph ? m_flow.pendingAfterTwips : 0;
+    content.contentTwips = m_flow.contentTwips;
+    m_flow = outerFlow;
+    return content;
+}
+
+} // namespace quill

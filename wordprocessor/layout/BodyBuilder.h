@@ -1,0 +1,103 @@
+#pragma once
+
+#include "LengthScale.h"
+#include "Numbering.h"
+#include "ParagraphFormat.h"
+#include "RunReader.h"
+#include "StyleSheet.h"
+#include "TableCells.h"
+#include "TextDocumentBuilder.h"
+
+#include <QTextCursor>
+#include <QTextFormat>
+
+#include <functional>
+#include <memory>
+
+class QTextDocument;
+class QTextTable;
+
+namespace quill {
+
+// Writes a document body into QTextDocuments, one per page run: paragraphs with their spacing and page breaks,
+// and tables with their cells. The documents are handed over filled, not yet laid out.
+class BodyBuilder
+{
+public:
+    // Receives every page run's document, once filled.
+    using RunFinisher = std::function<void(std::unique_ptr<QTextDocument>)>;
+
+    // Builds with the styles, numbering and settings of `sources`, for pages set up as `page`.
+    BodyBuilder(const LayoutSources &sources, const PageSetup &page, RunFinisher finishRun);
+
+    // Writes the content of w:body `body`, handing each page run to the finisher in reading order.
+    void addBody(pugi::xml_node body);
+
+private:
+    // What settings.xml tells the layout.
+    struct Settings
+    {
+        int defaultTabStopTwips;
+        int compatibilityMode = 0;
+        bool addParagraphSpacing = false; // space after and space before add up instead of overlapping
+    };
+
+    // The table style and the table a paragraph sits in, if any.
+    struct TableContext
+    {
+        const ResolvedStyle *style = nullptr;
+    };
+
+    // What the next paragraph of a flow (the body or one cell) needs to know about what came before it.
+    struct FlowState
+    {
+        bool atStart = true;            // nothing written in this flow yet
+        int pendingAfterTwips = 0;      // space after of the previous paragraph
+        QString previousStyle;          // style of the previous paragraph, for contextual spacing
+        bool previousContextual = false;
+        QTextTable *tableBefore = nullptr; // the table right before, when the previous item was a table
+        int leadingTwips = 0;           // space before of the first paragraph (cells put it into their padding)
+        bool pendingPageBreak = false;  // a page break ended the previous paragraph: the next item starts a page
+        qreal contentTwips = 0;         // estimated height of the flow's paragraphs, lines unwrapped
+        bool lastWasParagraph = false;
+    };
+
+    static Settings readSettings(const pugi::xml_document *settings);
+
+    void startRun();
+    void finishRun();
+    void addBlockContent(pugi::xml_node container, const TableContext &context);
+    void startBlock(const QTextBlockFormat &format, const QTextCharFormat &markFormat);
+    void addSpacer(qreal height);
+
+    void addParagraph(pugi::xml_node p, const TableContext &context);
+    void writeParagraph(const ParagraphProperties &paragraph, const QString &styleId, ParagraphText &text,
+                        const QTextCharFormat &markFormat, bool inTable);
+    bool takeEdgeBreaks(ParagraphText &text, bool pageBreakBefore, bool inTable, bool &breakBefore);
+    void placeSpaceBefore(QTextBlockFormat &format, int before, int gap, bool firstPart, bool startsPage,
+                          bool inTable);
+
+    void addTable(pugi::xml_node tbl);
+    QTextTableFormat tableFormat(const TableProperties &table, const TableGrid &grid) const;
+    void fillCells(QTextTable *qtTable, const TableGrid &grid, const TableContext &context,
+                   const TableProperties &table);
+    CellContent addCellContent(pugi::xml_node tc, int position, const TableContext &context);
+
+    StyleSheet m_styles;
+    Numbering m_numbering;
+    PageSetup m_page;
+    LengthScale m_scale; // read once for this layout
+    Settings m_settings;
+    RunReader m_runs;
+    ParagraphFormatter m_paragraphs;
+    RunFinisher m_finishRun;
+    std::unique_ptr<QTextDocument> m_run; // the page run being filled
+    QTextDocument *m_document = nullptr;  // m_run's
+    QTextCursor m_cursor;
+    QTextCursor m_runEdit;                // holds m_run's edit block
+    bool m_blockUnused = true;   // the cursor's block exists but holds no paragraph yet
+    FlowState m_flow;
+    int m_tableDepth = 0;
+};
+
+} // namespace quill

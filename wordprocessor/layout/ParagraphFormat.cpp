@@ -1,0 +1,128 @@
+#include "ParagraphFormat.h"
+
+#include "LengthScale.h"
+#include "TextDocumentBuilder.h"
+
+#include <QFontMetricsF>
+#include <QtMath>
+
+namespace quill {
+
+namespace {
+
+// w:line value of single line spacing under lineRule auto.
+constexpr int kSingleLineSpacing = 240;
+// Furthest a default tab stop is placed for an indented paragraph, in twips (22 inches).
+constexpr int kDefaultTabExtentTwips = 31680;
+
+QString fontKey(const QTextCharFormat &format)
+{
+    return format.font().key();
+}
+
+} // namespace
+
+ParagraphFormatter::ParagraphFormatter(const LengthScale &scale, int defaultTabStopTwips)
+    : m_scale(scale)
+    , m_defaultTabStopTwips(defaultTabStopTwips)
+{
+}
+
+QTextBlockFormat ParagraphFormatter::blockFormat(const ParagraphProperties &paragraph) const
+{
+    QTextBlockFormat format;
+    format.setAlignment(paragraph.alignment.value_or(Qt::AlignLeft));
+    const int left = paragraph.leftIndent.value_or(0);
+    const int firstLine = paragraph.firstLineIndent.value_or(0);
+    format.setLeftMargin(deviceLength(left));
+    format.setRightMargin(deviceLength(paragraph.rightIndent.value_or(0)));
+    format.setTextIndent(deviceLength(firstLine));
+    const QList<QTextOption::Tab> tabs = tabStops(paragraph.tabs, left, firstLine);
+    if (!tabs.isEmpty())
+        format.setTabPositions(tabs);
+    return format;
+}
+
+qreal ParagraphFormatter::applyLineHeight(QTextBlockFormat &format, const ParagraphProperties &paragraph,
+                                          const std::vector<TextPiece> &pieces, const QTextCharFormat &markFormat)
+{
+    LineMetrics natural;
+    for (const TextPiece &piece : pieces) {
+        const LineMetrics line = lineMetrics(piece.format);
+        natural.height = qMax(natural.height, line.height);
+        natural.deviceHeight = qMax(natural.deviceHeight, line.deviceHeight);
+    }
+    if (natural.height == 0)
+        natural = lineMetrics(markFormat);
+    const int line = paragraph.lineSpacing.value_or(kSingleLineSpacing);
+    qreal height = natural.height * line / kSingleLineSpacing;
+    switch (paragraph.lineRule.value_or(LineRule::Auto)) {
+    case LineRule::Exact:
+        height = twipsToPixels(line);
+        break;
+    case LineRule::AtLeast:
+        height = qMax(natural.height, twipsToPixels(line));
+        break;
+    case LineRule::Auto:
+        if (line != kSingleLineSpacing) {
+            // A proportionally spaced line keeps its text at the top and the extra space below it.
+            // Qt adds a distance to the line's own height, which it rounds up to whole device pixels.
+            const qreal distance = (height * kLayoutOversampling - natural.deviceHeight) / kLayoutOversampling;
+            format.setLineHeight(m_scale.scaled(distance * kTwipsPerPixel), QTextBlockFormat::LineDistanceHeight);
+            return height;
+        }
+        break;
+    }
+    format.setLineHeight(m_scale.scaled(height * kTwipsPerPixel), QTextBlockFormat::FixedHeight);
+    return height;
+}
+
+ParagraphFormatter::LineMetrics ParagraphFormatter::lineMetrics(const QTextCharFormat &format)
+{
+    const QString key = fontKey(format);
+    const auto cached = m_lineMetrics.constFind(key);
+    if (cached != m_lineMetrics.constEnd())
+        return *cached;
+    const QFontMetricsF metrics(format.font(), layoutPaintDevice());
+    const qreal deviceHeight = metrics.ascent() + metrics.descent() + qMax<qreal>(metrics.leading(), 0);
+    const LineMetrics line{roundToTwips(deviceHeight / kLayoutOversampling), qreal(qCeil(deviceHeight))};
+    m_lineMetrics.insert(key, line);
+    return line;
+}
+
+// Word measures tab stops from the text column's left edge; Qt measures them from where a line starts.
+// The stops are given relative to the first line's start, where tabs nearly always stand.
+QList<QTextOption::Tab> ParagraphFormatter::tabStops(const std::map<int, TabStop> &stops, int left,
+                                                     int firstLine) const
+{
+    const int origin = left + firstLine;
+    std::map<int, QTextOption::Tab> positioned; // by position in twips from the column's edge
+    int lastCustom = origin;
+    for (const auto &[position, stop] : stops) {
+        if (stop.cleared || position <= origin)
+            continue;
+        QTextOption::Tab tab(m_scale.scaled(position - origin), stop.type);
+        if (stop.type == QTextOption::DelimiterTab)
+            tab.delimiter = QLatin1Char('.');
+        positioned.emplace(position, tab);
+        lastCustom = qMax(lastCustom, position);
+    }
+    // A hanging paragraph has an implicit stop at its left indent.
+    if (firstLine < 0 && positioned.lower_bound(origin + 1) == positioned.lower_bound(left + 1))
+        positioned.emplace(left, QTextOption::Tab(m_scale.scaled(left - origin), QTextOption::LeftTab));
+    // Past the custom stops, default stops fall on multiples of the interval from the column's edge;
+    // Qt's own default stops would count from the line's start, which differs when the line is indented.
+    if (origin != 0 || !positioned.empty()) {
+        const int interval = m_defaultTabStopTwips;
+        for (int position = (lastCustom / interval + 1) * interval; position <= kDefaultTabExtentTwips;
+             position += interval) {
+            positioned.emplace(position, QTextOption::Tab(m_scale.scaled(position - origin), QTextOption::LeftTab));
+        }
+    }
+    QList<QTextOption::Tab> tabs;
+    for (const auto &[position, tab] : positioned)
+        tabs.append(tab);
+    return tabs;
+}
+
+} // namespace quill

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "RunReader.h"
+#include "WordProperties.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
+#include <QTextOption>
+
+#include <map>
+#include <vector>
+
+namespace quill {
+
+class LengthScale;
+
+// The block formats of paragraphs: alignment, indents, tab stops and line heights as Qt takes them.
+class ParagraphFormatter
+{
+public:
+    // Formats with the lengths of `scale` (which outlives the formatter) and Word's default tab stop interval.
+    ParagraphFormatter(const LengthScale &scale, int defaultTabStopTwips);
+
+    // The alignment, indents and tab stops of `paragraph`.
+    QTextBlockFormat blockFormat(const ParagraphProperties &paragraph) const;
+    // Sets the line height of a paragraph part holding `pieces` (its mark's format when it holds no text);
+    // returns it, in logical pixels.
+    qreal applyLineHeight(QTextBlockFormat &format, const ParagraphProperties &paragraph,
+                          const std::vector<TextPiece> &pieces, const QTextCharFormat &markFormat);
+
+private:
+    // One single-spaced line of a font: its height in logical pixels (whole twips, as LibreOffice measures)
+    // and the height Qt gives the line on the layout device (rounded up to whole device pixels).
+    struct LineMetrics
+    {
+        qreal height = 0;
+        qreal deviceHeight = 0;
+    };
+
+    LineMetrics lineMetrics(const QTextCharFormat &format);
+    QList<QTextOption::Tab> tabStops(const std::map<int, TabStop> &stops, int left, int firstLine) const;
+
+    const LengthScale &m_scale;
+    int m_defaultTabStopTwips;
+    QHash<QString, LineMetrics> m_lineMetrics; // by font key
+};
+
+} // namespace quill

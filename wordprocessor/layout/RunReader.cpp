@@ -1,0 +1,174 @@
+#include "RunReader.h"
+
+#include "LengthScale.h"
+#include "RunContent.h"
+#include "StyleSheet.h"
+#include "WordXml.h"
+#include "XmlTree.h"
+
+namespace quill {
+
+namespace {
+
+// Word's built-in run defaults when styles.xml gives none.
+constexpr qreal kDefaultPointSize = 10.0;
+constexpr char kDefaultFontFamily[] = "Times New Roman";
+
+constexpr char16_t kNonBreakingHyphen = 0x2011;
+constexpr char16_t kSoftHyphen = 0x00AD;
+// w:sym gives its character as a hexadecimal code.
+constexpr int kHexadecimal = 16;
+
+} // namespace
+
+// State of complex fields (w:fldChar) while reading runs: only field results are shown.
+struct RunReader::FieldState
+{
+    std::vector<bool> showingResult; // one entry per open field; true after its "separate"
+
+    bool isVisible() const
+    {
+        for (bool result : showingResult) {
+            if (!result)
+                return false;
+        }
+        return true;
+    }
+};
+
+QTextCharFormat charFormat(const RunProperties &run, const LengthScale &scale)
+{
+    QTextCharFormat format;
+    format.setFontFamilies({run.fontFamily.value_or(QString::fromLatin1(kDefaultFontFamily))});
+    format.setFontPointSize(run.pointSize.value_or(kDefaultPointSize));
+    format.setFontWeight(run.bold.value_or(false) ? QFont::Bold : QFont::Normal);
+    format.setFontItalic(run.italic.value_or(false));
+    format.setFontUnderline(run.underline.value_or(false));
+    format.setFontStrikeOut(run.strikeOut.value_or(false));
+    if (run.caps.value_or(false))
+        format.setFontCapitalization(QFont::AllUppercase);
+    else if (run.smallCaps.value_or(false))
+        format.setFontCapitalization(QFont::SmallCaps);
+    const QColor color = run.color.value_or(QColor());
+    format.setForeground(color.isValid() ? color : QColor(Qt::black));
+    if (run.background && run.background->isValid())
+        format.setBackground(*run.background);
+    if (run.verticalAlignment)
+        format.setVerticalAlignment(static_cast<QTextCharFormat::VerticalAlignment>(*run.verticalAlignment));
+    if (run.letterSpacingPixels && *run.letterSpacingPixels != 0) {
+        format.setFontLetterSpacingType(QFont::AbsoluteSpacing);
+        format.setFontLetterSpacing(scale.letterSpacing(*run.letterSpacingPixels * kTwipsPerPixel));
+    }
+    // Word and LibreOffice apply pair kerning only where a run asks for it (w:kern); Qt kerns by default.
+    const bool kerning = run.kerning.value_or(false);
+    format.setFontKerning(kerning);
+    // Unkerned Latin text needs no shaping; Qt still shapes scripts that do. Kerning needs shaping.
+    // (Set either way: a format inherits what it leaves unset from the document's default font.)
+    format.setFontStyleStrategy(kerning ? QFont::PreferDefault : QFont::PreferNoShaping);
+    return format;
+}
+
+RunReader::RunReader(const StyleSheet &styles, const LengthScale &scale)
+    : m_styles(styles)
+    , m_scale(scale)
+{
+}
+
+void RunReader::readParagraph(pugi::xml_node paragraph, const RunProperties &paragraphRun, bool allowPageBreaks,
+                              ParagraphText &text) const
+{
+    FieldState fields;
+    collectInline(paragraph, paragraphRun, fields, text, allowPageBreaks);
+}
+
+// Reads the runs of a paragraph (and of hyperlinks, content controls, insertions, simple fields inside it).
+void RunReader::collectInline(pugi::xml_node parent, const RunProperties &paragraphRun, FieldState &fields,
+                              ParagraphText &text, bool allowPageBreaks) const
+{
+    for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
+        if (child.type() != pugi::node_element)
+            continue;
+        if (isElement(child, "r")) {
+            addRun(child, paragraphRun, fields, text, allowPageBreaks);
+        } else if (isElement(child, "sdt")) {
+            collectInline(childElement(child, "sdtContent"), paragraphRun, fields, text, allowPageBreaks);
+        } else if (isElement(child, "hyperlink") || isElement(child, "smartTag") || isElement(child, "customXml")
+                   || isElement(child, "ins") || isElement(child, "moveTo") || isElement(child, "fldSimple")
+                   || isElement(child, "dir") || isElement(child, "bdo")) {
+            collectInline(child, paragraphRun, fields, text, allowPageBreaks);
+        }
+    }
+}
+
+void RunReader::addRun(pugi::xml_node run, const RunProperties &paragraphRun, FieldState &fields,
+                       ParagraphText &text, bool allowPageBreaks) const
+{
+    RunProperties properties = paragraphRun;
+    const pugi::xml_node rPr = childElement(run, "rPr");
+    const QString characterStyle = textAttribute(childElement(rPr, "rStyle"), "val");
+    if (!characterStyle.isEmpty())
+        properties.apply(m_styles.style(characterStyle).run);
+    properties.apply(rPr);
+    const bool hidden = properties.hidden.value_or(false);
+    const QTextCharFormat format = charFormat(properties, m_scale);
+
+    QString buffer;
+    const auto flush = [&]() {
+        if (!buffer.isEmpty())
+            text.parts.back().push_back({buffer, format});
+        buffer.clear();
+    };
+    for (pugi::xml_node child = run.first_child(); child; child = child.next_sibling()) {
+        const RunItem item = runItem(child);
+        if (item == RunItem::FieldCharacter) {
+            const QString type = textAttribute(child, "fldCharType");
+            if (type == QLatin1String("begin"))
+                fields.showingResult.push_back(false);
+            else if (type == QLatin1String("separate") && !fields.showingResult.empty())
+                fields.showingResult.back() = true;
+            else if (type == QLatin1String("end") && !fields.showingResult.empty())
+                fields.showingResult.pop_back();
+            continue;
+        }
+        if (hidden || !fields.isVisible())
+            continue;
+        switch (item) {
+        case RunItem::Text:
+            buffer += elementText(child);
+            break;
+        case RunItem::Tab:
+            buffer += QLatin1Char('\t');
+            break;
+        case RunItem::Break:
+            if (breakKind(child) == BreakKind::Line) {
+                buffer += QChar(kLineSeparator);
+            } else {
+                flush();
+                if (allowPageBreaks)
+                    text.parts.emplace_back();
+            }
+            break;
+        case RunItem::CarriageReturn:
+            buffer += QChar(kLineSeparator);
+            break;
+        case RunItem::NoBreakHyphen:
+            buffer += QChar(kNonBreakingHyphen);
+            break;
+        case RunItem::SoftHyphen:
+            buffer += QChar(kSoftHyphen);
+            break;
+        case RunItem::Symbol: {
+            bool ok = false;
+            const ushort code = textAttribute(child, "char").toUShort(&ok, kHexadecimal);
+            if (ok)
+                buffer += QChar(code);
+            break;
+        }
+        default:
+            break; // drawings, references and the like draw no text here
+        }
+    }
+    flush();
+}
+
+} // namespace quill

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "WordProperties.h"
+
+#include <QString>
+#include <QTextCharFormat>
+
+#include <pugixml.hpp>
+
+#include <vector>
+
+namespace quill {
+
+class LengthScale;
+class StyleSheet;
+
+// The character that breaks a line inside a paragraph (w:br, w:cr), as Qt reads it.
+inline constexpr char16_t kLineSeparator = 0x2028;
+
+// A stretch of text with one character format.
+struct TextPiece
+{
+    QString text;
+    QTextCharFormat format;
+};
+
+// A paragraph's visible content, cut into parts at its page breaks.
+struct ParagraphText
+{
+    std::vector<std::vector<TextPiece>> parts{1};
+};
+
+// The character format of text with the run properties `run`; letter spacing is handed over through `scale`.
+QTextCharFormat charFormat(const RunProperties &run, const LengthScale &scale);
+
+// Reads what a paragraph's runs show: their text, tabs, breaks and symbols with their character formats, the
+// runs inside hyperlinks, content controls, insertions and simple fields, and of complex fields the result only.
+class RunReader
+{
+public:
+    // Reads with the character styles of `styles` and the lengths of `scale`; both outlive the reader.
+    RunReader(const StyleSheet &styles, const LengthScale &scale);
+
+    // Appends the runs of `paragraph`, over the paragraph's run properties `paragraphRun`, to `text`;
+    // a page or column break starts a new part of it when `allowPageBreaks`, and is dropped otherwise.
+    void readParagraph(pugi::xml_node paragraph, const RunProperties &paragraphRun, bool allowPageBreaks,
+                       ParagraphText &text) const;
+
+private:
+    struct FieldState;
+
+    void collectInline(pugi::xml_node parent, const RunProperties &paragraphRun, FieldState &fields,
+                       ParagraphText &text, bool allowPageBreaks) const;
+    void addRun(pugi::xml_node run, const RunProperties &paragraphRun, FieldState &fields, ParagraphText &text,
+                bool allowPageBreaks) const;
+
+    const StyleSheet &m_styles;
+    const LengthScale &m_scale;
+};
+
+} // namespace quill

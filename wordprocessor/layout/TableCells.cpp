@@ -1,0 +1,161 @@
+#include "TableCells.h"
+
+#include "LengthScale.h"
+#include "WordXml.h"
+
+#include <QBrush>
+
+#include <array>
+#include <set>
+#include <utility>
+
+namespace quill {
+
+namespace {
+
+// Width of a table column the grid does not describe (one inch), in twips.
+constexpr int kFallbackColumnTwips = 1440;
+
+} // namespace
+
+TableGrid readTableGrid(pugi::xml_node tbl)
+{
+    TableGrid grid;
+    for (pugi::xml_node col = childElement(childElement(tbl, "tblGrid"), "gridCol"); col; col = col.next_sibling()) {
+        if (isElement(col, "gridCol"))
+            grid.columnWidths.push_back(intAttribute(col, "w").value_or(0));
+    }
+
+    std::vector<pugi::xml_node> rows;
+    for (pugi::xml_node row = tbl.first_child(); row; row = row.next_sibling()) {
+        if (isElement(row, "tr"))
+            rows.push_back(row);
+    }
+    int columnCount = static_cast<int>(grid.columnWidths.size());
+    bool headerRun = true;
+    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+        const pugi::xml_node trPr = childElement(rows[r], "trPr");
+        grid.rowHeights.push_back(qMax(0, intAttribute(childElement(trPr, "trHeight"), "val").value_or(0)));
+        headerRun = headerRun && isOn(childElement(trPr, "tblHeader"));
+        if (headerRun)
+            ++grid.headerRows;
+        int column = intAttribute(childElement(trPr, "gridBefore"), "val").value_or(0);
+        for (pugi::xml_node tc = rows[r].first_child(); tc; tc = tc.next_sibling()) {
+            if (!isElement(tc, "tc"))
+                continue;
+            const pugi::xml_node tcPr = childElement(tc, "tcPr");
+            CellInfo cell;
+            cell.node = tc;
+            cell.row = r;
+            cell.column = column;
+            cell.span = qMax(1, intAttribute(childElement(tcPr, "gridSpan"), "val").value_or(1));
+            const pugi::xml_node vMerge = childElement(tcPr, "vMerge");
+            cell.continuesAbove = vMerge && textAttribute(vMerge, "val") != QLatin1String("restart");
+            grid.cells.push_back(cell);
+            column += cell.span;
+        }
+        columnCount = qMax(columnCount, column);
+    }
+    if (rows.empty() || columnCount == 0)
+        return TableGrid();
+    grid.rowCount = static_cast<int>(rows.size());
+    grid.columnCount = columnCount;
+    std::vector<int> &widths = grid.columnWidths;
+    while (static_cast<int>(widths.size()) < columnCount)
+        widths.push_back(widths.empty() ? kFallbackColumnTwips : widths.back());
+
+    // Rows spanned by each vertically merged cell.
+    std::set<std::pair<int, int>> continuations; // (row, column) of cells that continue the one above
+    for (const CellInfo &cell : grid.cells) {
+        if (cell.continuesAbove)
+            continuations.emplace(cell.row, cell.column);
+    }
+    for (CellInfo &cell : grid.cells) {
+        if (cell.continuesAbove)
+            continue;
+        while (continuations.count({cell.row + cell.rowSpan, cell.column}) > 0)
+            ++cell.rowSpan;
+    }
+
+    return grid;
+}
+
+QTextTableCellFormat cellFormat(const CellInfo &cell, const QTextTableCell &qtCell, const TableProperties &table,
+                                const TableGrid &grid, const CellContent &content, const LengthScale &scale)
+{
+    const int rowCount = grid.rowCount;
+    const int columnCount = grid.columnCount;
+    const int rowHeightTwips = grid.rowHeights[cell.row];
+    const pugi::xml_node tcPr = childElement(cell.node, "tcPr");
+    std::array<std::optional<int>, kCellMarginSideCount> margins = table.cellMargins;
+    readCellMargins(childElement(tcPr, "tcMar"), margins);
+
+    std::array<BorderLine, kCellMarginSideCount> borders;
+    const auto tableBorder = [&](BorderSide side) {
+        return table.borders[side].value_or(BorderLine());
+    };
+    borders[TopSide] = tableBorder(cell.row == 0 ? TopSide : InsideHorizontal);
+    borders[BottomSide] = tableBorder(cell.row + cell.rowSpan >= rowCount ? BottomSide : InsideHorizontal);
+    borders[LeftSide] = tableBorder(cell.column == 0 ? LeftSide : InsideVertical);
+    borders[RightSide] = tableBorder(cell.column + cell.span >= columnCount ? RightSide : InsideVertical);
+    if (const pugi::xml_node tcBorders = childElement(tcPr, "tcBorders")) {
+        const std::pair<const char *, BorderSide> sides[] = {
+            {"top", TopSide}, {"left", LeftSide}, {"start", LeftSide},
+            {"bottom", BottomSide}, {"right", RightSide}, {"end", RightSide},
+        };
+        for (const auto &[name, side] : sides) {
+            if (const pugi::xml_node element = childElement(tcBorders, name))
+                borders[side] = BorderLine::fromElement(element);
+        }
+    }
+
+    int topTwips = margins[TopSide].value_or(0) + content.leadingTwips;
+    int bottomTwips = margins[BottomSide].value_or(0) + content.trailingTwips;
+    const QString vAlign = textAttribute(childElement(tcPr, "vAlign"), "val");
+    // Qt has no row height: a row's minimum height (w:trHeight) pads its cells, on the side away from
+    // where the cell's text sits. The content height is an estimate (its lines unwrapped).
+    const int shortfall = qRound(rowHeightTwips - (topTwips + content.contentTwips + bottomTwips));
+    if (cell.rowSpan == 1 && shortfall > 0) {
+        if (vAlign == QLatin1String("bottom"))
+            topTwips += shortfall;
+        else if (vAlign == QLatin1String("center")) {
+            topTwips += shortfall / 2;
+            bottomTwips += shortfall - shortfall / 2;
+        } else
+            bottomTwips += shortfall;
+    }
+    // A fresh format must carry the merge, which Qt keeps in the cell's format.
+    QTextTableCellFormat format;
+    format.setTableCellColumnSpan(qtCell.columnSpan());
+    format.setTableCellRowSpan(qtCell.rowSpan());
+    format.setTopPadding(scale.scaled(topTwips));
+    format.setBottomPadding(scale.scaled(bottomTwips));
+    format.setLeftPadding(scale.scaled(margins[LeftSide].value_or(kDefaultCellMarginTwips)));
+    format.setRightPadding(scale.scaled(margins[RightSide].value_or(kDefaultCellMarginTwips)));
+    const auto setBorder = [&](BorderSide side, auto setWidth, auto setStyle, auto setBrush) {
+        const BorderLine &line = borders[side];
+        (format.*setWidth)(line.visible ? scale.scaled(line.widthPixels * kTwipsPerPixel) : 0);
+        (format.*setStyle)(line.visible ? QTextFrameFormat::BorderStyle_Solid : QTextFrameFormat::BorderStyle_None);
+        (format.*setBrush)(QBrush(line.visible ? line.color : QColor(Qt::transparent)));
+    };
+    setBorder(TopSide, &QTextTableCellFormat::setTopBorder, &QTextTableCellFormat::setTopBorderStyle,
+              &QTextTableCellFormat::setTopBorderBrush);
+    setBorder(BottomSide, &QTextTableCellFormat::setBottomBorder, &QTextTableCellFormat::setBottomBorderStyle,
+              &QTextTableCellFormat::setBottomBorderBrush);
+    setBorder(LeftSide, &QTextTableCellFormat::setLeftBorder, &QTextTableCellFormat::setLeftBorderStyle,
+              &QTextTableCellFormat::setLeftBorderBrush);
+    setBorder(RightSide, &QTextTableCellFormat::setRightBorder, &QTextTableCellFormat::setRightBorderStyle,
+              &QTextTableCellFormat::setRightBorderBrush);
+    if (const pugi::xml_node shd = childElement(tcPr, "shd")) {
+        const QString fill = textAttribute(shd, "fill");
+        if (!fill.isEmpty() && fill != QLatin1String("auto"))
+            format.setBackground(QColor(QLatin1Char('#') + fill));
+    }
+    if (vAlign == QLatin1String("center"))
+        format.setVerticalAlignment(QTextCharFormat::AlignMiddle);
+    else if (vAlign == QLatin1String("bottom"))
+        format.setVerticalAlignment(QTextCharFormat::AlignBottom);
+    return format;
+}
+
+} // namespace quill
