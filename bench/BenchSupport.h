@@ -53,7 +53,7 @@ void fillLetter(const QByteArray &templateBytes, const std::vector<FieldReplacem
 class OpenedDocument
 {
 public:
-    // Opens the document at `path`; throws AutomationError when it cannot.
+    // Opens the document at `path`; throws Error when it cannot.
     explicit OpenedDocument(const QString &path);
     // Closes the document without saving and quits the instance.
     ~OpenedDocument();

@@ -34,7 +34,7 @@ int main(int argc, char **argv)
     try {
         document = quill::WordDocument::open(arguments.at(1), true);
         sources = document->layoutSources();
-    } catch (const quill::AutomationError &error) {
+    } catch (const quill::Error &error) {
         err << error.description() << "\n";
         return 1;
     }

@@ -112,7 +112,7 @@ void exercise(WordDocument &document, const FindOptions &options, ReplaceMode mo
     std::unique_ptr<WordDocument> saved;
     try {
         saved = WordDocument::open(savedPath, true);
-    } catch (const AutomationError &error) {
+    } catch (const Error &error) {
         std::fprintf(stderr, "fuzz: %s\n", qPrintable(error.description()));
         broken("a saved document cannot be read back");
     }
@@ -193,7 +193,7 @@ int readPackage(const std::uint8_t *data, std::size_t size)
     std::unique_ptr<WordDocument> document;
     try {
         document = WordDocument::open(inputPath, true);
-    } catch (const AutomationError &) {
+    } catch (const Error &) {
         return 0;
     }
     FindOptions options;
@@ -201,7 +201,7 @@ int readPackage(const std::uint8_t *data, std::size_t size)
     options.replacement = kPackageReplacement;
     try {
         exercise(*document, options, ReplaceMode::All);
-    } catch (const AutomationError &) {
+    } catch (const Error &) {
         // A part that is read only now (a damaged header, say) may still be refused.
     }
     return 0;
@@ -225,12 +225,12 @@ int replaceInDocument(const std::uint8_t *data, std::size_t size)
     std::unique_ptr<WordDocument> document;
     try {
         document = WordDocument::open(inputPath, true);
-    } catch (const AutomationError &) {
+    } catch (const Error &) {
         return 0;
     }
     try {
         exercise(*document, options, mode);
-    } catch (const AutomationError &) {
+    } catch (const Error &) {
     }
     return 0;
 }

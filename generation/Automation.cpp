@@ -30,7 +30,7 @@ AutoObject::AutoObject(AutomationObjectPtr object)
 const AutomationObjectPtr &AutoObject::target() const
 {
     if (!m_object)
-        throw AutomationError(QStringLiteral("Object variable or With block variable not set"));
+        throw Error(Status::ObjectNotSet, QStringLiteral("Object variable or With block variable not set"));
     return m_object;
 }
 
@@ -86,10 +86,10 @@ AutoObject CreateObject(const QString &programmaticId)
 {
     const auto server = servers().constFind(programmaticId.toLower());
     if (server == servers().constEnd() || !*server)
-        throw AutomationError(QStringLiteral("ActiveX component can't create object: %1").arg(programmaticId));
+        throw Error(Status::ServerUnavailable, QStringLiteral("ActiveX component can't create object: %1").arg(programmaticId));
     AutomationObjectPtr object = (*server)();
     if (!object)
-        throw AutomationError(QStringLiteral("ActiveX component can't create object: %1").arg(programmaticId));
+        throw Error(Status::ServerUnavailable, QStringLiteral("ActiveX component can't create object: %1").arg(programmaticId));
     return AutoObject(std::move(object));
 }
 

@@ -11,7 +11,7 @@
 namespace quill {
 
 // A late-bound handle on an automation object, the way the program drives the word processor:
-// members are called and properties read and written by name. Every failure is an AutomationError
+// members are called and properties read and written by name. Every failure is an Error
 // carrying the server's description, which the caller's error trap reports.
 class AutoObject
 {
@@ -50,7 +50,7 @@ AutomationArgument Arg(const QString &name, const QVariant &value);
 AutomationArgument Omitted();
 
 // Creates an automation object by its programmatic identifier ("Word.Application").
-// Throws AutomationError when no server is registered under it or the server cannot create one.
+// Throws Error when no server is registered under it or the server cannot create one.
 AutoObject CreateObject(const QString &programmaticId);
 
 // The servers that CreateObject knows. "Word.Application" names our own word-processor engine.

@@ -1,7 +1,7 @@
 #include "LetterGeneration.h"
 
 #include "ErrorTrap.h"
-#include "Failure.h"
+#include "Error.h"
 #include "FileHelpers.h"
 
 #include <QDate>
@@ -46,14 +46,14 @@ std::unique_ptr<QLockFile> claimWorkFiles(const QString &folder, int timeoutMs)
     // A folder that takes no lock file takes no work file either: writing the template reports
     // that with its own, clearer words, so only a claim held by another instance is refused here.
     if (!lock->tryLock(timeoutMs) && lock->error() == QLockFile::LockFailedError)
-        throw Failure(QStringLiteral("Another copy of the program is creating a letter. Please try again when it has finished."));
+        throw Error(Status::WorkFilesBusy, QStringLiteral("Another copy of the program is creating a letter. Please try again when it has finished."));
     return lock;
 }
 
 void refuseLinkedWorkFile(const QString &path)
 {
     if (QFileInfo(path).isSymLink())
-        throw Failure(QStringLiteral("The work file %1 is a link to another place and was not used.").arg(QDir::toNativeSeparators(path)));
+        throw Error(Status::WorkFileIsLink, QStringLiteral("The work file %1 is a link to another place and was not used.").arg(QDir::toNativeSeparators(path)));
 }
 
 QString currentDateText()

@@ -37,10 +37,10 @@ constexpr int kClaimTimeoutMs = 30000;
 // Claims the work files of `folder` for one generation: another instance of the program that
 // generates at the same time waits up to `timeoutMs` until this one has finished with them. A claim
 // is never taken from a running instance, however long it has been held; only one whose instance is
-// gone is removed. Throws Failure when the work files stay claimed by another instance.
+// gone is removed. Throws Error when the work files stay claimed by another instance.
 std::unique_ptr<QLockFile> claimWorkFiles(const QString &folder, int timeoutMs = kClaimTimeoutMs);
 
-// Throws Failure when the template work file at `path` is a link: it would lead outside the
+// Throws Error when the template work file at `path` is a link: it would lead outside the
 // temporary folder, so it is never used (the clean-up removes the link itself).
 void refuseLinkedWorkFile(const QString &path);
 

@@ -3,7 +3,7 @@
 #include "Automation.h"
 #include "ClipboardPicture.h"
 #include "ErrorTrap.h"
-#include "Failure.h"
+#include "Error.h"
 #include "FileHelpers.h"
 #include "Product.h"
 
@@ -56,7 +56,7 @@ bool SaveDocAsJPG(const QString &documentPath, const QString &snapshotPath)
             written = trap.run(122, [&] {
                 const Picture picture = GetClipboardPicture(kAnyPictureFormat);
                 if (picture.isNull())
-                    throw Failure(QStringLiteral("The clipboard holds no picture of the letter."));
+                    throw Error(Status::InvalidPicture, QStringLiteral("The clipboard holds no picture of the letter."));
                 // Saving replaces through a link; a link left at the work file's place must not lead outside T.
                 DeleteFileQuietly(snapshotPath);
                 picture.save(snapshotPath);

@@ -1,5 +1,5 @@
 #include "Picture.h"
-#include "Failure.h"
+#include "Error.h"
 
 #include <QDir>
 #include <QFile>
@@ -45,7 +45,7 @@ QSize Picture::size() const
 void Picture::draw(QPainter &painter, const QRectF &target, const QRectF &source) const
 {
     if (isNull())
-        throw Failure(QStringLiteral("Invalid picture"));
+        throw Error(Status::InvalidPicture, QStringLiteral("Invalid picture"));
     if (!m_isVector) {
         const qreal ratio = m_raster.devicePixelRatio();
         const QRectF sourcePixels(source.topLeft() * ratio, source.size() * ratio);
@@ -64,32 +64,32 @@ void Picture::draw(QPainter &painter, const QRectF &target, const QRectF &source
 void Picture::save(const QString &path) const
 {
     if (isNull())
-        throw Failure(QStringLiteral("Invalid picture"));
+        throw Error(Status::InvalidPicture, QStringLiteral("Invalid picture"));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        throw Failure(QStringLiteral("Cannot write the picture %1: %2").arg(nativePath(path), file.errorString()));
+        throw Error(Status::FileUnwritable, QStringLiteral("Cannot write the picture %1: %2").arg(nativePath(path), file.errorString()));
     QPicture vector = m_vector; // QPicture::save is not const; the copy shares the data
     const bool written = m_isVector ? vector.save(&file) : m_raster.save(&file, "BMP");
     if (!written || !file.commit())
-        throw Failure(QStringLiteral("Cannot write the picture %1: %2").arg(nativePath(path), file.errorString()));
+        throw Error(Status::FileUnwritable, QStringLiteral("Cannot write the picture %1: %2").arg(nativePath(path), file.errorString()));
 }
 
 Picture Picture::load(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw Failure(QStringLiteral("File not found: %1").arg(nativePath(path)));
+        throw Error(Status::FileNotFound, QStringLiteral("File not found: %1").arg(nativePath(path)));
     if (file.peek(kPictureMagic.size()) == kPictureMagic) {
         QPicture picture;
         if (!picture.load(&file))
-            throw Failure(QStringLiteral("Invalid picture: %1").arg(nativePath(path)));
+            throw Error(Status::InvalidPicture, QStringLiteral("Invalid picture: %1").arg(nativePath(path)));
         return Picture(picture);
     }
     QImageReader reader(&file);
     reader.setDecideFormatFromContent(true);
     const QImage image = reader.read();
     if (image.isNull())
-        throw Failure(QStringLiteral("Invalid picture: %1 (%2)").arg(nativePath(path), reader.errorString()));
+        throw Error(Status::InvalidPicture, QStringLiteral("Invalid picture: %1 (%2)").arg(nativePath(path), reader.errorString()));
     return Picture(image);
 }
 

@@ -31,9 +31,9 @@ public:
     // Paints the part `source` of the picture stretched onto `target`.
     void draw(QPainter &painter, const QRectF &target, const QRectF &source) const;
     // Writes the picture to `path` (a vector picture in Qt's picture format, a raster as BMP),
-    // replacing any file there. Throws Failure when it cannot.
+    // replacing any file there. Throws Error when it cannot.
     void save(const QString &path) const;
-    // Reads a picture file, deciding its kind by its content, not its name. Throws Failure when it cannot.
+    // Reads a picture file, deciding its kind by its content, not its name. Throws Error when it cannot.
     static Picture load(const QString &path);
 
 private:

@@ -14,14 +14,14 @@ constexpr char kApplicationName[] = "Quill Word Processor";
 void checkApplication(const ApplicationState &application)
 {
     if (application.hasQuit)
-        throw AutomationError(QStringLiteral("The word processor has quit; its objects can no longer be used."));
+        throw Error(Status::ApplicationQuit, QStringLiteral("The word processor has quit; its objects can no longer be used."));
 }
 
 void DocumentHandle::check() const
 {
     checkApplication(*application);
     if (state->closed)
-        throw AutomationError(QStringLiteral("The document has been closed; it can no longer be used."));
+        throw Error(Status::DocumentClosed, QStringLiteral("The document has been closed; it can no longer be used."));
 }
 
 CollectionObject::CollectionObject()
@@ -32,7 +32,7 @@ CollectionObject::CollectionObject()
         const int index = toInteger(arguments[0], QStringLiteral("Index"));
         const std::vector<AutomationObjectPtr> all = items();
         if (index < 1 || size_t(index) > all.size())
-            throw AutomationError(QStringLiteral("The requested member of the collection does not exist."));
+            throw Error(Status::NoSuchItem, QStringLiteral("The requested member of the collection does not exist."));
         return toVariant(all[size_t(index) - 1]);
     });
 }
@@ -44,7 +44,7 @@ ApplicationObject::ApplicationObject()
     addProperty(QStringLiteral("Documents"), [documents]() { return toVariant(documents); });
     addProperty(QStringLiteral("ActiveDocument"), [this]() {
         if (m_state->documents.empty())
-            throw AutomationError(QStringLiteral("This command is not available because no document is open."));
+            throw Error(Status::NoDocumentOpen, QStringLiteral("This command is not available because no document is open."));
         return toVariant(std::make_shared<DocumentObject>(DocumentHandle{m_state, m_state->documents.back()}));
     });
     addProperty(QStringLiteral("DisplayAlerts"),
@@ -52,7 +52,7 @@ ApplicationObject::ApplicationObject()
                 [this](const QVariant &value) {
                     const int level = toInteger(value, QStringLiteral("DisplayAlerts"));
                     if (level != int(AlertLevel::None) && level != int(AlertLevel::All) && level != int(AlertLevel::MessageBox))
-                        throw AutomationError(QStringLiteral("The value is out of range (DisplayAlerts)."));
+                        throw Error(Status::ValueOutOfRange, QStringLiteral("The value is out of range (DisplayAlerts)."));
                     m_state->displayAlerts = AlertLevel(level);
                 });
     addProperty(QStringLiteral("Visible"),

@@ -2,17 +2,11 @@
 
 namespace quill {
 
-AutomationError::AutomationError(const QString &description)
-    : std::runtime_error(description.toStdString())
-    , m_description(description)
-{
-}
-
 AutomationObject::~AutomationObject() = default;
 
 std::vector<AutomationObjectPtr> AutomationObject::items()
 {
-    throw AutomationError(QStringLiteral("Object doesn't support this property or method"));
+    throw Error(Status::MemberNotFound, QStringLiteral("Object doesn't support this property or method"));
 }
 
 QVariant toVariant(const AutomationObjectPtr &object)
@@ -35,7 +29,7 @@ std::vector<QVariant> bindArguments(const QString &member, const AutomationArgum
     for (const AutomationArgument &argument : arguments) {
         if (argument.name.isEmpty()) {
             if (position >= parameterNames.size())
-                throw AutomationError(QStringLiteral("Wrong number of arguments or invalid property assignment (%1)").arg(member));
+                throw Error(Status::WrongArguments, QStringLiteral("Wrong number of arguments or invalid property assignment (%1)").arg(member));
             if (!argument.omitted)
                 bound[position] = argument.value;
             ++position;
@@ -46,7 +40,7 @@ std::vector<QVariant> bindArguments(const QString &member, const AutomationArgum
                && parameterNames[index].compare(argument.name, Qt::CaseInsensitive) != 0)
             ++index;
         if (index == parameterNames.size())
-            throw AutomationError(QStringLiteral("Named argument not found: %1").arg(argument.name));
+            throw Error(Status::NamedArgumentNotFound, QStringLiteral("Named argument not found: %1").arg(argument.name));
         bound[index] = argument.value;
     }
     return bound;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Error.h"
+
 #include <QMetaType>
 #include <QString>
 #include <QVariant>
@@ -14,19 +16,6 @@ class AutomationObject;
 
 // A shared handle on an automation object; carried inside a QVariant when a member returns an object.
 using AutomationObjectPtr = std::shared_ptr<AutomationObject>;
-
-// A failure raised by an automation member; description() is the text the user reads in the error box.
-class AutomationError : public std::runtime_error
-{
-public:
-    explicit AutomationError(const QString &description);
-
-    // The human-readable description of the failure.
-    QString description() const { return m_description; }
-
-private:
-    QString m_description;
-};
 
 // One argument of a late-bound call: positional when name is empty, named otherwise.
 // An omitted argument holds a place in the positional list but carries no value.
@@ -48,7 +37,7 @@ using AutomationArguments = std::vector<AutomationArgument>;
 
 // An object reached by member name at run time, the way Word's object model is driven.
 // Member and property names are matched without regard to letter case.
-// Every member throws AutomationError when the member is unknown or the call fails.
+// Every member throws Error when the member is unknown or the call fails.
 class AutomationObject
 {
 public:
@@ -71,7 +60,7 @@ AutomationObjectPtr toObject(const QVariant &value);
 
 // Maps positional and named arguments onto a member's parameter list (Word's order).
 // Returns one entry per parameter; an entry is invalid where the argument was omitted or not given.
-// Throws AutomationError for an unknown parameter name or too many arguments.
+// Throws Error for an unknown parameter name or too many arguments.
 std::vector<QVariant> bindArguments(const QString &member, const AutomationArguments &arguments,
                                     const std::vector<QString> &parameterNames);
 

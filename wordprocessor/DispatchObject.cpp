@@ -6,7 +6,7 @@ namespace {
 
 [[noreturn]] void typeMismatch(const QString &name)
 {
-    throw AutomationError(QStringLiteral("Type mismatch (%1).").arg(name));
+    throw Error(Status::TypeMismatch, QStringLiteral("Type mismatch (%1).").arg(name));
 }
 
 bool holdsObject(const QVariant &value)
@@ -40,7 +40,7 @@ const DispatchObject::Member &DispatchObject::member(const QString &name) const
 {
     const auto found = m_members.constFind(name.toLower());
     if (found == m_members.constEnd())
-        throw AutomationError(QStringLiteral("Object doesn't support this property or method (%1).").arg(name));
+        throw Error(Status::MemberNotFound, QStringLiteral("Object doesn't support this property or method (%1).").arg(name));
     return found.value();
 }
 
@@ -51,7 +51,7 @@ QVariant DispatchObject::invoke(const QString &name, const AutomationArguments &
     if (entry.method)
         return entry.method(bindArguments(entry.name, arguments, entry.parameters));
     if (!arguments.empty())
-        throw AutomationError(QStringLiteral("Wrong number of arguments or invalid property assignment (%1).").arg(entry.name));
+        throw Error(Status::WrongArguments, QStringLiteral("Wrong number of arguments or invalid property assignment (%1).").arg(entry.name));
     return entry.getter();
 }
 
@@ -70,8 +70,8 @@ void DispatchObject::setProperty(const QString &name, const QVariant &value)
     checkAvailable();
     if (!entry.setter) {
         if (entry.getter)
-            throw AutomationError(QStringLiteral("Can't assign to read-only property (%1).").arg(entry.name));
-        throw AutomationError(QStringLiteral("Object doesn't support this property or method (%1).").arg(entry.name));
+            throw Error(Status::ReadOnlyProperty, QStringLiteral("Can't assign to read-only property (%1).").arg(entry.name));
+        throw Error(Status::MemberNotFound, QStringLiteral("Object doesn't support this property or method (%1).").arg(entry.name));
     }
     entry.setter(value);
 }
@@ -126,7 +126,7 @@ QString toText(const QVariant &value, const QString &name)
 void requireArgument(const QVariant &value, const QString &name)
 {
     if (!value.isValid())
-        throw AutomationError(QStringLiteral("Argument not optional (%1).").arg(name));
+        throw Error(Status::ArgumentNotOptional, QStringLiteral("Argument not optional (%1).").arg(name));
 }
 
 } // namespace quill

@@ -33,7 +33,7 @@ protected:
     void addMethod(const QString &name, const std::vector<QString> &parameters, Method method);
     // Adds a property; without a setter it is read-only.
     void addProperty(const QString &name, Getter getter, Setter setter = nullptr);
-    // Throws AutomationError when the object can no longer be used (its document closed, its application quit).
+    // Throws Error when the object can no longer be used (its document closed, its application quit).
     virtual void checkAvailable() const;
 
 private:

@@ -34,7 +34,7 @@ DocumentObject::DocumentObject(DocumentHandle handle)
     addMethod(QStringLiteral("Range"), {QStringLiteral("Start"), QStringLiteral("End")},
               [this](const std::vector<QVariant> &arguments) {
                   if (arguments[0].isValid() || arguments[1].isValid())
-                      throw AutomationError(QStringLiteral("A range with start and end positions is not supported; only the whole main text is."));
+                      throw Error(Status::NotSupported, QStringLiteral("A range with start and end positions is not supported; only the whole main text is."));
                   return toVariant(std::make_shared<RangeObject>(m_handle, RangeTarget{}));
               });
     addProperty(QStringLiteral("Content"), [this]() { return toVariant(std::make_shared<RangeObject>(m_handle, RangeTarget{})); });
@@ -82,7 +82,7 @@ void DocumentObject::save()
 {
     WordDocument &document = m_handle.document();
     if (document.isReadOnly())
-        throw AutomationError(QStringLiteral("The document \"%1\" was opened read-only; its changes cannot be saved over it. Save it under another name.")
+        throw Error(Status::DocumentReadOnly, QStringLiteral("The document \"%1\" was opened read-only; its changes cannot be saved over it. Save it under another name.")
                                   .arg(QDir::toNativeSeparators(document.path())));
     document.saveAs(document.path());
 }
@@ -108,7 +108,7 @@ StoryRangesObject::StoryRangesObject(DocumentHandle handle)
         requireArgument(arguments[0], QStringLiteral("Index"));
         const int type = toInteger(arguments[0], QStringLiteral("Index"));
         if (type < kFirstStoryType || type > kLastStoryType || m_handle.document().storyRangeCount(StoryType(type)) == 0)
-            throw AutomationError(QStringLiteral("The requested member of the collection does not exist."));
+            throw Error(Status::NoSuchItem, QStringLiteral("The requested member of the collection does not exist."));
         return toVariant(std::make_shared<RangeObject>(m_handle, RangeTarget{StoryType(type), 0, -1}));
     });
 }
@@ -183,7 +183,7 @@ TextFrameObject::TextFrameObject(DocumentHandle handle, int shapeIndex)
     });
     addProperty(QStringLiteral("TextRange"), [this]() {
         if (!hasTextBox())
-            throw AutomationError(QStringLiteral("This shape has no text frame."));
+            throw Error(Status::NoTextFrame, QStringLiteral("This shape has no text frame."));
         return toVariant(std::make_shared<RangeObject>(m_handle, RangeTarget{StoryType::TextFrame, 0, m_shapeIndex}));
     });
 }

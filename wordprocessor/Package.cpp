@@ -49,11 +49,6 @@ QString displayPath(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-[[noreturn]] void failOpen(const QString &path, const QString &reason)
-{
-    throw AutomationError(QStringLiteral("The document \"%1\" could not be opened: %2")
-                              .arg(displayPath(path), reason));
-}
 
 QString notAPackage()
 {
@@ -103,8 +98,8 @@ QByteArray readEntry(const QString &path, zip_t *archive, zip_uint64_t index, co
     if (!file) {
         const int code = zip_error_code_zip(zip_get_error(archive));
         if (code == ZIP_ER_COMPNOTSUPP || code == ZIP_ER_ENCRNOTSUPP)
-            failOpen(path, QStringLiteral("the part %1 is stored in a way this program cannot read (compressed or encrypted with an unsupported method).").arg(name));
-        failOpen(path, damaged());
+            failOpen(path, Status::DocumentUnreadable, QStringLiteral("the part %1 is stored in a way this program cannot read (compressed or encrypted with an unsupported method).").arg(name));
+        failOpen(path, Status::DocumentDamaged, damaged());
     }
     // Reserve once from the size the entry claims (never more than the limits allow) instead of growing
     // step by step; a false claim costs one bounded allocation and is trimmed after reading.
@@ -112,7 +107,7 @@ QByteArray readEntry(const QString &path, zip_t *archive, zip_uint64_t index, co
     zip_stat_t stat;
     if (zip_stat_index(archive, index, 0, &stat) == 0 && (stat.valid & ZIP_STAT_SIZE)) {
         if (stat.size > zip_uint64_t(kMaxPartSize))
-            failOpen(path, QStringLiteral("it is too large (the part %1 unpacks to more than %2 MiB).")
+            failOpen(path, Status::DocumentRefused, QStringLiteral("it is too large (the part %1 unpacks to more than %2 MiB).")
                                .arg(name, megabytes(kMaxPartSize)));
         data.reserve(qsizetype(std::min<std::int64_t>({std::int64_t(stat.size), kMaxPartSize, kMaxPackageSize - totalSize})));
     }
@@ -120,15 +115,15 @@ QByteArray readEntry(const QString &path, zip_t *archive, zip_uint64_t index, co
     for (;;) {
         const zip_int64_t count = zip_fread(file.get(), chunk.data(), chunk.size());
         if (count < 0)
-            failOpen(path, damaged());
+            failOpen(path, Status::DocumentDamaged, damaged());
         if (count == 0)
             break;
         if (data.size() + count > kMaxPartSize)
-            failOpen(path, QStringLiteral("it is too large (the part %1 unpacks to more than %2 MiB).")
+            failOpen(path, Status::DocumentRefused, QStringLiteral("it is too large (the part %1 unpacks to more than %2 MiB).")
                                .arg(name, megabytes(kMaxPartSize)));
         totalSize += count;
         if (totalSize > kMaxPackageSize)
-            failOpen(path, QStringLiteral("it is too large (it unpacks to more than %1 MiB).")
+            failOpen(path, Status::DocumentRefused, QStringLiteral("it is too large (it unpacks to more than %1 MiB).")
                                .arg(megabytes(kMaxPackageSize)));
         data.append(chunk.data(), qsizetype(count));
     }
@@ -157,33 +152,39 @@ bool typeHasSuffix(const QString &type, const QString &suffix)
 
 } // namespace
 
+void failOpen(const QString &path, Status status, const QString &reason)
+{
+    throw Error(status, QStringLiteral("The document \"%1\" could not be opened: %2").arg(displayPath(path), reason));
+}
+
 Package::~Package() = default;
 
 std::unique_ptr<Package> Package::open(const QString &path)
 {
     const QFileInfo info(path);
     if (!info.exists())
-        failOpen(path, QStringLiteral("the file does not exist."));
+        failOpen(path, Status::FileNotFound, QStringLiteral("the file does not exist."));
     if (!info.isFile())
-        failOpen(path, QStringLiteral("it is not a file."));
+        failOpen(path, Status::FileUnreadable, QStringLiteral("it is not a file."));
     if (!info.isReadable())
-        failOpen(path, QStringLiteral("the file cannot be read (permission denied)."));
+        failOpen(path, Status::FileUnreadable, QStringLiteral("the file cannot be read (permission denied)."));
 
     int errorCode = 0;
     ArchiveHandle archive(zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &errorCode));
     if (!archive) {
         if (errorCode == ZIP_ER_NOZIP)
-            failOpen(path, startsLikeZip(path) ? damaged() : notAPackage());
+            failOpen(path, startsLikeZip(path) ? Status::DocumentDamaged : Status::DocumentUnreadable,
+                     startsLikeZip(path) ? damaged() : notAPackage());
         if (errorCode == ZIP_ER_OPEN || errorCode == ZIP_ER_READ)
-            failOpen(path, QStringLiteral("the file cannot be read."));
-        failOpen(path, QStringLiteral("it is not a Word document, or the file is damaged or incomplete."));
+            failOpen(path, Status::FileUnreadable, QStringLiteral("the file cannot be read."));
+        failOpen(path, Status::DocumentUnreadable, QStringLiteral("it is not a Word document, or the file is damaged or incomplete."));
     }
 
     const zip_int64_t entryCount = zip_get_num_entries(archive.get(), 0);
     if (entryCount < 0)
-        failOpen(path, damaged());
+        failOpen(path, Status::DocumentDamaged, damaged());
     if (entryCount > kMaxPackageEntries)
-        failOpen(path, QStringLiteral("it holds too many parts (more than %1).").arg(kMaxPackageEntries));
+        failOpen(path, Status::DocumentRefused, QStringLiteral("it holds too many parts (more than %1).").arg(kMaxPackageEntries));
 
     std::unique_ptr<Package> package(new Package);
     package->m_path = path;
@@ -191,7 +192,7 @@ std::unique_ptr<Package> Package::open(const QString &path)
     for (zip_int64_t index = 0; index < entryCount; ++index) {
         const char *rawName = zip_get_name(archive.get(), zip_uint64_t(index), ZIP_FL_ENC_GUESS);
         if (!rawName)
-            failOpen(path, damaged());
+            failOpen(path, Status::DocumentDamaged, damaged());
         auto entry = std::make_unique<Part>();
         entry->name = QString::fromUtf8(rawName);
         entry->isDirectory = entry->name.endsWith(QLatin1Char('/'));
@@ -278,7 +279,7 @@ pugi::xml_document &Package::xml(const QString &name)
 {
     Part *found = part(name);
     if (!found || found->isDirectory)
-        throw AutomationError(QStringLiteral("The document \"%1\" is damaged: the part %2 is missing.")
+        throw Error(Status::DocumentDamaged, QStringLiteral("The document \"%1\" is damaged: the part %2 is missing.")
                                   .arg(displayPath(m_path), name));
     if (found->xml)
         return *found->xml;
@@ -287,14 +288,14 @@ pugi::xml_document &Package::xml(const QString &name)
     const pugi::xml_parse_result result = document->load_buffer(
         found->data.constData(), size_t(found->data.size()), kXmlParseOptions);
     if (!result)
-        throw AutomationError(QStringLiteral("The document \"%1\" is damaged: the part %2 is not well-formed XML (%3 at byte %4).")
+        throw Error(Status::DocumentDamaged, QStringLiteral("The document \"%1\" is damaged: the part %2 is not well-formed XML (%3 at byte %4).")
                                   .arg(displayPath(m_path), found->name, QString::fromUtf8(result.description()))
                                   .arg(result.offset));
     if (hasDoctype(*document))
-        throw AutomationError(QStringLiteral("The document \"%1\" cannot be read: the part %2 contains a document type declaration (DOCTYPE), which Word documents may not contain.")
+        throw Error(Status::DocumentRefused, QStringLiteral("The document \"%1\" cannot be read: the part %2 contains a document type declaration (DOCTYPE), which Word documents may not contain.")
                                   .arg(displayPath(m_path), found->name));
     if (xmlDepth(*document) > kMaxXmlDepth)
-        throw AutomationError(QStringLiteral("The document \"%1\" cannot be read: the part %2 nests its elements more than %3 levels deep.")
+        throw Error(Status::DocumentRefused, QStringLiteral("The document \"%1\" cannot be read: the part %2 nests its elements more than %3 levels deep.")
                                   .arg(displayPath(m_path), found->name)
                                   .arg(kMaxXmlDepth));
     found->xml = std::move(document);
@@ -371,7 +372,7 @@ Relationship Package::relationship(const QString &sourcePart, const QString &typ
 void Package::save(const QString &path) const
 {
     const auto failSave = [&path](const QString &reason) {
-        throw AutomationError(QStringLiteral("The document could not be saved as \"%1\": %2")
+        throw Error(Status::SaveFailed, QStringLiteral("The document could not be saved as \"%1\": %2")
                                   .arg(displayPath(path), reason));
     };
     const QFileInfo info(path);

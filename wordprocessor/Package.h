@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Error.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QString>
@@ -20,6 +22,10 @@ struct Relationship
     bool external = false;
 };
 
+// Throws the error of a document at `path` that could not be opened, with `status` and the
+// `reason` a user reads after "could not be opened: ".
+[[noreturn]] void failOpen(const QString &path, Status status, const QString &reason);
+
 // An Open Packaging Conventions package (a .docx / .dotx zip) held in memory.
 // Every entry is kept; parts that are never changed are written back with the bytes they were read with.
 // XML parts are parsed on first use and written back only when marked modified.
@@ -27,7 +33,7 @@ struct Relationship
 class Package
 {
 public:
-    // Reads every entry of the package at `path`; throws AutomationError when the file is missing,
+    // Reads every entry of the package at `path`; throws Error when the file is missing,
     // is no zip, is damaged or exceeds the limits of PackageLimits.h.
     static std::unique_ptr<Package> open(const QString &path);
     // A package without entries, to be filled with setData() and saved.
@@ -47,7 +53,7 @@ public:
     // The current bytes of the part (serialised anew when its XML was modified); empty for no part.
     QByteArray data(const QString &name) const;
 
-    // The parsed XML of the part, parsed on first use; throws AutomationError for a missing or malformed part.
+    // The parsed XML of the part, parsed on first use; throws Error for a missing or malformed part.
     pugi::xml_document &xml(const QString &name);
     // Replaces the bytes of the part `name` (dropping its parsed XML), or adds the part after the others.
     void setData(const QString &name, const QByteArray &data);
@@ -62,7 +68,7 @@ public:
     Relationship relationship(const QString &sourcePart, const QString &typeSuffix);
 
     // Writes the whole package to `path` through a temporary file that replaces `path` only on success;
-    // throws AutomationError, leaving any existing file at `path` as it was.
+    // throws Error, leaving any existing file at `path` as it was.
     void save(const QString &path) const;
 
     // The name of the relationships part of `sourcePart` ("word/_rels/document.xml.rels"; "_rels/.rels" for the package).

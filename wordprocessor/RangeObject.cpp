@@ -37,7 +37,7 @@ FindWrap toWrap(const QVariant &value)
 {
     const int wrap = toInteger(value, QStringLiteral("Wrap"));
     if (wrap < int(FindWrap::Stop) || wrap > int(FindWrap::Ask))
-        throw AutomationError(QStringLiteral("The value is out of range (Wrap)."));
+        throw Error(Status::ValueOutOfRange, QStringLiteral("The value is out of range (Wrap)."));
     return FindWrap(wrap);
 }
 
@@ -45,7 +45,7 @@ ReplaceMode toReplaceMode(const QVariant &value)
 {
     const int replace = toInteger(value, QStringLiteral("Replace"));
     if (replace < int(ReplaceMode::None) || replace > int(ReplaceMode::All))
-        throw AutomationError(QStringLiteral("The value is out of range (Replace)."));
+        throw Error(Status::ValueOutOfRange, QStringLiteral("The value is out of range (Replace)."));
     return ReplaceMode(replace);
 }
 
@@ -94,18 +94,18 @@ Story RangeObject::story() const
 void RangeObject::copyAsPicture()
 {
     if (m_target.type != StoryType::MainText || m_target.shapeIndex >= 0)
-        throw AutomationError(QStringLiteral("Only the main text of a document can be copied as a picture."));
+        throw Error(Status::PictureFailed, QStringLiteral("Only the main text of a document can be copied as a picture."));
     // The clipboard belongs to a GUI application; without one there is nowhere to put the picture.
     if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
-        throw AutomationError(QStringLiteral("The picture cannot be copied: no clipboard is available to this program."));
+        throw Error(Status::PictureFailed, QStringLiteral("The picture cannot be copied: no clipboard is available to this program."));
     const LayoutSources sources = m_handle.document().layoutSources();
     BodyPicture body;
     try {
         body = renderBody(sources);
-    } catch (const AutomationError &) {
+    } catch (const Error &) {
         throw;
     } catch (const std::exception &error) {
-        throw AutomationError(QStringLiteral("The document could not be drawn as a picture: %1").arg(QString::fromLocal8Bit(error.what())));
+        throw Error(Status::PictureFailed, QStringLiteral("The document could not be drawn as a picture: %1").arg(QString::fromLocal8Bit(error.what())));
     }
     putPictureOnClipboard(body.picture);
 }

@@ -268,7 +268,7 @@ void replaceNthInRoot(pugi::xml_node root, const FindOptions &options, const QSt
 void checkSupported(const FindOptions &options)
 {
     const auto unsupported = [](const QString &option) {
-        throw AutomationError(QStringLiteral("This search option is not supported: %1. Only literal text can be searched for.").arg(option));
+        throw Error(Status::NotSupported, QStringLiteral("This search option is not supported: %1. Only literal text can be searched for.").arg(option));
     };
     if (options.matchWildcards)
         unsupported(QStringLiteral("pattern matching (MatchWildcards)"));

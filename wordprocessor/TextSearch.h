@@ -35,7 +35,7 @@ struct FindOptions
 // a tab, break, field character, drawing or paragraph end; field codes and deleted text are not searched.
 // The replacement takes the formatting of the run where the match starts; mirrors of a container
 // (VML copies of text boxes) change alike. Returns the number of matches found in the story (not counting mirrors).
-// Sets `modified` when any XML changed. Throws AutomationError for options this engine does not support.
+// Sets `modified` when any XML changed. Throws Error for options this engine does not support.
 int findInStory(const Story &story, const FindOptions &options, ReplaceMode mode, bool &modified);
 
 // The text of `story` as Word's Range.Text gives it: each paragraph followed by "\r";

@@ -22,11 +22,6 @@ QString displayPath(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-[[noreturn]] void failOpen(const QString &path, const QString &reason)
-{
-    throw AutomationError(QStringLiteral("The document \"%1\" could not be opened: %2")
-                              .arg(displayPath(path), reason));
-}
 
 bool isSameFile(const QString &first, const QString &second)
 {
@@ -102,17 +97,17 @@ void WordDocument::readStructure()
 {
     Package &package = *m_package;
     if (!package.contains(QString::fromLatin1(kContentTypesPart)))
-        failOpen(m_path, QStringLiteral("it is not a Word document (it has no content types)."));
+        failOpen(m_path, Status::DocumentUnreadable, QStringLiteral("it is not a Word document (it has no content types)."));
     if (!contentTypes(package))
-        failOpen(m_path, QStringLiteral("it is not a Word document (its content types are unreadable)."));
+        failOpen(m_path, Status::DocumentUnreadable, QStringLiteral("it is not a Word document (its content types are unreadable)."));
 
     const Relationship main = package.relationship(QString(), QStringLiteral("officeDocument"));
     if (main.target.isEmpty() || !package.contains(main.target))
-        failOpen(m_path, QStringLiteral("it has no main document part."));
+        failOpen(m_path, Status::DocumentUnreadable, QStringLiteral("it has no main document part."));
     m_mainPart = package.findPart(main.target);
     const pugi::xml_node body = documentBody(package, m_mainPart);
     if (!body)
-        failOpen(m_path, QStringLiteral("it is not a Word document (its main part holds no document body)."));
+        failOpen(m_path, Status::DocumentUnreadable, QStringLiteral("it is not a Word document (its main part holds no document body)."));
 
     // Sections are the w:sectPr of paragraphs and the body's last one; revision history is not a section.
     std::map<QString, QString> targets;
@@ -128,7 +123,7 @@ void WordDocument::readStructure()
             return WalkStep::Descend;
         const auto target = targets.find(QString::fromUtf8(attribute(node, "id", XmlNamespace::Relationships).value()));
         if (target == targets.end() || !package.contains(target->second))
-            failOpen(m_path, QStringLiteral("a header or footer it refers to is missing."));
+            failOpen(m_path, Status::DocumentDamaged, QStringLiteral("a header or footer it refers to is missing."));
         std::vector<QString> &parts = m_headerFooterParts[referenceKind(header, attribute(node, "type").value())];
         const QString part = package.findPart(target->second);
         if (std::find(parts.begin(), parts.end(), part) == parts.end())
@@ -201,7 +196,7 @@ std::vector<StoryType> WordDocument::storyTypes()
 Story WordDocument::story(StoryType type, int index)
 {
     if (index < 0 || index >= storyRangeCount(type))
-        throw AutomationError(QStringLiteral("The requested member of the collection does not exist (the document has no such story)."));
+        throw Error(Status::NoSuchItem, QStringLiteral("The requested member of the collection does not exist (the document has no such story)."));
     Story story;
     story.type = type;
     const pugi::xml_node body = documentBody(*m_package, m_mainPart);
@@ -246,7 +241,7 @@ Story WordDocument::shapeStory(int index)
 {
     const std::vector<pugi::xml_node> all = shapes();
     if (index < 0 || size_t(index) >= all.size())
-        throw AutomationError(QStringLiteral("The requested member of the collection does not exist (the document has no such shape)."));
+        throw Error(Status::NoSuchItem, QStringLiteral("The requested member of the collection does not exist (the document has no such shape)."));
     Story story;
     story.type = StoryType::TextFrame;
     story.partName = m_mainPart;
@@ -308,7 +303,7 @@ void WordDocument::saveAs(const QString &path)
 {
     const QString target = QFileInfo(path).absoluteFilePath();
     if (m_readOnly && isSameFile(target, m_path))
-        throw AutomationError(QStringLiteral("The document \"%1\" was opened read-only and cannot be saved over itself. Save it under another name.")
+        throw Error(Status::DocumentReadOnly, QStringLiteral("The document \"%1\" was opened read-only and cannot be saved over itself. Save it under another name.")
                                   .arg(displayPath(m_path)));
     setMainContentType();
     m_package->save(target);

@@ -25,7 +25,7 @@ inline constexpr char kTemplateMainContentType[] =
 
 // A WordprocessingML document (.docx / .dotx) in memory: its package, its stories and shapes,
 // find and replace, and saving. This is the plain C++ face of the engine; the automation objects wrap it.
-// Every failure is an AutomationError whose description a user can read.
+// Every failure is an Error whose description a user can read.
 class WordDocument
 {
 public:
@@ -50,7 +50,7 @@ public:
     std::vector<StoryType> storyTypes();
     // How many ranges of kind `type` there are (headers and footers: one per distinct part; others: 0 or 1).
     int storyRangeCount(StoryType type);
-    // The `index`-th range (from 0) of kind `type`; throws AutomationError when there is none.
+    // The `index`-th range (from 0) of kind `type`; throws Error when there is none.
     Story story(StoryType type, int index = 0);
 
     // The floating shapes of the body, in document order.
@@ -66,10 +66,10 @@ public:
     QString storyText(StoryType type);
 
     // Writes the document as a document package (never a template) to `path`; from then on the
-    // document is that file. Throws AutomationError, leaving an existing file untouched on failure.
+    // document is that file. Throws Error, leaving an existing file untouched on failure.
     void saveAs(const QString &path);
 
-    // The parsed parts the body's rendering needs; throws AutomationError for a damaged part.
+    // The parsed parts the body's rendering needs; throws Error for a damaged part.
     LayoutSources layoutSources();
 
 private:

@@ -42,13 +42,13 @@ struct DocumentHandle
     std::shared_ptr<ApplicationState> application;
     std::shared_ptr<DocumentState> state;
 
-    // Throws AutomationError when the application has quit or the document was closed.
+    // Throws Error when the application has quit or the document was closed.
     void check() const;
     // The document; call check() first.
     WordDocument &document() const { return *state->document; }
 };
 
-// Throws AutomationError when the application has quit.
+// Throws Error when the application has quit.
 void checkApplication(const ApplicationState &application);
 
 // Which story a range covers: a range of a story kind, or the text of one shape.

@@ -1,5 +1,5 @@
 #include "FileHelpers.h"
-#include "Failure.h"
+#include "Error.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -24,7 +24,7 @@ void WriteBytesIfAbsent(const QByteArray &bytes, const QString &path)
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
         if (QFileInfo(path).isSymLink() || FileExists(path))
             return;
-        throw Failure(QStringLiteral("Cannot create the file %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        throw Error(Status::FileUnwritable, QStringLiteral("Cannot create the file %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
     }
     const bool written = file.write(bytes) == bytes.size() && file.flush();
     const QString error = file.errorString();
@@ -32,7 +32,7 @@ void WriteBytesIfAbsent(const QByteArray &bytes, const QString &path)
     if (!written || file.error() != QFileDevice::NoError) {
         // A partial file would be taken for a complete one by the next run: remove it.
         file.remove();
-        throw Failure(QStringLiteral("Cannot write the file %1: %2").arg(QDir::toNativeSeparators(path), error));
+        throw Error(Status::FileUnwritable, QStringLiteral("Cannot write the file %1: %2").arg(QDir::toNativeSeparators(path), error));
     }
 }
 

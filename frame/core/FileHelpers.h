@@ -10,7 +10,7 @@ bool FileExists(const QString &path);
 
 // Creates the file at `path` holding exactly `bytes`, unless something (a file, a folder, a link) is there already.
 // Pending window events run once first. The file is created exclusively, so a link planted at `path`
-// is never followed. Throws Failure when the file cannot be created or written; a partly written file is removed.
+// is never followed. Throws Error when the file cannot be created or written; a partly written file is removed.
 void WriteBytesIfAbsent(const QByteArray &bytes, const QString &path);
 
 // Deletes the file at `path` if it can; never fails.

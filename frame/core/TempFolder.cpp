@@ -1,5 +1,5 @@
 #include "TempFolder.h"
-#include "Failure.h"
+#include "Error.h"
 #include "FileHelpers.h"
 
 #include <QDir>
@@ -36,7 +36,7 @@ QString temporaryFolder()
     if (!QFileInfo::exists(own) && QDir().mkdir(own))
         QFile::setPermissions(own, kPrivate);
     if (!isPrivateFolder(own))
-        throw Failure(QStringLiteral("No private folder for work files could be made at %1.").arg(own));
+        throw Error(Status::NoTempFolder, QStringLiteral("No private folder for work files could be made at %1.").arg(own));
     return own;
 }
 

@@ -1,5 +1,5 @@
 #include "Pointer.h"
-#include "Failure.h"
+#include "Error.h"
 
 #include <QDir>
 #include <QFile>
@@ -58,7 +58,7 @@ QCursor loadCursorFile(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw Failure(QStringLiteral("The pointer %1 could not be read: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        throw Error(Status::FileUnreadable, QStringLiteral("The pointer %1 could not be read: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
     const QByteArray bytes = file.readAll();
     file.close();
 
@@ -66,7 +66,7 @@ QCursor loadCursorFile(const QString &path)
     reader.setDecideFormatFromContent(true);
     const QImage image = reader.read();
     if (image.isNull())
-        throw Failure(QStringLiteral("The pointer %1 is not a picture: %2").arg(QDir::toNativeSeparators(path), reader.errorString()));
+        throw Error(Status::InvalidPicture, QStringLiteral("The pointer %1 is not a picture: %2").arg(QDir::toNativeSeparators(path), reader.errorString()));
 
     int hotX = -1;
     int hotY = -1;

@@ -40,7 +40,7 @@ private:
 // The hand cursor file's name beside the program.
 inline const QString kHandCursorFile = QStringLiteral("HAND-M.CUR");
 
-// Loads a Windows cursor file (image and hot spot). Throws Failure when it is no readable picture.
+// Loads a Windows cursor file (image and hot spot). Throws Error when it is no readable picture.
 QCursor loadCursorFile(const QString &path);
 
 } // namespace quill

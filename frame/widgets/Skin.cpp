@@ -1,5 +1,5 @@
 #include "Skin.h"
-#include "Failure.h"
+#include "Error.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,7 +12,7 @@ void Skin::load(const QString &path, const QString &section)
     Q_UNUSED(section);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw Failure(QStringLiteral("The skin %1 could not be loaded: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        throw Error(Status::SkinUnavailable, QStringLiteral("The skin %1 could not be loaded: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
     m_styleSheet = QString::fromUtf8(file.readAll());
     m_loaded = true;
 }
@@ -31,7 +31,7 @@ bool Skin::option(Option option) const
 void Skin::apply(QWidget *window) const
 {
     if (!m_loaded)
-        throw Failure(QStringLiteral("No skin is loaded."));
+        throw Error(Status::SkinUnavailable, QStringLiteral("No skin is loaded."));
     window->setStyleSheet(m_styleSheet);
 }
 

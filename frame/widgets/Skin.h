@@ -14,7 +14,7 @@ public:
     enum Option { SkinMessageBoxes = 5, SkinChildWindows = 10 };
 
     // Loads the skin from `path`; `section` names a part of a multi-skin file (unused: one skin a file).
-    // Throws Failure when the file cannot be read.
+    // Throws Error when the file cannot be read.
     void load(const QString &path, const QString &section);
     // The option flags.
     quint32 options() const { return m_options; }
@@ -24,7 +24,7 @@ public:
     void setOption(Option option, bool on);
     // Whether a boolean option is on.
     bool option(Option option) const;
-    // Applies the loaded skin to `window`. Throws Failure when no skin is loaded.
+    // Applies the loaded skin to `window`. Throws Error when no skin is loaded.
     void apply(QWidget *window) const;
 
 private:

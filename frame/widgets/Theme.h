@@ -14,7 +14,7 @@ inline const QString kSkinFile = QStringLiteral("x/o.cjs");
 // Applies the optional skin to the main window: when the skin file lies beside the program,
 // the window, its frames, labels and picture boxes take the button-face colour, and `skin`
 // loads the file and is applied to the window. Without the file nothing changes.
-// Throws Failure when the skin cannot be loaded or applied (the recolouring stays).
+// Throws Error when the skin cannot be loaded or applied (the recolouring stays).
 void applyThemeToMainWindow(QWidget *window, Skin &skin, const QString &programFolder);
 
 // Gives `window` and its frames and labels the button-face colour (no skin).

@@ -1,7 +1,7 @@
 #include "DialogRecorder.h"
 
 #include "ErrorTrap.h"
-#include "Failure.h"
+#include "Error.h"
 #include "MessageBoxes.h"
 #include "Product.h"
 
@@ -16,7 +16,7 @@ const QString kTag = QStringLiteral("in QuillfernEpistle2021/08/31.Form1.PushBut
 void untrappedCallee(QStringList &trail)
 {
     trail << QStringLiteral("callee start");
-    throw Failure(QStringLiteral("callee failed"));
+    throw Error(Status::NotSupported, QStringLiteral("callee failed"));
 }
 } // namespace
 
@@ -52,10 +52,10 @@ private slots:
     {
         ErrorTrap trap(kTag);
         QStringList trail;
-        trap.run(100, [&] { throw Failure(QStringLiteral("first")); });
+        trap.run(100, [&] { throw Error(Status::NotSupported, QStringLiteral("first")); });
         trap.run(102, [&] { trail << QStringLiteral("102"); });
         trap.run(104, [&] { throw std::runtime_error("second"); });
-        trap.run(106, [&] { throw Failure(QStringLiteral("third")); });
+        trap.run(106, [&] { throw Error(Status::NotSupported, QStringLiteral("third")); });
         trap.run(108, [&] { trail << QStringLiteral("108"); });
 
         QCOMPARE(trail, QStringList({QStringLiteral("102"), QStringLiteral("108")}));
@@ -70,7 +70,7 @@ private slots:
     {
         ErrorTrap trap(kTag);
         bool guardedRan = false;
-        if (trap.test(110, []() -> bool { throw Failure(QStringLiteral("cannot test")); }))
+        if (trap.test(110, []() -> bool { throw Error(Status::NotSupported, QStringLiteral("cannot test")); }))
             guardedRan = true;
         QVERIFY(guardedRan);
         QCOMPARE(m_dialogs->boxes().size(), 1);
@@ -99,7 +99,7 @@ private slots:
         for (int pass = 0; pass < 4; ++pass) {
             trap.run(102, [&] {
                 if (pass % 2)
-                    throw Failure(QStringLiteral("odd pass"));
+                    throw Error(Status::NotSupported, QStringLiteral("odd pass"));
                 ++completed;
             });
         }

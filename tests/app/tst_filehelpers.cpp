@@ -1,6 +1,6 @@
 #include "Files.h"
 
-#include "Failure.h"
+#include "Error.h"
 #include "FileHelpers.h"
 
 #include <QtTest>
@@ -77,8 +77,9 @@ private slots:
         try {
             WriteBytesIfAbsent(QByteArray("bytes"), target);
             QFAIL("the write must fail");
-        } catch (const Failure &failure) {
-            QVERIFY(QString::fromUtf8(failure.what()).contains(QStringLiteral("template.dot")));
+        } catch (const Error &failure) {
+            QCOMPARE(failure.status(), Status::FileUnwritable);
+            QVERIFY(failure.description().contains(QStringLiteral("template.dot")));
         }
         QVERIFY(!QFileInfo::exists(target));
     }

@@ -142,7 +142,7 @@ private slots:
     void missingWordProcessorShowsAdviceAndEnds()
     {
         ServerRegistry::registerServer(QStringLiteral("Word.Application"), []() -> AutomationObjectPtr {
-            throw AutomationError(QStringLiteral("cannot start"));
+            throw Error(Status::ServerUnavailable, QStringLiteral("cannot start"));
         });
         auto form = loadedForm();
         QCOMPARE(m_fixture->boxes().size(), 1);

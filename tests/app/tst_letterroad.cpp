@@ -117,7 +117,7 @@ private slots:
     void missingWordProcessorIsReportedOnceAndCleansUp()
     {
         ServerRegistry::registerServer(QStringLiteral("Word.Application"), []() -> AutomationObjectPtr {
-            throw AutomationError(QStringLiteral("The word processor could not be started."));
+            throw Error(Status::ServerUnavailable, QStringLiteral("The word processor could not be started."));
         });
         QTest::mouseClick(m_form->PushButton6, Qt::LeftButton);
         QCOMPARE(m_fixture->boxes().size(), 1);

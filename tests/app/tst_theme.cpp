@@ -1,6 +1,6 @@
 #include "Files.h"
 
-#include "Failure.h"
+#include "Error.h"
 #include "Skin.h"
 #include "Theme.h"
 
@@ -60,7 +60,7 @@ private slots:
         if (QFileInfo(path).isReadable())
             QSKIP("running with rights that ignore file permissions");
         Skin skin;
-        QVERIFY_THROWS_EXCEPTION(Failure, applyThemeToMainWindow(m_window.get(), skin, program.path()));
+        QVERIFY_THROWS_EXCEPTION(Error, applyThemeToMainWindow(m_window.get(), skin, program.path()));
         QVERIFY(m_frame->autoFillBackground());
         QVERIFY(m_window->styleSheet().isEmpty());
     }

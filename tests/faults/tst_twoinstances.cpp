@@ -1,7 +1,7 @@
 #include "Packages.h"
 #include "ProgramFixture.h"
 
-#include "Failure.h"
+#include "Error.h"
 #include "LetterGeneration.h"
 
 #include <QDeadlineTimer>
@@ -147,7 +147,7 @@ private slots:
         QVERIFY(lockFile.setFileTime(QDateTime::currentDateTime().addSecs(-kHeldClaimAge), QFileDevice::FileModificationTime));
         lockFile.close();
 
-        QVERIFY_THROWS_EXCEPTION(Failure, claimWorkFiles(temp.path(), kShortClaimWait));
+        QVERIFY_THROWS_EXCEPTION(Error, claimWorkFiles(temp.path(), kShortClaimWait));
         QCOMPARE(readAll(lockPath), owner);
 
         // The first instance ends without letting go: its claim is removed and taken.

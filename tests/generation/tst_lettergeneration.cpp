@@ -123,7 +123,7 @@ private slots:
     void snapshotWithoutWordProcessorReportsOnce()
     {
         ServerRegistry::registerServer(QStringLiteral("Word.Application"), []() -> AutomationObjectPtr {
-            throw AutomationError(QStringLiteral("The word processor could not be started."));
+            throw Error(Status::ServerUnavailable, QStringLiteral("The word processor could not be started."));
         });
         const QString snapshot = m_dir->filePath(kSnapshotWorkFile);
         SaveDocAsJPG(m_dir->filePath(QStringLiteral("zatlec11111111.doc")), snapshot);

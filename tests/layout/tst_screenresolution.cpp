@@ -12,8 +12,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-using quill::testing::DocxParts;
-using quill::testing::parseXml;
+using quill::test::DocxParts;
+using quill::test::parseXml;
 
 namespace {
 

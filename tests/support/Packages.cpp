@@ -102,7 +102,7 @@ bool writePackage(const QString &path, const PackageEntries &entries)
             package->setData(entry.first, entry.second);
         package->save(path);
         return true;
-    } catch (const AutomationError &) {
+    } catch (const Error &) {
         return false;
     }
 }
@@ -195,7 +195,7 @@ PackageContents readPackage(const QString &path)
             contents.names << name;
             contents.parts.insert(name, package->data(name));
         }
-    } catch (const AutomationError &error) {
+    } catch (const Error &error) {
         contents.error = error.description();
     }
     return contents;

@@ -102,18 +102,18 @@ private slots:
 void TestPackage::hostileInputFailsCleanly_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("expected");
+    QTest::addColumn<QString>("expected"); // the status's name
 
     const PackageEntries valid = documentEntries(DocumentRecipe{paragraph(run("Hello")), {}, {}, {}, false, {}});
     const QByteArray validBytes = packageBytes(valid);
 
-    QTest::newRow("not a zip") << QByteArray("This is a plain text file, not a document.\n") << "not a Word document";
-    QTest::newRow("empty file") << QByteArray() << "not a Word document";
-    QTest::newRow("truncated zip") << validBytes.left(validBytes.size() / 2) << "damaged or incomplete";
+    QTest::newRow("not a zip") << QByteArray("This is a plain text file, not a document.\n") << "DocumentUnreadable";
+    QTest::newRow("empty file") << QByteArray() << "DocumentUnreadable";
+    QTest::newRow("truncated zip") << validBytes.left(validBytes.size() / 2) << "DocumentDamaged";
     QByteArray corrupted = validBytes;
     for (int offset = 60; offset < 90; ++offset)
         corrupted[offset] = char(~corrupted[offset]);
-    QTest::newRow("corrupted data") << corrupted << "damaged";
+    QTest::newRow("corrupted data") << corrupted << "DocumentDamaged";
     QByteArray bomb;
     {
         QTemporaryDir folder;
@@ -122,41 +122,41 @@ void TestPackage::hostileInputFailsCleanly_data()
         if (writePackageWithZeros(path, valid, QStringLiteral("word/media/bomb.bin"), kMaxPartSize + 1) && file.open(QIODevice::ReadOnly))
             bomb = file.readAll();
     }
-    QTest::newRow("zip bomb") << bomb << "64 MiB";
+    QTest::newRow("zip bomb") << bomb << "DocumentRefused";
     constexpr quint32 kFalseSize = 1000;
     claimSize(bomb, "word/media/bomb.bin", kFalseSize);
-    QTest::newRow("zip bomb with false sizes") << bomb << "64 MiB";
+    QTest::newRow("zip bomb with false sizes") << bomb << "DocumentRefused";
 
     PackageEntries crowded = valid;
     for (int index = 0; index <= kMaxPackageEntries; ++index)
         crowded.emplace_back(QStringLiteral("customXml/item%1.xml").arg(index), QByteArray());
-    QTest::newRow("too many entries") << packageBytes(crowded) << "too many parts";
+    QTest::newRow("too many entries") << packageBytes(crowded) << "DocumentRefused";
 
     PackageEntries noMain;
     for (const auto &entry : valid) {
         if (entry.first != QLatin1String("word/document.xml"))
             noMain.push_back(entry);
     }
-    QTest::newRow("missing main part") << packageBytes(noMain) << "no main document part";
+    QTest::newRow("missing main part") << packageBytes(noMain) << "DocumentUnreadable";
     PackageEntries noRelationships;
     for (const auto &entry : valid) {
         if (entry.first != QLatin1String("_rels/.rels"))
             noRelationships.push_back(entry);
     }
-    QTest::newRow("no package relationships") << packageBytes(noRelationships) << "no main document part";
+    QTest::newRow("no package relationships") << packageBytes(noRelationships) << "DocumentUnreadable";
 
     QTest::newRow("malformed XML")
             << packageBytes(withEntry(valid, "word/document.xml", documentXml("<w:p><w:r><w:t>open</w:r></w:p>")))
-            << "not well-formed XML";
+            << "DocumentDamaged";
     const QByteArray laughs = "<?xml version=\"1.0\"?><!DOCTYPE lolz [<!ENTITY lol \"lol\">"
                               "<!ENTITY lol2 \"&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;\">"
                               "<!ENTITY lol3 \"&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;\">"
                               "<!ENTITY lol9 \"&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;\">]>"
                               "<w:document" + wordNamespaces() + "><w:body><w:p><w:r><w:t>&lol9;</w:t></w:r></w:p></w:body></w:document>";
-    QTest::newRow("billion laughs") << packageBytes(withEntry(valid, "word/document.xml", laughs)) << "DOCTYPE";
+    QTest::newRow("billion laughs") << packageBytes(withEntry(valid, "word/document.xml", laughs)) << "DocumentRefused";
     const QByteArray external = "<?xml version=\"1.0\"?><!DOCTYPE w:document [<!ENTITY xxe SYSTEM \"file:///etc/passwd\">]>"
                                 "<w:document" + wordNamespaces() + "><w:body><w:p><w:r><w:t>&xxe;</w:t></w:r></w:p></w:body></w:document>";
-    QTest::newRow("external entity") << packageBytes(withEntry(valid, "word/document.xml", external)) << "DOCTYPE";
+    QTest::newRow("external entity") << packageBytes(withEntry(valid, "word/document.xml", external)) << "DocumentRefused";
 
     constexpr int kTooDeep = kMaxXmlDepth + 10;
     QByteArray nested = "<w:p>";
@@ -166,10 +166,10 @@ void TestPackage::hostileInputFailsCleanly_data()
         nested += "</w:sdtContent></w:sdt>";
     nested += "</w:p>";
     QTest::newRow("nesting too deep") << packageBytes(withEntry(valid, "word/document.xml", documentXml(nested)))
-                                      << QStringLiteral("more than %1 levels").arg(kMaxXmlDepth);
+                                      << "DocumentRefused";
     QTest::newRow("not a word document")
             << packageBytes(withEntry(valid, "word/document.xml", "<?xml version=\"1.0\"?><workbook/>"))
-            << "holds no document body";
+            << "DocumentUnreadable";
 }
 
 void TestPackage::hostileInputFailsCleanly()
@@ -188,8 +188,8 @@ void TestPackage::hostileInputFailsCleanly()
     try {
         WordDocument::open(path);
         QFAIL("the document was opened");
-    } catch (const AutomationError &error) {
-        QVERIFY2(error.description().contains(expected), qPrintable(error.description()));
+    } catch (const Error &error) {
+        QCOMPARE(QString::fromLatin1(statusName(error.status())), expected);
         QVERIFY2(error.description().contains(QStringLiteral("hostile.docx")), qPrintable(error.description()));
     }
     QVERIFY(timer.elapsed() < kHostileInputTimeLimit);
@@ -201,8 +201,8 @@ void TestPackage::missingFileFails()
     try {
         WordDocument::open(folder.filePath(QStringLiteral("absent.docx")));
         QFAIL("a missing file was opened");
-    } catch (const AutomationError &error) {
-        QVERIFY2(error.description().contains(QStringLiteral("does not exist")), qPrintable(error.description()));
+    } catch (const Error &error) {
+        QCOMPARE(error.status(), Status::FileNotFound);
     }
 }
 
@@ -219,7 +219,7 @@ void TestPackage::zipBombStaysBounded()
         QSKIP("the peak resident size cannot be reset here (/proc/self/clear_refs)");
     const qint64 before = peakResidentBytes();
     QVERIFY(before > 0);
-    QVERIFY_THROWS_EXCEPTION(AutomationError, Package::open(path));
+    QVERIFY_THROWS_EXCEPTION(Error, Package::open(path));
     const qint64 growth = peakResidentBytes() - before;
     QVERIFY2(growth < kBombMemoryLimit, qPrintable(QStringLiteral("grew by %1 bytes").arg(growth)));
 }
@@ -282,9 +282,9 @@ void TestPackage::failedSaveLeavesNoFile()
     QVERIFY(writeDocument(source, DocumentRecipe{paragraph(run("Text")), {}, {}, {}, false, {}}));
     auto document = WordDocument::open(source);
 
-    QVERIFY_THROWS_EXCEPTION(AutomationError, document->saveAs(folder.filePath(QStringLiteral("missing/letter.doc"))));
+    QVERIFY_THROWS_EXCEPTION(Error, document->saveAs(folder.filePath(QStringLiteral("missing/letter.doc"))));
     QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("occupied.doc")));
-    QVERIFY_THROWS_EXCEPTION(AutomationError, document->saveAs(folder.filePath(QStringLiteral("occupied.doc"))));
+    QVERIFY_THROWS_EXCEPTION(Error, document->saveAs(folder.filePath(QStringLiteral("occupied.doc"))));
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("letter.docx")});
     QCOMPARE(document->path(), source);
 }

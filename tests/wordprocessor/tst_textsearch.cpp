@@ -255,7 +255,7 @@ void TestTextSearch::unsupportedOptionsFail()
         FindOptions options;
         options.text = QStringLiteral("t?xt");
         options.*option = true;
-        QVERIFY_THROWS_EXCEPTION(AutomationError, document->find(document->story(StoryType::MainText), options, ReplaceMode::All));
+        QVERIFY_THROWS_EXCEPTION(Error, document->find(document->story(StoryType::MainText), options, ReplaceMode::All));
     }
     QCOMPARE(document->storyText(StoryType::MainText), QStringLiteral("text\r"));
 }

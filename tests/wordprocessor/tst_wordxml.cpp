@@ -23,9 +23,9 @@ constexpr char kFilling[] = "Ada Lovelace";
 constexpr int kTagCount = 5;
 
 // A short letter whose tags are split across runs of different formats, with a header and a footnote.
-DocumentSpec letterSpec()
+DocumentRecipe letterSpec()
 {
-    DocumentSpec spec;
+    DocumentRecipe spec;
     spec.body = paragraph(run("Dear [Na") + run("me],", "<w:b/>"))
             + "<w:p><w:pPr><w:jc w:val=\"center\"/><w:spacing w:before=\"480\" w:after=\"240\"/></w:pPr>"
             + run("[Na", "<w:sz w:val=\"40\"/>") + run("me] wrote") + "<w:r><w:tab/><w:t>[Name]</w:t><w:br/></w:r>"
@@ -47,7 +47,7 @@ void rebindPrefix(QString &xml, const QString &from, const QString &to)
 // `entries` with WordprocessingML bound to `prefix` in every part; with an empty prefix it is the default
 // namespace of the elements, and attributes keep w:. With a prefix, the package's own parts get prefixes too,
 // and the main part's content type is left out, so that saving has to add one.
-ZipEntries rebound(ZipEntries entries, const QString &prefix)
+PackageEntries rebound(PackageEntries entries, const QString &prefix)
 {
     for (auto &[name, bytes] : entries) {
         QString xml = QString::fromUtf8(bytes);
@@ -95,24 +95,24 @@ private slots:
 
 private:
     // Writes `entries`, fills the tag, saves the document as `name` and reads it again.
-    Outcome fill(const ZipEntries &entries, const QString &name);
+    Outcome fill(const PackageEntries &entries, const QString &name);
 
     QTemporaryDir m_folder;
     Outcome m_reference;
 };
 
-Outcome TestWordXml::fill(const ZipEntries &entries, const QString &name)
+Outcome TestWordXml::fill(const PackageEntries &entries, const QString &name)
 {
     Outcome outcome;
     const QString source = m_folder.filePath(name + QStringLiteral(".dotx"));
     const QString saved = m_folder.filePath(name + QStringLiteral(".docx"));
-    if (!writeZip(source, entries))
+    if (!writePackage(source, entries))
         return outcome;
     auto document = WordDocument::open(source);
     outcome.replaced = document->replaceEverywhere(QString::fromLatin1(kTag), QString::fromLatin1(kFilling));
     document->saveAs(saved);
     document.reset();
-    outcome.contentTypes = readZip(saved).value(QStringLiteral("[Content_Types].xml"));
+    outcome.contentTypes = readPackage(saved).parts.value(QStringLiteral("[Content_Types].xml"));
 
     auto reread = WordDocument::open(saved);
     outcome.mainText = reread->storyText(StoryType::MainText);

@@ -1,5 +1,5 @@
 #include "FileCopy.h"
-#include "Failure.h"
+#include "Error.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,14 +14,14 @@ namespace {
 // The copy streams through a buffer of this many bytes, whatever the file's size.
 constexpr qint64 kChunkBytes = 1 << 20;
 
-Failure cannotRead(const QString &path, const QString &reason)
+Error cannotRead(const QString &path, const QString &reason)
 {
-    return Failure(QStringLiteral("Cannot read the file %1: %2").arg(QDir::toNativeSeparators(path), reason));
+    return Error(Status::FileUnreadable, QStringLiteral("Cannot read the file %1: %2").arg(QDir::toNativeSeparators(path), reason));
 }
 
-Failure cannotWrite(const QString &path, const QString &reason)
+Error cannotWrite(const QString &path, const QString &reason)
 {
-    return Failure(QStringLiteral("Cannot write the file %1: %2").arg(QDir::toNativeSeparators(path), reason));
+    return Error(Status::FileUnwritable, QStringLiteral("Cannot write the file %1: %2").arg(QDir::toNativeSeparators(path), reason));
 }
 
 } // namespace

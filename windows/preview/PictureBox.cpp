@@ -1,5 +1,5 @@
 #include "PictureBox.h"
-#include "Failure.h"
+#include "Error.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -85,10 +85,10 @@ void PictureBox::setBackgroundColour(const QColor &colour)
 void PictureBox::paintPicture(const Picture &picture, const QRectF &target, const QRectF &source)
 {
     if (picture.isNull())
-        throw Failure(QStringLiteral("Invalid picture"));
+        throw Error(Status::InvalidPicture, QStringLiteral("Invalid picture"));
     ensureSurface();
     if (m_surface.isNull())
-        throw Failure(QStringLiteral("Out of memory"));
+        throw Error(Status::OutOfMemory, QStringLiteral("Out of memory"));
     QPainter painter(&m_surface);
     setSmoothRendering(painter);
     picture.draw(painter, target, source);

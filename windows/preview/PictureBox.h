@@ -38,7 +38,7 @@ public:
     void setBackgroundColour(const QColor &colour);
 
     // Paints the part `source` of `picture` stretched onto `target` of the surface, both in logical
-    // pixels (`target` in the inner area's coordinates). Throws Failure when there is no picture
+    // pixels (`target` in the inner area's coordinates). Throws Error when there is no picture
     // or no surface could be made.
     void paintPicture(const Picture &picture, const QRectF &target, const QRectF &source);
 
