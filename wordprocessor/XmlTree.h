@@ -43,7 +43,8 @@ pugi::xml_node ancestorNamed(pugi::xml_node node, const char *name, pugi::xml_no
 
 // The character data of an element (all its text and CDATA children), decoded from UTF-8.
 QString elementText(pugi::xml_node element);
-// Replaces the content of an element by one text node holding `text` (pugixml escapes it on output).
+// Replaces the character data of an element by one text node holding `text` (none when empty), keeping
+// its other children; pugixml escapes the text on output.
 void setElementText(pugi::xml_node element, const QString &text);
 
 } // namespace quill
