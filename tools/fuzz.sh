@@ -3,7 +3,9 @@
 # build-fuzz and runs each for the given time, all at once, one process each.
 #   bash tools/fuzz.sh [seconds] [target...]     (default: 600 seconds; fuzz_package fuzz_replace)
 # Each target starts from its committed seeds (fuzz/corpus/<name>) and the inputs kept from earlier
-# crashes (fuzz/crashes/<name>) and grows a working corpus in build-fuzz/corpus/<name>. An input that
+# crashes (fuzz/crashes/<name>) and grows a working corpus in build-fuzz/corpus/<name>; fuzz_package
+# also reads the real documents of ../shared/corpus/docx4j when that folder is beside the checkout (or
+# beside the main checkout of a linked worktree), in place. An input that
 # crashes, leaks or hangs lands in build-fuzz/artifacts/<name>/; keep it in fuzz/crashes/<name>/ once
 # fixed, and the replay test of the normal suite runs it from then on.
 set -euo pipefail
@@ -16,8 +18,22 @@ targets=("$@")
 
 # Seconds one input may take before it counts as a hang.
 per_input_timeout=10
-# The largest input the fuzzer makes, in bytes (the template package is about 10 KB).
-max_len=65536
+# The largest input the fuzzer makes, in bytes. libFuzzer cuts longer seeds to this length, and a
+# package cut short is no package: 1 MB keeps all but three of the real documents whole (those three
+# are mostly embedded fonts and pictures). The fuzzer mutates an input near its own size, so only the
+# large documents run slowly, up to about 1.5 seconds each under the sanitizers, well inside the hang limit.
+package_max_len=1048576
+# The replace inputs are a main part's XML (the template's is about 10 KB).
+replace_max_len=65536
+
+# Real documents as extra seeds, read in place and never written to (new inputs go to the first folder).
+shared_corpus=""
+for checkout in . "$(dirname "$(git rev-parse --path-format=absolute --git-common-dir 2>/dev/null || echo .)")"; do
+    if [ -d "$checkout/../shared/corpus/docx4j" ]; then
+        shared_corpus=$checkout/../shared/corpus/docx4j
+        break
+    fi
+done
 
 bash tools/install-deps.sh fuzz
 
@@ -34,8 +50,11 @@ pids=()
 for target in "${targets[@]}"; do
     name=${target#fuzz_}
     mkdir -p "build-fuzz/corpus/$name" "build-fuzz/artifacts/$name" "fuzz/crashes/$name"
-    ./build-fuzz/bin/"$target" "build-fuzz/corpus/$name" "fuzz/corpus/$name" "fuzz/crashes/$name" \
-        -max_total_time="$seconds" -timeout="$per_input_timeout" -max_len="$max_len" \
+    seeds=("fuzz/corpus/$name" "fuzz/crashes/$name")
+    [ "$name" = package ] && [ -n "$shared_corpus" ] && seeds+=("$shared_corpus")
+    max_len_name=${name}_max_len
+    ./build-fuzz/bin/"$target" "build-fuzz/corpus/$name" "${seeds[@]}" \
+        -max_total_time="$seconds" -timeout="$per_input_timeout" -max_len="${!max_len_name}" \
         -artifact_prefix="build-fuzz/artifacts/$name/" -print_final_stats=1 \
         >"build-fuzz/$target.log" 2>&1 &
     pids+=($!)

@@ -185,12 +185,14 @@ RootSearch searchRoot(pugi::xml_node root, const FindOptions &options)
 
 void writePiece(pugi::xml_node element, const QString &text)
 {
-    if (text.isEmpty()) {
+    // An emptied w:t goes, unless it holds elements (a damaged document): they stay and are saved.
+    const bool holdsElements = element.find_child([](pugi::xml_node child) { return child.type() == pugi::node_element; });
+    if (text.isEmpty() && !holdsElements) {
         element.parent().remove_child(element);
         return;
     }
     setElementText(element, text);
-    const bool blankAtEdge = text.front().isSpace() || text.back().isSpace();
+    const bool blankAtEdge = !text.isEmpty() && (text.front().isSpace() || text.back().isSpace());
     if (blankAtEdge && !element.attribute("xml:space"))
         element.append_attribute("xml:space").set_value("preserve");
 }

@@ -53,6 +53,8 @@ private slots:
     void replacementTakesFormattingOfFirstRun();
     void markupInsideATagSurvives();
     void blanksAtTheEdgeArePreserved();
+    void elementsInsideTextSurvive_data();
+    void elementsInsideTextSurvive();
     void fieldsAndPromptsAreUntouched();
     void replaceOneFollowsDirection();
     void wholeWordOnly();
@@ -189,6 +191,34 @@ void TestTextSearch::blanksAtTheEdgeArePreserved()
     const QString saved = folder.filePath(QStringLiteral("saved.docx"));
     document->saveAs(saved);
     QCOMPARE(WordDocument::open(saved)->storyText(StoryType::MainText), QStringLiteral("one two\r"));
+}
+
+void TestTextSearch::elementsInsideTextSurvive_data()
+{
+    QTest::addColumn<QString>("replacement");
+    QTest::newRow("text left") << QStringLiteral("x");
+    QTest::newRow("text emptied") << QString();
+}
+
+// A damaged document may hold elements in a w:t, here the section properties that name a footer:
+// replacing the text keeps them, so the saved document has the stories the engine showed.
+void TestTextSearch::elementsInsideTextSurvive()
+{
+    QFETCH(QString, replacement);
+    const QByteArray content = paragraph("<w:r><w:t>[A]<w:sectPr><w:footerReference w:type=\"first\" r:id=\"rIdStory1\"/>"
+                                         "</w:sectPr>[B]</w:t></w:r>");
+    QTemporaryDir folder;
+    auto document = openDocument(folder, DocumentSpec{content, {}, {{"default", paragraph(run("Foot"))}}, {}, false, {}});
+    QVERIFY(document);
+    QCOMPARE(document->storyRangeCount(StoryType::FirstPageFooter), 1);
+    QCOMPARE(replaceInBody(*document, QStringLiteral("[A][B]"), replacement, ReplaceMode::All), 1);
+    QCOMPARE(document->storyText(StoryType::MainText), replacement + u'\r');
+
+    const QString saved = folder.filePath(QStringLiteral("saved.docx"));
+    document->saveAs(saved);
+    const auto reopened = WordDocument::open(saved);
+    QCOMPARE(reopened->storyText(StoryType::MainText), replacement + u'\r');
+    QCOMPARE(reopened->storyRangeCount(StoryType::FirstPageFooter), 1);
 }
 
 void TestTextSearch::fieldsAndPromptsAreUntouched()

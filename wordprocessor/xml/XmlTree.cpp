@@ -28,11 +28,20 @@ int xmlDepth(pugi::xml_node root)
     return deepest;
 }
 
+namespace {
+
+bool isCharacterData(pugi::xml_node node)
+{
+    return node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata;
+}
+
+} // namespace
+
 QString elementText(pugi::xml_node element)
 {
     QByteArray text;
     for (const pugi::xml_node child : element.children()) {
-        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
+        if (isCharacterData(child))
             text.append(child.value());
     }
     return QString::fromUtf8(text);
@@ -40,10 +49,23 @@ QString elementText(pugi::xml_node element)
 
 void setElementText(pugi::xml_node element, const QString &text)
 {
-    while (element.first_child())
-        element.remove_child(element.first_child());
-    if (!text.isEmpty())
-        element.append_child(pugi::node_pcdata).set_value(text.toUtf8().constData());
+    // The new text takes the place of the first character data; other children stay where they are
+    // (a damaged document may hold elements, even section properties, inside a text element).
+    pugi::xml_node firstText = element.first_child();
+    while (firstText && !isCharacterData(firstText))
+        firstText = firstText.next_sibling();
+    pugi::xml_node written;
+    if (!text.isEmpty()) {
+        written = firstText ? element.insert_child_before(pugi::node_pcdata, firstText) : element.append_child(pugi::node_pcdata);
+        written.set_value(text.toUtf8().constData());
+    }
+    pugi::xml_node child = element.first_child();
+    while (child) {
+        const pugi::xml_node next = child.next_sibling();
+        if (child != written && isCharacterData(child))
+            element.remove_child(child);
+        child = next;
+    }
 }
 
 } // namespace quill

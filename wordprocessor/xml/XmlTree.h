@@ -40,7 +40,8 @@ int xmlDepth(pugi::xml_node root);
 
 // The character data of an element (all its text and CDATA children), decoded from UTF-8.
 QString elementText(pugi::xml_node element);
-// Replaces the content of an element by one text node holding `text` (pugixml escapes it on output).
+// Replaces the character data of an element by one text node holding `text` (none when empty), keeping
+// its other children; pugixml escapes the text on output.
 void setElementText(pugi::xml_node element, const QString &text);
 
 } // namespace quill
