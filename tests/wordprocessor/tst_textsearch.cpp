@@ -208,7 +208,7 @@ void TestTextSearch::elementsInsideTextSurvive()
     const QByteArray content = paragraph("<w:r><w:t>[A]<w:sectPr><w:footerReference w:type=\"first\" r:id=\"rIdStory1\"/>"
                                          "</w:sectPr>[B]</w:t></w:r>");
     QTemporaryDir folder;
-    auto document = openDocument(folder, DocumentSpec{content, {}, {{"default", paragraph(run("Foot"))}}, {}, false, {}});
+    auto document = openDocument(folder, DocumentRecipe{content, {}, {{"default", paragraph(run("Foot"))}}, {}, false, {}});
     QVERIFY(document);
     QCOMPARE(document->storyRangeCount(StoryType::FirstPageFooter), 1);
     QCOMPARE(replaceInBody(*document, QStringLiteral("[A][B]"), replacement, ReplaceMode::All), 1);
