@@ -76,7 +76,7 @@ PY
         doc_lo=0 doc_matched=0
         page=1
         for reference in $(ls "$dir"/lo-*.png 2>/dev/null | sort -V); do
-            read -r r m < <("$check" lines "$reference" "$dir/ours-$page.png")
+            read -r r m < <("$check" lines "$reference" "$dir/ours-$page.png" 2>/dev/null)
             doc_lo=$((doc_lo + r)); doc_matched=$((doc_matched + m)); page=$((page + 1))
         done
         lo_lines=$((lo_lines + doc_lo)); matched_lines=$((matched_lines + doc_matched))
