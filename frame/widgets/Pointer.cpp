@@ -1,19 +1,19 @@
 #include "Pointer.h"
 #include "Error.h"
 
+#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
-#include <QtEndian>
 #include <QPixmap>
 #include <QWidget>
 
 namespace quill {
 
 namespace {
-// In a cursor file the first directory entry holds the hot spot at these byte offsets (little-endian 16 bit).
+// In a cursor file the first directory entry holds the hot spot at this byte offset: x, then y,
+// each little-endian 16 bit.
 constexpr int kHotSpotXOffset = 10;
-constexpr int kHotSpotYOffset = 12;
 constexpr int kDirectoryEnd = 14;
 } // namespace
 
@@ -71,8 +71,14 @@ QCursor loadCursorFile(const QString &path)
     int hotX = -1;
     int hotY = -1;
     if (bytes.size() >= kDirectoryEnd) {
-        hotX = qFromLittleEndian<quint16>(bytes.constData() + kHotSpotXOffset);
-        hotY = qFromLittleEndian<quint16>(bytes.constData() + kHotSpotYOffset);
+        QDataStream stream(bytes);
+        stream.setByteOrder(QDataStream::LittleEndian);
+        stream.skipRawData(kHotSpotXOffset);
+        quint16 x = 0;
+        quint16 y = 0;
+        stream >> x >> y;
+        hotX = x;
+        hotY = y;
         if (hotX >= image.width() || hotY >= image.height())
             hotX = hotY = -1;
     }
