@@ -76,7 +76,8 @@ QChar shownCharacter(RunItem item, pugi::xml_node element)
     }
 }
 
-ScannedParagraph scanParagraph(pugi::xml_node paragraph)
+// Reads one paragraph; `fields` carries the open complex fields from one paragraph to the next.
+ScannedParagraph scanParagraph(pugi::xml_node paragraph, FieldNesting &fields)
 {
     ScannedParagraph scanned;
     TextChunk current;
@@ -89,27 +90,29 @@ ScannedParagraph scanParagraph(pugi::xml_node paragraph)
         if (node.type() != pugi::node_element)
             return WalkStep::SkipChildren;
         const RunItem item = runItem(node, paragraph);
-        switch (item) {
-        case RunItem::Other:
+        if (item == RunItem::Other)
             return WalkStep::Descend;
-        case RunItem::Skipped:
+        if (item == RunItem::FieldCharacter) {
+            closeChunk();
+            fields.step(node);
             return WalkStep::SkipChildren;
-        case RunItem::Text: {
+        }
+        // Field codes show nothing: no text, no barrier character.
+        if (item == RunItem::Skipped || !fields.isShown())
+            return WalkStep::SkipChildren;
+        if (item == RunItem::Text) {
             const QString text = elementText(node);
             current.pieces.push_back(TextPiece{node, int(current.text.size()), int(text.size())});
             current.text += text;
             scanned.text += text;
             return WalkStep::SkipChildren;
         }
-        default: {
-            // Every other item is a barrier no match spans.
-            closeChunk();
-            const QChar shown = shownCharacter(item, node);
-            if (shown != kNoCharacter)
-                scanned.text += shown;
-            return WalkStep::SkipChildren;
-        }
-        }
+        // Every other item is a barrier no match spans.
+        closeChunk();
+        const QChar shown = shownCharacter(item, node);
+        if (shown != kNoCharacter)
+            scanned.text += shown;
+        return WalkStep::SkipChildren;
     });
     closeChunk();
     return scanned;
@@ -159,8 +162,9 @@ RootSearch searchRoot(pugi::xml_node root, const FindOptions &options)
 {
     RootSearch search;
     const QString needle = options.matchCase ? options.text : foldCase(options.text);
+    FieldNesting fields;
     for (const pugi::xml_node paragraph : containerParagraphs(root)) {
-        search.paragraphs.push_back(scanParagraph(paragraph));
+        search.paragraphs.push_back(scanParagraph(paragraph, fields));
         const ScannedParagraph &scanned = search.paragraphs.back();
         for (size_t chunkIndex = 0; chunkIndex < scanned.chunks.size(); ++chunkIndex) {
             const QString &original = scanned.chunks[chunkIndex].text;
@@ -305,15 +309,17 @@ QString foldCase(const QString &text)
 
 QString paragraphText(pugi::xml_node paragraph)
 {
-    return scanParagraph(paragraph).text;
+    FieldNesting fields;
+    return scanParagraph(paragraph, fields).text;
 }
 
 QString storyText(const Story &story)
 {
     QString text;
     for (const StoryContainer &container : story.containers) {
+        FieldNesting fields;
         for (const pugi::xml_node paragraph : containerParagraphs(container.root)) {
-            text += paragraphText(paragraph);
+            text += scanParagraph(paragraph, fields).text;
             text += kParagraphMark;
         }
     }
