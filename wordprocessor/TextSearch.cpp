@@ -1,7 +1,9 @@
 #include "TextSearch.h"
 
 #include "AutomationObject.h"
+#include "DataBinding.h"
 #include "RunContent.h"
+#include "WordXml.h"
 #include "XmlTree.h"
 
 #include <algorithm>
@@ -20,6 +22,8 @@ constexpr QChar kOptionalHyphenCharacter = QChar(0x1F);
 constexpr QChar kSymbolCharacter = u'(';
 constexpr QChar kParagraphMark = u'\r';
 constexpr QChar kNoCharacter = QChar(0);
+// How the text of a content control ends its lines in the data it is bound to.
+constexpr QChar kStoredLineEnd = u'\n';
 // Characters XML 1.0 cannot carry: controls below the blank (except tab and line ends) and two non-characters.
 constexpr char16_t kFirstPrintableCharacter = u' ';
 constexpr char16_t kNonCharacterFFFE = 0xFFFE;
@@ -76,7 +80,8 @@ QChar shownCharacter(RunItem item, pugi::xml_node element)
     }
 }
 
-ScannedParagraph scanParagraph(pugi::xml_node paragraph)
+// Reads one paragraph; `fields` carries the open complex fields from one paragraph to the next.
+ScannedParagraph scanParagraph(pugi::xml_node paragraph, FieldNesting &fields)
 {
     ScannedParagraph scanned;
     TextChunk current;
@@ -89,27 +94,29 @@ ScannedParagraph scanParagraph(pugi::xml_node paragraph)
         if (node.type() != pugi::node_element)
             return WalkStep::SkipChildren;
         const RunItem item = runItem(node, paragraph);
-        switch (item) {
-        case RunItem::Other:
+        if (item == RunItem::Other)
             return WalkStep::Descend;
-        case RunItem::Skipped:
+        if (item == RunItem::FieldCharacter) {
+            closeChunk();
+            fields.step(node);
             return WalkStep::SkipChildren;
-        case RunItem::Text: {
+        }
+        // Field codes show nothing: no text, no barrier character.
+        if (item == RunItem::Skipped || !fields.isShown())
+            return WalkStep::SkipChildren;
+        if (item == RunItem::Text) {
             const QString text = elementText(node);
             current.pieces.push_back(TextPiece{node, int(current.text.size()), int(text.size())});
             current.text += text;
             scanned.text += text;
             return WalkStep::SkipChildren;
         }
-        default: {
-            // Every other item is a barrier no match spans.
-            closeChunk();
-            const QChar shown = shownCharacter(item, node);
-            if (shown != kNoCharacter)
-                scanned.text += shown;
-            return WalkStep::SkipChildren;
-        }
-        }
+        // Every other item is a barrier no match spans.
+        closeChunk();
+        const QChar shown = shownCharacter(item, node);
+        if (shown != kNoCharacter)
+            scanned.text += shown;
+        return WalkStep::SkipChildren;
     });
     closeChunk();
     return scanned;
@@ -159,8 +166,9 @@ RootSearch searchRoot(pugi::xml_node root, const FindOptions &options)
 {
     RootSearch search;
     const QString needle = options.matchCase ? options.text : foldCase(options.text);
+    FieldNesting fields;
     for (const pugi::xml_node paragraph : containerParagraphs(root)) {
-        search.paragraphs.push_back(scanParagraph(paragraph));
+        search.paragraphs.push_back(scanParagraph(paragraph, fields));
         const ScannedParagraph &scanned = search.paragraphs.back();
         for (size_t chunkIndex = 0; chunkIndex < scanned.chunks.size(); ++chunkIndex) {
             const QString &original = scanned.chunks[chunkIndex].text;
@@ -197,9 +205,20 @@ void writePiece(pugi::xml_node element, const QString &text)
         element.append_attribute("xml:space").set_value("preserve");
 }
 
-// Replaces the chosen matches (indexes into search.matches) inside their w:t elements.
+// Adds the data-bound content control that shows `element`, if any, to `controls` (when given), once.
+void noteBoundControl(pugi::xml_node element, std::vector<pugi::xml_node> *controls)
+{
+    if (!controls)
+        return;
+    const pugi::xml_node control = boundContentControl(element);
+    if (control && std::find(controls->begin(), controls->end(), control) == controls->end())
+        controls->push_back(control);
+}
+
+// Replaces the chosen matches (indexes into search.matches) inside their w:t elements; notes the data-bound
+// controls whose text changed in `boundControls` (when given).
 void replaceMatches(RootSearch &search, const std::vector<size_t> &chosen, const QString &replacement,
-                    int needleLength)
+                    int needleLength, std::vector<pugi::xml_node> *boundControls)
 {
     // Group by chunk; within a chunk go from the last match to the first so earlier offsets stay valid.
     std::vector<size_t> order(chosen);
@@ -236,15 +255,17 @@ void replaceMatches(RootSearch &search, const std::vector<size_t> &chosen, const
             }
         }
         for (size_t pieceIndex = 0; pieceIndex < chunk.pieces.size(); ++pieceIndex) {
-            if (touched[pieceIndex])
-                writePiece(chunk.pieces[pieceIndex].element, texts[pieceIndex]);
+            if (!touched[pieceIndex])
+                continue;
+            noteBoundControl(chunk.pieces[pieceIndex].element, boundControls);
+            writePiece(chunk.pieces[pieceIndex].element, texts[pieceIndex]);
         }
         groupEnd = groupBegin;
     }
 }
 
 void replaceAllInRoot(pugi::xml_node root, const FindOptions &options, const QString &replacement,
-                      int &found, bool &modified)
+                      int &found, bool &modified, std::vector<pugi::xml_node> *boundControls)
 {
     RootSearch search = searchRoot(root, options);
     found += int(search.matches.size());
@@ -253,17 +274,17 @@ void replaceAllInRoot(pugi::xml_node root, const FindOptions &options, const QSt
     std::vector<size_t> all(search.matches.size());
     for (size_t index = 0; index < all.size(); ++index)
         all[index] = index;
-    replaceMatches(search, all, replacement, int(options.text.size()));
+    replaceMatches(search, all, replacement, int(options.text.size()), boundControls);
     modified = true;
 }
 
 void replaceNthInRoot(pugi::xml_node root, const FindOptions &options, const QString &replacement,
-                      size_t ordinal, bool &modified)
+                      size_t ordinal, bool &modified, std::vector<pugi::xml_node> *boundControls)
 {
     RootSearch search = searchRoot(root, options);
     if (ordinal >= search.matches.size())
         return;
-    replaceMatches(search, {ordinal}, replacement, int(options.text.size()));
+    replaceMatches(search, {ordinal}, replacement, int(options.text.size()), boundControls);
     modified = true;
 }
 
@@ -305,22 +326,42 @@ QString foldCase(const QString &text)
 
 QString paragraphText(pugi::xml_node paragraph)
 {
-    return scanParagraph(paragraph).text;
+    FieldNesting fields;
+    return scanParagraph(paragraph, fields).text;
+}
+
+QString contentControlText(pugi::xml_node control)
+{
+    const pugi::xml_node content = childElement(control, "sdtContent");
+    const std::vector<pugi::xml_node> paragraphs = containerParagraphs(content);
+    FieldNesting fields;
+    QString text;
+    if (paragraphs.empty())
+        text = scanParagraph(content, fields).text;
+    for (size_t index = 0; index < paragraphs.size(); ++index) {
+        if (index > 0)
+            text += kStoredLineEnd;
+        text += scanParagraph(paragraphs[index], fields).text;
+    }
+    text.replace(kLineBreakCharacter, kStoredLineEnd);
+    return text;
 }
 
 QString storyText(const Story &story)
 {
     QString text;
     for (const StoryContainer &container : story.containers) {
+        FieldNesting fields;
         for (const pugi::xml_node paragraph : containerParagraphs(container.root)) {
-            text += paragraphText(paragraph);
+            text += scanParagraph(paragraph, fields).text;
             text += kParagraphMark;
         }
     }
     return text;
 }
 
-int findInStory(const Story &story, const FindOptions &options, ReplaceMode mode, bool &modified)
+int findInStory(const Story &story, const FindOptions &options, ReplaceMode mode, bool &modified,
+                std::vector<pugi::xml_node> *boundControls)
 {
     checkSupported(options);
     if (options.text.isEmpty())
@@ -330,10 +371,10 @@ int findInStory(const Story &story, const FindOptions &options, ReplaceMode mode
     if (mode == ReplaceMode::All) {
         int found = 0;
         for (const StoryContainer &container : story.containers) {
-            replaceAllInRoot(container.root, options, replacement, found, modified);
+            replaceAllInRoot(container.root, options, replacement, found, modified, boundControls);
             for (const pugi::xml_node mirror : container.mirrors) {
                 int mirrorFound = 0;
-                replaceAllInRoot(mirror, options, replacement, mirrorFound, modified);
+                replaceAllInRoot(mirror, options, replacement, mirrorFound, modified, boundControls);
             }
         }
         return found;
@@ -356,9 +397,9 @@ int findInStory(const Story &story, const FindOptions &options, ReplaceMode mode
     if (found == 0 || mode == ReplaceMode::None)
         return found;
     const StoryContainer &container = story.containers[targetContainer];
-    replaceNthInRoot(container.root, options, replacement, targetOrdinal, modified);
+    replaceNthInRoot(container.root, options, replacement, targetOrdinal, modified, boundControls);
     for (const pugi::xml_node mirror : container.mirrors)
-        replaceNthInRoot(mirror, options, replacement, targetOrdinal, modified);
+        replaceNthInRoot(mirror, options, replacement, targetOrdinal, modified, boundControls);
     return found;
 }
 

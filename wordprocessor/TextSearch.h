@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <vector>
+
 #include <pugixml.hpp>
 
 namespace quill {
@@ -31,16 +33,23 @@ struct FindOptions
 
 // Searches `story` literally for options.text and, unless `mode` is None, replaces the first match
 // (the last one when searching backwards) or every match with options.replacement.
-// A match may span runs and their wrappers (hyperlinks, bookmarks, revisions, simple fields) but never
-// a tab, break, field character, drawing or paragraph end; field codes and deleted text are not searched.
+// A match may span runs and their wrappers (content controls, hyperlinks, smart tags, custom XML, bookmarks,
+// inserted text, simple fields) but never a tab, break, field character, drawing or paragraph end. Only what a
+// field shows is searched: the result of a complex field (between its separate and end), never its code; deleted
+// and moved-away text and content control properties are not searched either.
 // The replacement takes the formatting of the run where the match starts; mirrors of a container
 // (VML copies of text boxes) change alike. Returns the number of matches found in the story (not counting mirrors).
-// Sets `modified` when any XML changed. Throws Error for options this engine does not support.
-int findInStory(const Story &story, const FindOptions &options, ReplaceMode mode, bool &modified);
+// Sets `modified` when any XML changed; adds each data-bound content control whose text changed, once, to
+// `boundControls` when given. Throws Error for options this engine does not support.
+int findInStory(const Story &story, const FindOptions &options, ReplaceMode mode, bool &modified,
+                std::vector<pugi::xml_node> *boundControls = nullptr);
 
 // The text of `story` as Word's Range.Text gives it: each paragraph followed by "\r";
 // tabs "\t", line breaks "\v", page breaks "\f".
 QString storyText(const Story &story);
+
+// The text a content control (w:sdt) shows as its bound data holds it: line breaks and paragraph ends as "\n".
+QString contentControlText(pugi::xml_node control);
 
 // The text of one paragraph (w:p) without its paragraph mark.
 QString paragraphText(pugi::xml_node paragraph);

@@ -1,6 +1,7 @@
 #include "WordDocument.h"
 
 #include "AutomationObject.h"
+#include "DataBinding.h"
 #include "WordXml.h"
 #include "XmlTree.h"
 #include "layout/BodyLayout.h"
@@ -252,11 +253,14 @@ Story WordDocument::shapeStory(int index)
 int WordDocument::find(const Story &story, const FindOptions &options, ReplaceMode mode)
 {
     bool changed = false;
-    const int found = findInStory(story, options, mode, changed);
+    std::vector<pugi::xml_node> boundControls;
+    const int found = findInStory(story, options, mode, changed, &boundControls);
     if (changed) {
         m_package->markModified(story.partName);
         m_modified = true;
     }
+    // Word shows a bound control's stored value when it opens the file: store the new text.
+    storeBoundText(*m_package, boundControls);
     return found;
 }
 

@@ -54,6 +54,7 @@ private slots:
     void storiesInWordOrder();
     void headersOfLaterSections();
     void headerTextBoxesChangeInBothCopies();
+    void contentControlsInEveryStory();
     void shapesAreCountedOnce();
     void shapeTextChangesInBothCopies();
     void paragraphTextShowsRunObjects_data();
@@ -122,6 +123,27 @@ void TestStory::headerTextBoxesChangeInBothCopies()
     QCOMPARE(document->storyText(StoryType::PrimaryHeader), QStringLiteral("Done \rDone boxed\r"));
     const QString part = document->story(StoryType::PrimaryHeader).partName;
     QCOMPARE(textsOf(document->package().xml(part)), (QStringList{QStringLiteral("Done boxed"), QStringLiteral("Done boxed")}));
+}
+
+// Content controls around paragraphs and runs are searched in the body, headers, footers, notes and text boxes.
+void TestStory::contentControlsInEveryStory()
+{
+    const auto control = [](const QByteArray &content) {
+        return "<w:sdt><w:sdtPr><w:tag w:val=\"[Tag]\"/></w:sdtPr><w:sdtContent>" + content + "</w:sdtContent></w:sdt>";
+    };
+    DocumentRecipe recipe;
+    recipe.body = control(paragraph(run("[Tag]") + textBox("Box", control(paragraph(control(run("[Tag]")))))));
+    recipe.headers = {{"default", control(paragraph(run("[Tag] ") + textBox("Header box", control(paragraph(run("[Tag]"))))))}};
+    recipe.footers = {{"default", paragraph(control(run("[Tag]")))}};
+    recipe.footnotes = "<w:footnote w:id=\"1\">" + control(paragraph(run("[Tag]"))) + "</w:footnote>";
+    auto document = open(recipe);
+    QVERIFY(document);
+    QCOMPARE(document->replaceEverywhere(QStringLiteral("[Tag]"), QStringLiteral("v")), 6);
+    QCOMPARE(document->storyText(StoryType::MainText), QStringLiteral("v\r"));
+    QCOMPARE(document->storyText(StoryType::TextFrame), QStringLiteral("v\r"));
+    QCOMPARE(document->storyText(StoryType::PrimaryHeader), QStringLiteral("v \rv\r"));
+    QCOMPARE(document->storyText(StoryType::PrimaryFooter), QStringLiteral("v\r"));
+    QCOMPARE(document->storyText(StoryType::Footnotes), QStringLiteral("v\r"));
 }
 
 void TestStory::shapesAreCountedOnce()

@@ -36,6 +36,41 @@ int replaceInBody(WordDocument &document, const QString &text, const QString &re
     return document.find(document.story(StoryType::MainText), options, mode);
 }
 
+const QByteArray kTagProperties = "<w:alias w:val=\"[Tag]\"/><w:tag w:val=\"[Tag]\"/>";
+
+// A content control with the properties kTagProperties around `content`.
+QByteArray contentControl(const QByteArray &content)
+{
+    return "<w:sdt><w:sdtPr>" + kTagProperties + "</w:sdtPr><w:sdtContent>" + content + "</w:sdtContent></w:sdt>";
+}
+
+QByteArray fieldCharacter(const QByteArray &type)
+{
+    return "<w:r><w:fldChar w:fldCharType=\"" + type + "\"/></w:r>";
+}
+
+QByteArray fieldBegin()
+{
+    return fieldCharacter("begin");
+}
+
+QByteArray fieldSeparate()
+{
+    return fieldCharacter("separate");
+}
+
+QByteArray fieldEnd()
+{
+    return fieldCharacter("end");
+}
+
+// A complex field with the code `code` showing the runs `result`.
+QByteArray field(const QByteArray &code, const QByteArray &result)
+{
+    return fieldBegin() + "<w:r><w:instrText xml:space=\"preserve\">" + code + "</w:instrText></w:r>" + fieldSeparate()
+            + result + fieldEnd();
+}
+
 pugi::xml_node body(WordDocument &document)
 {
     return document.package().xml(document.mainPartName()).child("w:document").child("w:body");
@@ -50,6 +85,8 @@ class TestTextSearch : public QObject
 private slots:
     void replaceAll_data();
     void replaceAll();
+    void replaceInsideWrappers_data();
+    void replaceInsideWrappers();
     void replacementTakesFormattingOfFirstRun();
     void markupInsideATagSurvives();
     void blanksAtTheEdgeArePreserved();
@@ -117,6 +154,81 @@ void TestTextSearch::replaceAll_data()
     QTest::newRow("tables") << "<w:tbl><w:tr><w:tc>" + paragraph(run("[A]")) + "</w:tc><w:tc>" + paragraph(run("[a]"))
                                        + "</w:tc></w:tr></w:tbl>"
                             << "[A]" << "1" << false << 2 << "1\r1\r";
+}
+
+// Content controls, fields, smart tags, custom XML and revisions around the text: `kept` is XML that the saved
+// main part still holds (field codes, control properties), or empty.
+void TestTextSearch::replaceInsideWrappers_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("found");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("kept");
+
+    QTest::newRow("block-level content control")
+            << contentControl(paragraph(run("[Tag]")) + paragraph(run("x [Tag]"))) << 2 << "v\rx v\r" << kTagProperties;
+    QTest::newRow("run-level content control")
+            << paragraph(run("a ") + contentControl(run("[T") + run("ag]")) + run(" b")) << 1 << "a v b\r" << kTagProperties;
+    QTest::newRow("row-level content control")
+            << "<w:tbl>" + contentControl("<w:tr><w:tc>" + paragraph(run("[Tag]")) + "</w:tc></w:tr>") + "</w:tbl>"
+            << 1 << "v\r" << QByteArray();
+    QTest::newRow("cell-level content control")
+            << "<w:tbl><w:tr>" + contentControl("<w:tc>" + paragraph(run("[Tag]")) + "</w:tc>") + "</w:tr></w:tbl>"
+            << 1 << "v\r" << QByteArray();
+    QTest::newRow("nested content controls")
+            << contentControl(paragraph(contentControl(run("[Tag]")))) << 1 << "v\r" << QByteArray();
+    QTest::newRow("hyperlink field: result changes, code stays")
+            << paragraph(field(" HYPERLINK \"http://x/[Tag]\" ", run("[Tag]"))) << 1 << "v\r"
+            << QByteArray("http://x/[Tag]");
+    QTest::newRow("text in a field code is no result")
+            << paragraph(fieldBegin() + run("[Tag]") + fieldSeparate() + run("[Tag]") + fieldEnd()) << 1 << "v\r"
+            << QByteArray("<w:t xml:space=\"preserve\">[Tag]</w:t>");
+    QTest::newRow("field without a result")
+            << paragraph(fieldBegin() + run("[Tag]") + fieldEnd() + run(" [Tag]")) << 1 << " v\r" << QByteArray();
+    QTest::newRow("nested field in a code")
+            << paragraph(fieldBegin() + field(" REF a ", run("[Tag]")) + fieldSeparate() + run("[Tag]") + fieldEnd())
+            << 1 << "v\r" << QByteArray();
+    QTest::newRow("nested field in a result")
+            << paragraph(field(" IF 1 = 1 ", run("[Tag] ") + field(" REF a ", run("[Tag]")))) << 2 << "v v\r"
+            << QByteArray();
+    QTest::newRow("field result over paragraphs")
+            << paragraph(fieldBegin() + "<w:r><w:instrText> TOC [Tag] </w:instrText></w:r>" + fieldSeparate() + run("[Tag]"))
+                    + paragraph(run("[Tag]") + fieldEnd())
+            << 2 << "v\rv\r" << QByteArray("TOC [Tag]");
+    QTest::newRow("simple field result")
+            << paragraph("<w:fldSimple w:instr=\" REF [Tag] \">" + run("[Tag]") + "</w:fldSimple>") << 1 << "v\r"
+            << QByteArray("REF [Tag]");
+    QTest::newRow("insertions and moves searched, deletions not")
+            << paragraph("<w:ins w:id=\"1\" w:author=\"A\">" + run("[Tag]") + "</w:ins>"
+                         "<w:del w:id=\"2\" w:author=\"A\"><w:r><w:delText>[Tag]</w:delText></w:r></w:del>"
+                         "<w:moveFrom w:id=\"3\" w:author=\"A\">" + run("[Tag]") + "</w:moveFrom>"
+                         "<w:moveTo w:id=\"4\" w:author=\"A\">" + run("[Tag]") + "</w:moveTo>")
+            << 2 << "vv\r" << QByteArray("<w:delText>[Tag]</w:delText>");
+    QTest::newRow("smart tag and custom XML in a paragraph")
+            << paragraph("<w:smartTag w:uri=\"u\" w:element=\"e\">" + run("[Tag]") + "</w:smartTag>"
+                         "<w:customXml w:element=\"e\"><w:customXmlPr><w:attr w:name=\"n\" w:val=\"[Tag]\"/></w:customXmlPr>"
+                         + run("[Tag]") + "</w:customXml>")
+            << 2 << "vv\r" << QByteArray("w:val=\"[Tag]\"");
+    QTest::newRow("custom XML around paragraphs")
+            << "<w:customXml w:element=\"e\">" + paragraph(run("[Tag]")) + "</w:customXml>" << 1 << "v\r" << QByteArray();
+}
+
+void TestTextSearch::replaceInsideWrappers()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(int, found);
+    QFETCH(QString, text);
+    QFETCH(QByteArray, kept);
+
+    QTemporaryDir folder;
+    auto document = openDocument(folder, DocumentRecipe{content, {}, {}, {}, false, {}});
+    QVERIFY(document);
+    QCOMPARE(replaceInBody(*document, QStringLiteral("[Tag]"), QStringLiteral("v"), ReplaceMode::All), found);
+    QCOMPARE(document->storyText(StoryType::MainText), text);
+    const QString saved = folder.filePath(QStringLiteral("saved.docx"));
+    document->saveAs(saved);
+    QCOMPARE(WordDocument::open(saved)->storyText(StoryType::MainText), text);
+    QVERIFY(readPackage(saved).parts.value(QStringLiteral("word/document.xml")).contains(kept));
 }
 
 void TestTextSearch::replaceAll()

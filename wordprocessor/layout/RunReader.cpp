@@ -21,21 +21,6 @@ constexpr int kHexadecimal = 16;
 
 } // namespace
 
-// State of complex fields (w:fldChar) while reading runs: only field results are shown.
-struct RunReader::FieldState
-{
-    std::vector<bool> showingResult; // one entry per open field; true after its "separate"
-
-    bool isVisible() const
-    {
-        for (bool result : showingResult) {
-            if (!result)
-                return false;
-        }
-        return true;
-    }
-};
-
 QTextCharFormat charFormat(const RunProperties &run, const LengthScale &scale)
 {
     QTextCharFormat format;
@@ -77,12 +62,12 @@ RunReader::RunReader(const StyleSheet &styles, const LengthScale &scale)
 void RunReader::readParagraph(pugi::xml_node paragraph, const RunProperties &paragraphRun, bool allowPageBreaks,
                               ParagraphText &text) const
 {
-    FieldState fields;
+    FieldNesting fields;
     collectInline(paragraph, paragraphRun, fields, text, allowPageBreaks);
 }
 
 // Reads the runs of a paragraph (and of hyperlinks, content controls, insertions, simple fields inside it).
-void RunReader::collectInline(pugi::xml_node parent, const RunProperties &paragraphRun, FieldState &fields,
+void RunReader::collectInline(pugi::xml_node parent, const RunProperties &paragraphRun, FieldNesting &fields,
                               ParagraphText &text, bool allowPageBreaks) const
 {
     for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
@@ -100,7 +85,7 @@ void RunReader::collectInline(pugi::xml_node parent, const RunProperties &paragr
     }
 }
 
-void RunReader::addRun(pugi::xml_node run, const RunProperties &paragraphRun, FieldState &fields,
+void RunReader::addRun(pugi::xml_node run, const RunProperties &paragraphRun, FieldNesting &fields,
                        ParagraphText &text, bool allowPageBreaks) const
 {
     RunProperties properties = paragraphRun;
@@ -121,16 +106,10 @@ void RunReader::addRun(pugi::xml_node run, const RunProperties &paragraphRun, Fi
     for (pugi::xml_node child = run.first_child(); child; child = child.next_sibling()) {
         const RunItem item = runItem(child);
         if (item == RunItem::FieldCharacter) {
-            const QString type = textAttribute(child, "fldCharType");
-            if (type == QLatin1String("begin"))
-                fields.showingResult.push_back(false);
-            else if (type == QLatin1String("separate") && !fields.showingResult.empty())
-                fields.showingResult.back() = true;
-            else if (type == QLatin1String("end") && !fields.showingResult.empty())
-                fields.showingResult.pop_back();
+            fields.step(child);
             continue;
         }
-        if (hidden || !fields.isVisible())
+        if (hidden || !fields.isShown())
             continue;
         switch (item) {
         case RunItem::Text:

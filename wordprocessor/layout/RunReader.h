@@ -11,6 +11,7 @@
 
 namespace quill {
 
+class FieldNesting;
 class LengthScale;
 class StyleSheet;
 
@@ -47,11 +48,9 @@ public:
                        ParagraphText &text) const;
 
 private:
-    struct FieldState;
-
-    void collectInline(pugi::xml_node parent, const RunProperties &paragraphRun, FieldState &fields,
+    void collectInline(pugi::xml_node parent, const RunProperties &paragraphRun, FieldNesting &fields,
                        ParagraphText &text, bool allowPageBreaks) const;
-    void addRun(pugi::xml_node run, const RunProperties &paragraphRun, FieldState &fields, ParagraphText &text,
+    void addRun(pugi::xml_node run, const RunProperties &paragraphRun, FieldNesting &fields, ParagraphText &text,
                 bool allowPageBreaks) const;
 
     const StyleSheet &m_styles;

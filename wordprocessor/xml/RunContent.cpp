@@ -31,6 +31,8 @@ constexpr NamedRunItem kRunItems[] = {
     {"fldChar", XmlNamespace::Word, RunItem::FieldCharacter},
     {"instrText", XmlNamespace::Word, RunItem::Skipped},
     {"delText", XmlNamespace::Word, RunItem::Skipped},
+    {"sdtPr", XmlNamespace::Word, RunItem::Skipped},
+    {"sdtEndPr", XmlNamespace::Word, RunItem::Skipped},
     {"delInstrText", XmlNamespace::Word, RunItem::Skipped},
     {"del", XmlNamespace::Word, RunItem::Skipped},
     {"moveFrom", XmlNamespace::Word, RunItem::Skipped},
@@ -68,6 +70,26 @@ BreakKind breakKind(pugi::xml_node br)
     if (std::strcmp(type, "column") == 0)
         return BreakKind::Column;
     return BreakKind::Line;
+}
+
+void FieldNesting::step(pugi::xml_node fldChar)
+{
+    const char *type = attribute(fldChar, "fldCharType").value();
+    if (std::strcmp(type, "begin") == 0) {
+        m_inResult.push_back(false);
+        ++m_inCode;
+    } else if (m_inResult.empty()) {
+        return;
+    } else if (std::strcmp(type, "separate") == 0) {
+        if (!m_inResult.back()) {
+            m_inResult.back() = true;
+            --m_inCode;
+        }
+    } else if (std::strcmp(type, "end") == 0) {
+        if (!m_inResult.back())
+            --m_inCode;
+        m_inResult.pop_back();
+    }
 }
 
 } // namespace quill

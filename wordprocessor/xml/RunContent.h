@@ -2,6 +2,8 @@
 
 #include <pugixml.hpp>
 
+#include <vector>
+
 namespace quill {
 
 // What an element inside a paragraph stands for in the text of its run. The search and the layout both read
@@ -33,5 +35,21 @@ enum class BreakKind {
 
 // The kind of the break element `br`.
 BreakKind breakKind(pugi::xml_node br);
+
+// Where a walk through run content stands among complex fields (w:fldChar begin, separate, end). Fields nest
+// and may span paragraphs; text is shown only where every open field has reached its result, so a field's code
+// (and the whole of a field that has no separate) is never shown.
+class FieldNesting
+{
+public:
+    // Takes the field character `fldChar` into account; a separate or end without an open field is ignored.
+    void step(pugi::xml_node fldChar);
+    // True when run content at the current place is shown.
+    bool isShown() const { return m_inCode == 0; }
+
+private:
+    std::vector<bool> m_inResult; // per open field, outermost first: true once its separate was passed
+    int m_inCode = 0;             // open fields still in their code
+};
 
 } // namespace quill

@@ -57,6 +57,8 @@ const char *namespaceUri(XmlNamespace ns)
         return "http://schemas.openxmlformats.org/package/2006/relationships";
     case XmlNamespace::ContentTypes:
         return "http://schemas.openxmlformats.org/package/2006/content-types";
+    case XmlNamespace::DataStore:
+        return "http://schemas.openxmlformats.org/officeDocument/2006/customXml";
     }
     return "";
 }

@@ -23,6 +23,7 @@ enum class XmlNamespace {
     WordDrawing,          // DrawingML placed in WordprocessingML (wp:)
     PackageRelationships, // a package's relationships parts
     ContentTypes,         // a package's [Content_Types].xml
+    DataStore,            // the properties of a custom XML part (ds:)
 };
 
 // The URI that names `ns`.

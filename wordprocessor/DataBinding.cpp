@@ -1,0 +1,200 @@
+#include "DataBinding.h"
+
+#include "TextSearch.h"
+#include "WordXml.h"
+#include "XmlTree.h"
+
+#include <QRegularExpression>
+
+#include <cstring>
+#include <map>
+#include <optional>
+#include <string_view>
+
+namespace quill {
+
+namespace {
+
+// The store item ids that stand for the document properties rather than a custom XML part.
+constexpr char kCorePropertiesItem[] = "{6C3C8BC8-F283-45AE-878A-BAB7291924A1}";
+constexpr char kExtendedPropertiesItem[] = "{6668398D-A668-4E3E-A5EB-62B293D839F1}";
+constexpr QChar kPathSeparator = u'/';
+
+// One step of a bound path ("ns0:name[2]"): an element name and its position among the siblings so named, from 1.
+struct PathStep
+{
+    QString prefix;
+    QByteArray local;
+    int position = 1;
+};
+
+// The steps of an absolute path of element names with optional positions; nothing for any other path
+// (attributes, functions, descendants), which the engine does not resolve.
+std::optional<std::vector<PathStep>> parsePath(const QString &xpath)
+{
+    static const QRegularExpression stepPattern(QStringLiteral(R"(^(?:([A-Za-z_][\w.-]*):)?([A-Za-z_][\w.-]*)(?:\[(\d+)\])?$)"));
+    if (!xpath.startsWith(kPathSeparator))
+        return std::nullopt;
+    std::vector<PathStep> steps;
+    for (const QString &text : xpath.mid(1).split(kPathSeparator)) {
+        const QRegularExpressionMatch match = stepPattern.match(text.trimmed());
+        if (!match.hasMatch())
+            return std::nullopt;
+        PathStep step{match.captured(1), match.captured(2).toUtf8(), 1};
+        if (match.hasCaptured(3))
+            step.position = match.captured(3).toInt();
+        if (step.position < 1)
+            return std::nullopt;
+        steps.push_back(step);
+    }
+    return steps;
+}
+
+// The namespaces w:prefixMappings declares ("xmlns:ns0='uri' ..."), by prefix.
+std::map<QString, QByteArray> parseMappings(const QString &mappings)
+{
+    static const QRegularExpression declaration(QStringLiteral(R"(xmlns:([\w.-]+)\s*=\s*(['"])(.*?)\2)"));
+    std::map<QString, QByteArray> uris;
+    QRegularExpressionMatchIterator matches = declaration.globalMatch(mappings);
+    while (matches.hasNext()) {
+        const QRegularExpressionMatch match = matches.next();
+        uris[match.captured(1)] = match.captured(3).toUtf8();
+    }
+    return uris;
+}
+
+// True when the element `node` has the local name and, when `uri` is given, the namespace of a path step.
+bool matchesStep(pugi::xml_node node, const QByteArray &local, const QByteArray *uri)
+{
+    if (node.type() != pugi::node_element)
+        return false;
+    const char *qualified = node.name();
+    const char *nodeLocal = localName(qualified);
+    if (local != nodeLocal)
+        return false;
+    if (!uri)
+        return true;
+    const std::string_view prefix = nodeLocal == qualified ? std::string_view() : std::string_view(qualified, size_t(nodeLocal - qualified - 1));
+    const char *nodeUri = namespaceForPrefix(node, prefix);
+    return nodeUri && *uri == nodeUri;
+}
+
+// The element the path `steps` leads to from `document`, or a null node. A prefix the mappings do not
+// declare matches by local name alone.
+pugi::xml_node resolvePath(pugi::xml_node document, const std::vector<PathStep> &steps, const std::map<QString, QByteArray> &uris)
+{
+    pugi::xml_node current = document;
+    for (const PathStep &step : steps) {
+        const auto declared = uris.find(step.prefix);
+        const QByteArray *uri = declared == uris.end() ? nullptr : &declared->second;
+        pugi::xml_node found;
+        int seen = 0;
+        for (const pugi::xml_node child : current.children()) {
+            if (matchesStep(child, step.local, uri) && ++seen == step.position) {
+                found = child;
+                break;
+            }
+        }
+        if (!found)
+            return {};
+        current = found;
+    }
+    return current;
+}
+
+// The stored name of the part a relationship of `source` with the type ending in `typeSuffix` names, or empty.
+QString relatedPart(Package &package, const QString &source, const QString &typeSuffix)
+{
+    const Relationship related = package.relationship(source, typeSuffix);
+    return related.target.isEmpty() ? QString() : package.findPart(related.target);
+}
+
+// The part that holds the store item `itemId`: a document properties part or the custom XML part whose
+// properties part carries that id. Empty when there is none.
+QString dataPart(Package &package, const QString &itemId)
+{
+    if (itemId.compare(QLatin1String(kCorePropertiesItem), Qt::CaseInsensitive) == 0)
+        return relatedPart(package, QString(), QStringLiteral("core-properties"));
+    if (itemId.compare(QLatin1String(kExtendedPropertiesItem), Qt::CaseInsensitive) == 0)
+        return relatedPart(package, QString(), QStringLiteral("extended-properties"));
+    for (const QString &name : package.partNames()) {
+        if (!package.contains(Package::relationshipsPartName(name)))
+            continue;
+        const QString properties = relatedPart(package, name, QStringLiteral("customXmlProps"));
+        if (properties.isEmpty())
+            continue;
+        const pugi::xml_node item = childElement(package.xml(properties), "datastoreItem", XmlNamespace::DataStore);
+        const QString id = QString::fromUtf8(attribute(item, "itemID", XmlNamespace::DataStore).value());
+        if (id.compare(itemId, Qt::CaseInsensitive) == 0)
+            return name;
+    }
+    return QString();
+}
+
+// The value to store for a control that shows `shown`: a list's value for one of its entries; nothing for a
+// drop-down list showing no entry of its own or a date stored in another form than its text.
+std::optional<QString> storedValue(pugi::xml_node properties, const QString &shown)
+{
+    const pugi::xml_node storedAs = childElement(childElement(properties, "date"), "storeMappedDataAs");
+    if (storedAs && textAttribute(storedAs, "val") != QLatin1String("text"))
+        return std::nullopt;
+    for (const char *kind : {"comboBox", "dropDownList"}) {
+        const pugi::xml_node list = childElement(properties, kind);
+        if (!list)
+            continue;
+        for (const pugi::xml_node item : list.children()) {
+            if (isElement(item, "listItem") && textAttribute(item, "displayText") == shown) {
+                const QString value = textAttribute(item, "value");
+                return value.isEmpty() ? shown : value;
+            }
+        }
+        if (std::strcmp(kind, "dropDownList") == 0)
+            return std::nullopt;
+    }
+    return shown;
+}
+
+void storeControlText(Package &package, pugi::xml_node control)
+{
+    const pugi::xml_node properties = childElement(control, "sdtPr");
+    const pugi::xml_node binding = childElement(properties, "dataBinding");
+    const std::optional<QString> value = storedValue(properties, contentControlText(control));
+    const std::optional<std::vector<PathStep>> steps = parsePath(textAttribute(binding, "xpath"));
+    if (!value || !steps)
+        return;
+    const QString part = dataPart(package, textAttribute(binding, "storeItemID"));
+    if (part.isEmpty())
+        return;
+    const pugi::xml_node target = resolvePath(package.xml(part), *steps, parseMappings(textAttribute(binding, "prefixMappings")));
+    // Only an element that holds text alone takes the value; one holding elements is no bound value.
+    if (!target || target.find_child([](pugi::xml_node child) { return child.type() == pugi::node_element; }))
+        return;
+    if (elementText(target) == *value)
+        return;
+    setElementText(target, *value);
+    package.markModified(part);
+}
+
+} // namespace
+
+pugi::xml_node boundContentControl(pugi::xml_node node)
+{
+    for (pugi::xml_node ancestor = node.parent(); ancestor; ancestor = ancestor.parent()) {
+        if (isElement(ancestor, "sdt") && childElement(childElement(ancestor, "sdtPr"), "dataBinding"))
+            return ancestor;
+    }
+    return {};
+}
+
+void storeBoundText(Package &package, const std::vector<pugi::xml_node> &controls)
+{
+    for (const pugi::xml_node control : controls) {
+        try {
+            storeControlText(package, control);
+        } catch (const Error &) {
+            // An unreadable data part keeps its value, as Word keeps it: the control's own text is what changed.
+        }
+    }
+}
+
+} // namespace quill

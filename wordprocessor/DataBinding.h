@@ -1,0 +1,22 @@
+#pragma once
+
+#include "Package.h"
+
+#include <vector>
+
+#include <pugixml.hpp>
+
+namespace quill {
+
+// Content controls bound to stored data: a w:sdt whose w:sdtPr holds w:dataBinding shows a value kept in a
+// custom XML part or in the document properties. Word puts the stored value back into the control
+// when they open the document, so a control whose text changes must have its stored value changed alike.
+
+// The data-bound content control nearest above `node`, or a null node when no bound control holds it.
+pugi::xml_node boundContentControl(pugi::xml_node node);
+
+// Stores the text each of `controls` (data-bound w:sdt elements) now shows in the data it is bound to, and marks
+// the parts that changed. A binding whose data part or path cannot be found or read is left alone, as Word leaves it.
+void storeBoundText(Package &package, const std::vector<pugi::xml_node> &controls);
+
+} // namespace quill
