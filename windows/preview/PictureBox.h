@@ -55,6 +55,8 @@ private:
     void fitToPicture();
 
     Picture m_picture;
+    // Makes the store hold at least `bytes`, growing it (and dropping the surface) when it is smaller.
+    void reserveStore(qsizetype bytes);
     // Makes a blank surface in the store's memory, growing the store when it is too small; null when it cannot be allocated.
     QImage blankSurface(const QSize &size, qreal ratio);
 
