@@ -146,8 +146,14 @@ void WordDocument::readStructure()
 
 QString WordDocument::relatedPart(const QString &typeSuffix)
 {
+    // Asked for on every story lookup; the main part's relationships never change while it is open.
+    const auto known = m_relatedParts.constFind(typeSuffix);
+    if (known != m_relatedParts.constEnd())
+        return *known;
     const Relationship related = m_package->relationship(m_mainPart, typeSuffix);
-    return related.target.isEmpty() ? QString() : m_package->findPart(related.target);
+    const QString part = related.target.isEmpty() ? QString() : m_package->findPart(related.target);
+    m_relatedParts.insert(typeSuffix, part);
+    return part;
 }
 
 std::vector<pugi::xml_node> WordDocument::notes(StoryType type)

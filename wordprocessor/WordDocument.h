@@ -4,6 +4,7 @@
 #include "Story.h"
 #include "TextSearch.h"
 
+#include <QHash>
 #include <QString>
 
 #include <map>
@@ -82,6 +83,7 @@ private:
     std::unique_ptr<Package> m_package;
     QString m_path;
     QString m_mainPart;
+    QHash<QString, QString> m_relatedParts; // relatedPart() by relationship type suffix
     bool m_readOnly = false;
     bool m_modified = false;
     // Header and footer parts per story kind, distinct, in section order.
