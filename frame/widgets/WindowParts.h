@@ -22,7 +22,7 @@ namespace quill {
 
 // One row of a window's button table.
 template <typename Window>
-struct ButtonSpec
+struct ButtonRow
 {
     QPushButton **button;
     const char *caption;
@@ -53,10 +53,10 @@ private:
     QList<QObject *> m_buttons;
 };
 
-// Makes the buttons of `specs` in the window's button font, wires their clicks to `window` and
+// Makes the buttons of `rows` in the window's button font, wires their clicks to `window` and
 // adds them to the pointer rule `rule`, whose filter (`window`) sees their mouse moves.
 template <typename Window>
-void makeButtons(Window *window, PointerRule &rule, std::initializer_list<ButtonSpec<Window>> specs);
+void makeButtons(Window *window, PointerRule &rule, std::initializer_list<ButtonRow<Window>> rows);
 
 // Loads the hand pointer beside the program into `pointer` when it is there: the test whether it
 // exists on `testLine` and the load on `loadLine` of the procedure that `trap` guards.
@@ -66,17 +66,17 @@ void loadHandPointer(ErrorTrap &trap, int testLine, int loadLine, WindowPointer 
 void chainTabOrder(const QList<QWidget *> &widgets);
 
 template <typename Window>
-void makeButtons(Window *window, PointerRule &rule, std::initializer_list<ButtonSpec<Window>> specs)
+void makeButtons(Window *window, PointerRule &rule, std::initializer_list<ButtonRow<Window>> rows)
 {
-    for (const ButtonSpec<Window> &spec : specs) {
-        auto *button = new QPushButton(QString::fromLatin1(spec.caption), spec.container);
+    for (const ButtonRow<Window> &row : rows) {
+        auto *button = new QPushButton(QString::fromLatin1(row.caption), row.container);
         button->setFont(buttonFont());
-        button->setGeometry(spec.geometry);
+        button->setGeometry(row.geometry);
         button->setMouseTracking(true);
         button->installEventFilter(window);
-        QObject::connect(button, &QPushButton::clicked, window, spec.click);
+        QObject::connect(button, &QPushButton::clicked, window, row.click);
         rule.addButton(button);
-        *spec.button = button;
+        *row.button = button;
     }
 }
 

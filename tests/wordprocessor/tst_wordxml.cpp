@@ -25,16 +25,16 @@ constexpr int kTagCount = 5;
 // A short letter whose tags are split across runs of different formats, with a header and a footnote.
 DocumentRecipe letterSpec()
 {
-    DocumentRecipe spec;
-    spec.body = paragraph(run("Dear [Na") + run("me],", "<w:b/>"))
+    DocumentRecipe recipe;
+    recipe.body = paragraph(run("Dear [Na") + run("me],", "<w:b/>"))
             + "<w:p><w:pPr><w:jc w:val=\"center\"/><w:spacing w:before=\"480\" w:after=\"240\"/></w:pPr>"
             + run("[Na", "<w:sz w:val=\"40\"/>") + run("me] wrote") + "<w:r><w:tab/><w:t>[Name]</w:t><w:br/></w:r>"
             + "<w:r><w:footnoteReference w:id=\"1\"/></w:r></w:p>";
-    spec.headers = {{"default", paragraph(run("[Name]"))}};
-    spec.footnotes = "<w:footnote w:type=\"separator\" w:id=\"-1\"><w:p><w:r><w:separator/></w:r></w:p></w:footnote>"
+    recipe.headers = {{"default", paragraph(run("[Name]"))}};
+    recipe.footnotes = "<w:footnote w:type=\"separator\" w:id=\"-1\"><w:p><w:r><w:separator/></w:r></w:p></w:footnote>"
                      "<w:footnote w:id=\"1\">" + paragraph(run("From [Name]")) + "</w:footnote>";
-    spec.isTemplate = true;
-    return spec;
+    recipe.isTemplate = true;
+    return recipe;
 }
 
 // Rewrites a part: the XML namespace bound to `from` (with a declaration xmlns:from) is bound to `to` instead.
