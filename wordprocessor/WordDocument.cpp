@@ -2,6 +2,7 @@
 
 #include "AutomationObject.h"
 #include "DataBinding.h"
+#include "LayoutParts.h"
 #include "WordXml.h"
 #include "XmlTree.h"
 #include "layout/BodyLayout.h"
@@ -333,6 +334,12 @@ LayoutSources WordDocument::layoutSources()
     sources.styles = optional("styles");
     sources.settings = optional("settings");
     sources.numbering = optional("numbering");
+    sources.theme = optional("theme");
+    sources.mainPart = m_mainPart;
+    if (!m_layoutParts)
+        m_layoutParts = std::make_unique<PackageParts>(*m_package);
+    sources.related = m_layoutParts.get();
+    sources.dates = documentDates(*m_package);
     return sources;
 }
 

@@ -16,6 +16,7 @@
 namespace quill {
 
 struct LayoutSources;
+class PackageParts;
 
 // Content type of a WordprocessingML document's main part.
 inline constexpr char kDocumentMainContentType[] =
@@ -81,6 +82,7 @@ private:
     void setMainContentType();
 
     std::unique_ptr<Package> m_package;
+    std::unique_ptr<PackageParts> m_layoutParts; // what layoutSources() hands the layout, made on first use
     QString m_path;
     QString m_mainPart;
     QHash<QString, QString> m_relatedParts; // relatedPart() by relationship type suffix

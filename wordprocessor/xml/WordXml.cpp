@@ -59,6 +59,14 @@ const char *namespaceUri(XmlNamespace ns)
         return "http://schemas.openxmlformats.org/package/2006/content-types";
     case XmlNamespace::DataStore:
         return "http://schemas.openxmlformats.org/officeDocument/2006/customXml";
+    case XmlNamespace::CoreProperties:
+        return "http://schemas.openxmlformats.org/package/2006/metadata/core-properties";
+    case XmlNamespace::DublinCoreTerms:
+        return "http://purl.org/dc/terms/";
+    case XmlNamespace::DrawingMain:
+        return "http://schemas.openxmlformats.org/drawingml/2006/main";
+    case XmlNamespace::Picture:
+        return "http://schemas.openxmlformats.org/drawingml/2006/picture";
     }
     return "";
 }

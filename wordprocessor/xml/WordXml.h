@@ -24,6 +24,10 @@ enum class XmlNamespace {
     PackageRelationships, // a package's relationships parts
     ContentTypes,         // a package's [Content_Types].xml
     DataStore,            // the properties of a custom XML part (ds:)
+    CoreProperties,       // a package's core properties (cp:)
+    DublinCoreTerms,      // the dates among the core properties (dcterms:)
+    DrawingMain,          // DrawingML's main vocabulary (a:): themes, pictures
+    Picture,              // DrawingML pictures (pic:)
 };
 
 // The URI that names `ns`.
