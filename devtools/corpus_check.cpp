@@ -104,7 +104,8 @@ int fill(const QString &path, const QString &workFolder)
         const quill::BodyPicture body = quill::renderBody(original->layoutSources());
         const QImage all = quill::renderPicture(body.picture, 1.0);
         for (int page = 0; page < body.pageCount; ++page) {
-            const QImage image = all.copy(0, page * body.pageSize.height(), all.width(), body.pageSize.height());
+            const QRect &place = body.pageRects[size_t(page)];
+            const QImage image = all.copy(place);
             image.save(QDir(workFolder).filePath(QStringLiteral("ours-%1.png").arg(page + 1)));
         }
         out << "word=" << (chosen.isEmpty() ? QStringLiteral("-") : chosen) << " pages=" << body.pageCount << '\n';

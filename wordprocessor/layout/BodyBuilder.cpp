@@ -21,16 +21,19 @@ constexpr char16_t kZeroWidthSpace = 0x200B;
 
 } // namespace
 
-BodyBuilder::BodyBuilder(const LayoutSources &sources, const PageSetup &page, RunFinisher finishRun)
+BodyBuilder::BodyBuilder(const LayoutSources &sources, std::vector<Section> sections, RunFinisher finishRun,
+                         const FieldContext *fields)
     : m_styles(sources.styles)
     , m_numbering(sources.numbering)
-    , m_page(page)
+    , m_sections(std::move(sections))
     , m_scale(LengthScale::current())
     , m_settings(readSettings(sources.settings))
-    , m_runs(m_styles, m_scale)
+    , m_runs(m_styles, m_scale, fields)
     , m_paragraphs(m_scale, m_settings.defaultTabStopTwips)
     , m_finishRun(std::move(finishRun))
 {
+    if (m_sections.empty())
+        m_sections.emplace_back();
 }
 
 void BodyBuilder::addBody(pugi::xml_node body)
@@ -74,7 +77,8 @@ void BodyBuilder::startRun()
     option.setTabStopDistance(m_scale.scaled(m_settings.defaultTabStopTwips));
     document->setDefaultTextOption(option);
     document->setDocumentMargin(0);
-    const QMarginsF margins = m_page.margins;
+    m_runSection = m_section;
+    const QMarginsF margins = m_sections[size_t(m_section)].page.margins;
     QTextFrameFormat root = document->rootFrame()->frameFormat();
     root.setLeftMargin(m_scale.scaled(margins.left() * kTwipsPerPixel));
     root.setTopMargin(m_scale.scaled(margins.top() * kTwipsPerPixel));
@@ -101,7 +105,18 @@ void BodyBuilder::finishRun()
     m_runEdit = QTextCursor();
     m_cursor = QTextCursor();
     m_document = nullptr;
-    m_finishRun(std::move(m_run));
+    m_finishRun(std::move(m_run), m_runSection);
+}
+
+// A paragraph that ends a section was written: what follows belongs to the next section, on a new page
+// unless that section continues on the same one.
+void BodyBuilder::endSection()
+{
+    if (m_section + 1 >= int(m_sections.size()))
+        return;
+    ++m_section;
+    if (m_sections[size_t(m_section)].start != SectionStart::Continuous)
+        m_flow.pendingPageBreak = true;
 }
 
 // Paragraphs, tables and the containers that wrap them (content controls, custom XML).
@@ -183,6 +198,8 @@ void BodyBuilder::addParagraph(pugi::xml_node p, const TableContext &context)
     m_runs.readParagraph(p, paragraphRun, !inTable, text);
 
     writeParagraph(paragraph, styleId, text, markFormat, inTable);
+    if (!inTable && sectionBreak(p))
+        endSection();
 }
 
 void BodyBuilder::writeParagraph(const ParagraphProperties &paragraph, const QString &styleId, ParagraphText &text,

@@ -4,6 +4,7 @@
 #include "Numbering.h"
 #include "ParagraphFormat.h"
 #include "RunReader.h"
+#include "Sections.h"
 #include "StyleSheet.h"
 #include "TableCells.h"
 #include "TextDocumentBuilder.h"
@@ -24,11 +25,13 @@ namespace quill {
 class BodyBuilder
 {
 public:
-    // Receives every page run's document, once filled.
-    using RunFinisher = std::function<void(std::unique_ptr<QTextDocument>)>;
+    // Receives every page run's document, once filled, with the index of the section it begins in.
+    using RunFinisher = std::function<void(std::unique_ptr<QTextDocument>, int section)>;
 
-    // Builds with the styles, numbering and settings of `sources`, for pages set up as `page`.
-    BodyBuilder(const LayoutSources &sources, const PageSetup &page, RunFinisher finishRun);
+    // Builds with the styles, numbering and settings of `sources`, the pages of `sections` (the body's
+    // sections in reading order, at least one), and the fields computed at `fields` (when given).
+    BodyBuilder(const LayoutSources &sources, std::vector<Section> sections, RunFinisher finishRun,
+                const FieldContext *fields = nullptr);
 
     // Writes the content of w:body `body`, handing each page run to the finisher in reading order.
     void addBody(pugi::xml_node body);
@@ -71,6 +74,7 @@ private:
     void addSpacer(qreal height);
 
     void addParagraph(pugi::xml_node p, const TableContext &context);
+    void endSection();
     void writeParagraph(const ParagraphProperties &paragraph, const QString &styleId, ParagraphText &text,
                         const QTextCharFormat &markFormat, bool inTable);
     bool takeEdgeBreaks(ParagraphText &text, bool pageBreakBefore, bool inTable, bool &breakBefore);
@@ -85,7 +89,9 @@ private:
 
     StyleSheet m_styles;
     Numbering m_numbering;
-    PageSetup m_page;
+    std::vector<Section> m_sections;
+    int m_section = 0;                    // the section being filled
+    int m_runSection = 0;                 // the section the page run being filled began in
     LengthScale m_scale; // read once for this layout
     Settings m_settings;
     RunReader m_runs;

@@ -6,6 +6,8 @@
 #include <QSize>
 #include <QString>
 
+#include <vector>
+
 namespace pugi {
 class xml_document;
 }
@@ -48,16 +50,17 @@ struct LayoutSources
     DocumentDates dates;
 };
 
-// Every page of a body, drawn top to bottom into one vector picture.
+// Every page of a document, drawn top to bottom into one vector picture.
 struct BodyPicture
 {
-    QPicture picture;   // in logical pixels at 96 dpi; its bounding rect is (0, 0, pageSize.width, pageCount * pageSize.height)
+    QPicture picture;   // in logical pixels at 96 dpi; its bounding rect holds every page
     int pageCount = 0;
-    QSize pageSize;     // one page, in logical pixels at 96 dpi
+    QSize pageSize;     // the first page, in logical pixels at 96 dpi
+    std::vector<QRect> pageRects; // every page's place in the picture, top to bottom
 };
 
-// Lays out the body of `sources.document` page by page (page size and margins from its section)
-// and records all pages, white, with their margins, top to bottom. Headers and footers are not drawn.
+// Lays out every page of `sources.document` as it prints (see layOutPages) and records them, white sheets
+// with a thin grey line where one ends and the next begins, top to bottom, left-aligned.
 BodyPicture renderBody(const LayoutSources &sources);
 
 } // namespace quill

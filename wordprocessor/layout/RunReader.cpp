@@ -1,10 +1,14 @@
 #include "RunReader.h"
 
+#include "FieldValues.h"
 #include "LengthScale.h"
 #include "RunContent.h"
 #include "StyleSheet.h"
 #include "WordXml.h"
 #include "XmlTree.h"
+
+#include <algorithm>
+#include <cstring>
 
 namespace quill {
 
@@ -20,6 +24,28 @@ constexpr char16_t kSoftHyphen = 0x00AD;
 constexpr int kHexadecimal = 16;
 
 } // namespace
+
+// Where the runs read so far stand among complex fields: the nesting that decides what is shown, and the
+// code of every open field, so that a field computed as it prints replaces its stored result.
+struct RunReader::FieldWalk
+{
+    struct OpenField
+    {
+        QString code;
+        bool separated = false;
+        bool replaced = false; // its computed value was drawn: the stored result is not
+    };
+
+    FieldNesting nesting;
+    std::vector<OpenField> open;
+
+    bool isShown() const
+    {
+        if (!nesting.isShown())
+            return false;
+        return std::none_of(open.begin(), open.end(), [](const OpenField &field) { return field.replaced; });
+    }
+};
 
 QTextCharFormat charFormat(const RunProperties &run, const LengthScale &scale)
 {
@@ -53,21 +79,22 @@ QTextCharFormat charFormat(const RunProperties &run, const LengthScale &scale)
     return format;
 }
 
-RunReader::RunReader(const StyleSheet &styles, const LengthScale &scale)
+RunReader::RunReader(const StyleSheet &styles, const LengthScale &scale, const FieldContext *fields)
     : m_styles(styles)
     , m_scale(scale)
+    , m_fields(fields)
 {
 }
 
 void RunReader::readParagraph(pugi::xml_node paragraph, const RunProperties &paragraphRun, bool allowPageBreaks,
                               ParagraphText &text) const
 {
-    FieldNesting fields;
+    FieldWalk fields;
     collectInline(paragraph, paragraphRun, fields, text, allowPageBreaks);
 }
 
 // Reads the runs of a paragraph (and of hyperlinks, content controls, insertions, simple fields inside it).
-void RunReader::collectInline(pugi::xml_node parent, const RunProperties &paragraphRun, FieldNesting &fields,
+void RunReader::collectInline(pugi::xml_node parent, const RunProperties &paragraphRun, FieldWalk &fields,
                               ParagraphText &text, bool allowPageBreaks) const
 {
     for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
@@ -77,16 +104,37 @@ void RunReader::collectInline(pugi::xml_node parent, const RunProperties &paragr
             addRun(child, paragraphRun, fields, text, allowPageBreaks);
         } else if (isElement(child, "sdt")) {
             collectInline(childElement(child, "sdtContent"), paragraphRun, fields, text, allowPageBreaks);
+        } else if (isElement(child, "fldSimple")) {
+            addSimpleField(child, paragraphRun, fields, text, allowPageBreaks);
         } else if (isElement(child, "hyperlink") || isElement(child, "smartTag") || isElement(child, "customXml")
-                   || isElement(child, "ins") || isElement(child, "moveTo") || isElement(child, "fldSimple")
-                   || isElement(child, "dir") || isElement(child, "bdo")) {
+                   || isElement(child, "ins") || isElement(child, "moveTo") || isElement(child, "dir")
+                   || isElement(child, "bdo")) {
             collectInline(child, paragraphRun, fields, text, allowPageBreaks);
         }
     }
 }
 
-void RunReader::addRun(pugi::xml_node run, const RunProperties &paragraphRun, FieldNesting &fields,
-                       ParagraphText &text, bool allowPageBreaks) const
+// A simple field shows its computed value where it has one, else the runs of its stored result.
+void RunReader::addSimpleField(pugi::xml_node field, const RunProperties &paragraphRun, FieldWalk &fields,
+                               ParagraphText &text, bool allowPageBreaks) const
+{
+    const std::optional<QString> value = computedResult(textAttribute(field, "instr"));
+    if (!value) {
+        collectInline(field, paragraphRun, fields, text, allowPageBreaks);
+        return;
+    }
+    const RunProperties properties = runProperties(childElement(field, "r"), paragraphRun);
+    if (fields.isShown() && !properties.hidden.value_or(false) && !value->isEmpty())
+        text.parts.back().push_back({*value, charFormat(properties, m_scale)});
+}
+
+std::optional<QString> RunReader::computedResult(const QString &instruction) const
+{
+    return m_fields ? fieldResult(instruction, *m_fields) : std::nullopt;
+}
+
+// The run properties of `run` (its character style and its own w:rPr) over the paragraph's.
+RunProperties RunReader::runProperties(pugi::xml_node run, const RunProperties &paragraphRun) const
 {
     RunProperties properties = paragraphRun;
     const pugi::xml_node rPr = childElement(run, "rPr");
@@ -94,6 +142,40 @@ void RunReader::addRun(pugi::xml_node run, const RunProperties &paragraphRun, Fi
     if (!characterStyle.isEmpty())
         properties.apply(m_styles.style(characterStyle).run);
     properties.apply(rPr);
+    return properties;
+}
+
+// Follows a complex field's begin, separate or end. At the separate (or at the end of a field without one)
+// a field computed as it prints draws its value, and its stored result is then passed over.
+void RunReader::stepField(pugi::xml_node fldChar, const QTextCharFormat &format, bool hidden, FieldWalk &fields,
+                          ParagraphText &text) const
+{
+    const char *type = attribute(fldChar, "fldCharType").value();
+    const bool begin = std::strcmp(type, "begin") == 0;
+    const bool separate = std::strcmp(type, "separate") == 0;
+    const bool end = std::strcmp(type, "end") == 0;
+    std::optional<QString> value;
+    if (!fields.open.empty() && !fields.open.back().separated && (separate || end))
+        value = computedResult(fields.open.back().code);
+    if (end && !fields.open.empty())
+        fields.open.pop_back();
+    fields.nesting.step(fldChar);
+    if (begin)
+        fields.open.emplace_back();
+    if (separate && !fields.open.empty())
+        fields.open.back().separated = true;
+    if (!value)
+        return;
+    if (fields.isShown() && !hidden && !value->isEmpty())
+        text.parts.back().push_back({*value, format});
+    if (separate && !fields.open.empty())
+        fields.open.back().replaced = true;
+}
+
+void RunReader::addRun(pugi::xml_node run, const RunProperties &paragraphRun, FieldWalk &fields,
+                       ParagraphText &text, bool allowPageBreaks) const
+{
+    const RunProperties properties = runProperties(run, paragraphRun);
     const bool hidden = properties.hidden.value_or(false);
     const QTextCharFormat format = charFormat(properties, m_scale);
 
@@ -106,7 +188,12 @@ void RunReader::addRun(pugi::xml_node run, const RunProperties &paragraphRun, Fi
     for (pugi::xml_node child = run.first_child(); child; child = child.next_sibling()) {
         const RunItem item = runItem(child);
         if (item == RunItem::FieldCharacter) {
-            fields.step(child);
+            flush();
+            stepField(child, format, hidden, fields, text);
+            continue;
+        }
+        if (isElement(child, "instrText") && !fields.open.empty() && !fields.open.back().separated) {
+            fields.open.back().code += elementText(child);
             continue;
         }
         if (hidden || !fields.isShown())

@@ -7,11 +7,12 @@
 
 #include <pugixml.hpp>
 
+#include <optional>
 #include <vector>
 
 namespace quill {
 
-class FieldNesting;
+struct FieldContext;
 class LengthScale;
 class StyleSheet;
 
@@ -39,8 +40,9 @@ QTextCharFormat charFormat(const RunProperties &run, const LengthScale &scale);
 class RunReader
 {
 public:
-    // Reads with the character styles of `styles` and the lengths of `scale`; both outlive the reader.
-    RunReader(const StyleSheet &styles, const LengthScale &scale);
+    // Reads with the character styles of `styles` and the lengths of `scale`; both outlive the reader. Fields
+    // computed as they print (see fieldResult) show their value at `fields` when given, else their stored result.
+    RunReader(const StyleSheet &styles, const LengthScale &scale, const FieldContext *fields = nullptr);
 
     // Appends the runs of `paragraph`, over the paragraph's run properties `paragraphRun`, to `text`;
     // a page or column break starts a new part of it when `allowPageBreaks`, and is dropped otherwise.
@@ -48,13 +50,22 @@ public:
                        ParagraphText &text) const;
 
 private:
-    void collectInline(pugi::xml_node parent, const RunProperties &paragraphRun, FieldNesting &fields,
+    struct FieldWalk;
+
+    void collectInline(pugi::xml_node parent, const RunProperties &paragraphRun, FieldWalk &fields,
                        ParagraphText &text, bool allowPageBreaks) const;
-    void addRun(pugi::xml_node run, const RunProperties &paragraphRun, FieldNesting &fields, ParagraphText &text,
+    void addRun(pugi::xml_node run, const RunProperties &paragraphRun, FieldWalk &fields, ParagraphText &text,
                 bool allowPageBreaks) const;
+    void stepField(pugi::xml_node fldChar, const QTextCharFormat &format, bool hidden, FieldWalk &fields,
+                   ParagraphText &text) const;
+    void addSimpleField(pugi::xml_node field, const RunProperties &paragraphRun, FieldWalk &fields,
+                        ParagraphText &text, bool allowPageBreaks) const;
+    RunProperties runProperties(pugi::xml_node run, const RunProperties &paragraphRun) const;
+    std::optional<QString> computedResult(const QString &instruction) const;
 
     const StyleSheet &m_styles;
     const LengthScale &m_scale;
+    const FieldContext *m_fields;
 };
 
 } // namespace quill

@@ -14,36 +14,6 @@
 
 namespace quill {
 
-namespace {
-
-// US Letter with one-inch margins, in twips: the page when a body carries no section.
-constexpr int kDefaultPageWidthTwips = 12240;
-constexpr int kDefaultPageHeightTwips = 15840;
-constexpr int kDefaultMarginTwips = 1440;
-
-} // namespace
-
-PageSetup pageSetupFromSection(pugi::xml_node sectPr)
-{
-    const pugi::xml_node pgSz = childElement(sectPr, "pgSz");
-    const pugi::xml_node pgMar = childElement(sectPr, "pgMar");
-    const auto length = [](pugi::xml_node node, const char *name, int fallback) {
-        const std::optional<int> value = intAttribute(node, name);
-        // A negative top or bottom margin means "exactly this, even over a tall header".
-        return value && *value != 0 ? qAbs(*value) : (value ? 0 : fallback);
-    };
-    PageSetup page;
-    // Whole pixels, so that pages stack without drift in the picture.
-    page.pageSize = QSizeF(qRound(twipsToPixels(length(pgSz, "w", kDefaultPageWidthTwips))),
-                           qRound(twipsToPixels(length(pgSz, "h", kDefaultPageHeightTwips))));
-    const int gutter = intAttribute(pgMar, "gutter").value_or(0);
-    page.margins = QMarginsF(twipsToPixels(length(pgMar, "left", kDefaultMarginTwips) + gutter),
-                             twipsToPixels(length(pgMar, "top", kDefaultMarginTwips)),
-                             twipsToPixels(length(pgMar, "right", kDefaultMarginTwips)),
-                             twipsToPixels(length(pgMar, "bottom", kDefaultMarginTwips)));
-    return page;
-}
-
 QPaintDevice *layoutPaintDevice()
 {
     static QImage device = [] {
@@ -65,35 +35,43 @@ int BuiltDocument::pageCount() const
     return runs.empty() ? 0 : runs.back().firstPage + runs.back().pageCount();
 }
 
-PageSetup layOutBody(const LayoutSources &sources, const PageRunHandler &handleRun)
+void layOutBody(const LayoutSources &sources, std::vector<Section> sections, const PageRunHandler &handleRun,
+                const FieldContext *fields)
 {
     const pugi::xml_node body = sources.document
         ? childElement(sources.document->document_element(), "body") : pugi::xml_node();
-    pugi::xml_node section;
-    for (pugi::xml_node child = body.first_child(); child; child = child.next_sibling()) {
-        if (isElement(child, "sectPr"))
-            section = child;
-    }
-    const PageSetup page = pageSetupFromSection(section);
+    if (sections.empty())
+        sections.emplace_back();
+    const std::vector<Section> runSections = sections;
 
     int firstPage = 0;
-    BodyBuilder(sources, page, [&](std::unique_ptr<QTextDocument> document) {
+    BodyBuilder(sources, std::move(sections), [&](std::unique_ptr<QTextDocument> document, int section) {
+        const Section &setup = runSections[size_t(section)];
         // Keep each paragraph's shaped glyphs after layout: drawing the page would otherwise shape them again.
         for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
             block.layout()->setCacheEnabled(true);
-        document->setPageSize(page.pageSize * kLayoutOversampling);
+        document->setPageSize(setup.page.pageSize * kLayoutOversampling);
         applyKeepRules(*document, document->pageSize().height());
-        PageRun run{std::move(document), firstPage};
+        // A section that begins on an odd (even) page leaves an empty page before it where needed.
+        const bool oddPageNumber = firstPage % 2 == 0;
+        if (firstPage > 0 && ((setup.start == SectionStart::OddPage && !oddPageNumber)
+                              || (setup.start == SectionStart::EvenPage && oddPageNumber)))
+            ++firstPage;
+        PageRun run{std::move(document), firstPage, section, setup.page};
         firstPage += run.pageCount();
-        handleRun(page, run);
-    }).addBody(body);
-    return page;
+        handleRun(setup.page, run);
+    }, fields).addBody(body);
 }
 
 BuiltDocument buildTextDocument(const LayoutSources &sources)
 {
     BuiltDocument built;
-    built.page = layOutBody(sources, [&](const PageSetup &, PageRun &run) { built.runs.push_back(std::move(run)); });
+    const pugi::xml_node body = sources.document
+        ? childElement(sources.document->document_element(), "body") : pugi::xml_node();
+    layOutBody(sources, readSections(body), [&](const PageSetup &, PageRun &run) {
+        built.runs.push_back(std::move(run));
+    });
+    built.page = built.runs.front().page;
     return built;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BodyLayout.h"
+#include "Sections.h"
 #include "LayoutUnits.h"
 
 #include <QMarginsF>
@@ -19,12 +20,7 @@ class QTextDocument;
 
 namespace quill {
 
-// The page of a section, in logical pixels at 96 dpi.
-struct PageSetup
-{
-    QSizeF pageSize;    // the whole sheet
-    QMarginsF margins;  // from the sheet's edges to the text column
-};
+struct FieldContext;
 
 // Pages of a body that begin on a new page: the body is cut at every hard page break, and each piece is
 // laid out as a QTextDocument of its own (pages stacked top to bottom, one page height apart). Nothing before
@@ -34,6 +30,8 @@ struct PageRun
 {
     std::unique_ptr<QTextDocument> document;
     int firstPage = 0; // the page of the body the run's first page is (0-based)
+    int section = 0;   // the section the run begins in
+    PageSetup page;    // the page the run is laid out on (its section's)
 
     int pageCount() const;
 };
@@ -43,23 +41,24 @@ struct PageRun
 struct BuiltDocument
 {
     std::vector<PageRun> runs; // in reading order; at least one
-    PageSetup page;                           // in logical pixels at 96 dpi
+    PageSetup page;                           // the first run's, in logical pixels at 96 dpi
     qreal deviceScale = kLayoutOversampling;  // device pixels of the documents per logical pixel
 
     int pageCount() const;
 };
 
-// The page set-up of a w:sectPr (w:pgSz, w:pgMar); missing values fall back to US Letter with one-inch margins.
-PageSetup pageSetupFromSection(pugi::xml_node sectPr);
-
 // The paint device every layout measures fonts against (kLayoutOversampling times 96 dpi).
 QPaintDevice *layoutPaintDevice();
 
 // Lays out the body of `sources.document` one page run at a time and hands each run, laid out, to
-// `handleRun` in reading order, with the body's page set-up; the handler may keep the run or let it go.
-// Returns the page set-up. A missing or unreadable body gives one empty run with the default page.
+// `handleRun` in reading order, with its page set-up; the handler may keep the run or let it go. A section
+// that must begin on an odd (or even) page leaves the page before it empty: the run's firstPage skips it.
+// `sections` are the body's (readSections), with the margins its runs are laid out with; computed fields
+// show their values at `fields` when given. A missing or unreadable body gives one empty run with the
+// default page.
 using PageRunHandler = std::function<void(const PageSetup &page, PageRun &run)>;
-PageSetup layOutBody(const LayoutSources &sources, const PageRunHandler &handleRun);
+void layOutBody(const LayoutSources &sources, std::vector<Section> sections, const PageRunHandler &handleRun,
+                const FieldContext *fields = nullptr);
 
 // Builds the QTextDocuments for the body of `sources.document`, laid out page by page.
 // A missing or unreadable body gives one empty document with the default page.
