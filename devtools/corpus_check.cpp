@@ -12,6 +12,7 @@
 #include "ClipboardPicture.h"
 #include "ErrorTrap.h"
 #include "LetterGeneration.h"
+#include "PageLines.h"
 #include "WordDocument.h"
 
 #include <QDir>
@@ -29,8 +30,6 @@ const QString kReplacement = QStringLiteral("Qxzv");
 // The shortest word that counts as a word to replace, and the fallback when a document has none.
 constexpr int kPreferredWordLength = 5;
 constexpr int kShortestWordLength = 3;
-// A pixel at most this grey is ink.
-constexpr int kInkLevel = 160;
 // Lines match when their tops lie at most this far apart (logical pixels at 96 dpi).
 constexpr int kLineTolerance = 4;
 
@@ -45,38 +44,12 @@ QString chooseWord(const QString &text)
     return QString();
 }
 
-// The top rows of the ink bands of a page: each run of rows holding ink is one line.
-std::vector<int> lineTops(const QImage &page)
-{
-    const QImage grey = page.convertToFormat(QImage::Format_Grayscale8);
-    std::vector<int> tops;
-    bool inLine = false;
-    for (int y = 0; y < grey.height(); ++y) {
-        const uchar *row = grey.constScanLine(y);
-        bool ink = false;
-        for (int x = 0; x < grey.width() && !ink; ++x)
-            ink = row[x] <= kInkLevel;
-        if (ink && !inLine)
-            tops.push_back(y);
-        inLine = ink;
-    }
-    return tops;
-}
-
 int compareLines(const QString &referencePath, const QString &oursPath)
 {
-    const std::vector<int> reference = lineTops(QImage(referencePath));
+    const std::vector<int> reference = quill::test::lineTops(QImage(referencePath));
     const QImage oursImage(oursPath);
-    const std::vector<int> ours = oursImage.isNull() ? std::vector<int>() : lineTops(oursImage);
-    int matched = 0;
-    for (const int top : reference) {
-        for (const int candidate : ours) {
-            if (std::abs(candidate - top) <= kLineTolerance) {
-                ++matched;
-                break;
-            }
-        }
-    }
+    const std::vector<int> ours = oursImage.isNull() ? std::vector<int>() : quill::test::lineTops(oursImage);
+    const int matched = quill::test::matchedLines(reference, ours, kLineTolerance);
     QTextStream(stdout) << reference.size() << ' ' << matched << '\n';
     return 0;
 }

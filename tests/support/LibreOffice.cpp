@@ -19,6 +19,7 @@ constexpr int kToolTimeoutMs = 180000;
 const QString kSoffice = QStringLiteral("soffice");
 const QString kPdfToText = QStringLiteral("pdftotext");
 const QString kPdfInfo = QStringLiteral("pdfinfo");
+const QString kPdfToPpm = QStringLiteral("pdftoppm");
 
 bool installed(const QString &program)
 {
@@ -31,7 +32,7 @@ const char *LibreOffice::missing(Tools tools)
 {
     if (!installed(kSoffice))
         return "LibreOffice (soffice) is not installed";
-    if (tools == Tools::WriterAndPoppler && (!installed(kPdfToText) || !installed(kPdfInfo)))
+    if (tools == Tools::WriterAndPoppler && (!installed(kPdfToText) || !installed(kPdfInfo) || !installed(kPdfToPpm)))
         return "poppler-utils (pdftotext, pdfinfo) is not installed";
     return nullptr;
 }
@@ -116,6 +117,28 @@ int LibreOffice::pdfPageCount(const QString &pdf)
         return -1;
     }
     return match.captured(1).toInt();
+}
+
+QList<QImage> LibreOffice::pdfPages(const QString &pdf, int dpi)
+{
+    m_error.clear();
+    const QString prefix = QDir(m_workFolder).filePath(QFileInfo(pdf).completeBaseName() + QStringLiteral("-page"));
+    run(kPdfToPpm, {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-png"), pdf, prefix});
+    QList<QImage> pages;
+    if (!m_error.isEmpty())
+        return pages;
+    const int count = pdfPageCount(pdf);
+    for (int page = 1; page <= count; ++page) {
+        // pdftoppm pads the page number to the width of the last one.
+        const QString number = QStringLiteral("%1").arg(page, int(QString::number(count).size()), 10, QLatin1Char('0'));
+        const QImage image(QStringLiteral("%1-%2.png").arg(prefix, number));
+        if (image.isNull()) {
+            m_error = QStringLiteral("pdftoppm made no image of page %1 of %2").arg(page).arg(pdf);
+            return {};
+        }
+        pages.append(image);
+    }
+    return pages;
 }
 
 } // namespace quill::test

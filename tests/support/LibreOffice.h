@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -31,6 +33,8 @@ public:
     QString pdfText(const QString &pdf, int page = 0);
     // The number of pages of the PDF at `pdf`, or -1 with error() set.
     int pdfPageCount(const QString &pdf);
+    // Every page of the PDF at `pdf` as an image at `dpi`, in order; empty with error() set on failure.
+    QList<QImage> pdfPages(const QString &pdf, int dpi = 96);
     // Why the last step failed.
     QString error() const { return m_error; }
 

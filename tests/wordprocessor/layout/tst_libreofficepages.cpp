@@ -2,8 +2,14 @@
 // pages and the same words on each page. Skipped where LibreOffice or poppler is not installed.
 #include "DocxParts.h"
 #include "Files.h"
+#include "BodyLayout.h"
+#include "ClipboardPicture.h"
+#include "LetterFields.h"
+#include "LetterTemplate.h"
 #include "LibreOffice.h"
+#include "PageLines.h"
 #include "TextDocumentBuilder.h"
+#include "WordDocument.h"
 
 #include <pugixml.hpp>
 
@@ -72,6 +78,7 @@ class LibreOfficePagesTest : public QObject
 
 private slots:
     void templateBodyPaginatesLikeLibreOffice();
+    void filledLetterPagesLineUpWithLibreOffice();
 };
 
 void LibreOfficePagesTest::templateBodyPaginatesLikeLibreOffice()
@@ -130,6 +137,52 @@ void LibreOfficePagesTest::templateBodyPaginatesLikeLibreOffice()
         std::sort(mine.begin(), mine.end());
         std::sort(theirs.begin(), theirs.end());
         QVERIFY2(mine == theirs, qPrintable(QStringLiteral("page %1: %2").arg(page + 1).arg(difference(mine, theirs))));
+    }
+}
+
+// The filled letter, whole pages with their headers: every text line LibreOffice draws has one of ours within
+// 2 px and we draw no line it does not, on every page; the first page shows no header, the later ones the
+// header with the recipient's field, the template's creation date and the page number.
+void LibreOfficePagesTest::filledLetterPagesLineUpWithLibreOffice()
+{
+    QUILL_SKIP_WITHOUT_LIBREOFFICE(LibreOffice::Tools::WriterAndPoppler);
+    QTemporaryDir work;
+    QVERIFY(work.isValid());
+    const QString templatePath = work.filePath(QStringLiteral("letter.dotx"));
+    QVERIFY(writeFile(templatePath, quill::templateBytes()));
+    const auto letter = quill::WordDocument::open(templatePath);
+    for (const quill::SampleValue &sample : quill::kSampleValues)
+        letter->replaceEverywhere(QString::fromUtf8(quill::letterField(sample.index).tag), QString::fromUtf8(sample.value));
+    letter->replaceEverywhere(QString::fromUtf8(quill::letterField(quill::kDateField).tag), QStringLiteral("December 8, 2026"));
+    const QString saved = work.filePath(QStringLiteral("letter.docx"));
+    letter->saveAs(saved);
+
+    const quill::BodyPicture ours = quill::renderBody(letter->layoutSources());
+    const QImage oursImage = quill::renderPicture(ours.picture);
+    LibreOffice libreOffice(work.path());
+    const QString pdf = libreOffice.pdf(saved);
+    QVERIFY2(!pdf.isEmpty(), qPrintable(libreOffice.error()));
+    const QList<QImage> theirs = libreOffice.pdfPages(pdf);
+    QVERIFY2(!theirs.isEmpty(), qPrintable(libreOffice.error()));
+    QCOMPARE(ours.pageCount, theirs.size());
+
+    constexpr int kTolerance = 2;
+    for (int page = 0; page < ours.pageCount; ++page) {
+        const std::vector<int> mine = lineTops(oursImage.copy(ours.pageRects[size_t(page)]));
+        const std::vector<int> reference = lineTops(theirs[page]);
+        QVERIFY2(matchedLines(reference, mine, kTolerance) == int(reference.size())
+                     && matchedLines(mine, reference, kTolerance) == int(mine.size()),
+                 qPrintable(QStringLiteral("page %1: ours %2 lines, LibreOffice's %3").arg(page + 1)
+                                .arg(mine.size()).arg(reference.size())));
+        const QString text = libreOffice.pdfText(pdf, page + 1);
+        const bool headed = page > 0;
+        QCOMPARE(text.contains(QStringLiteral("[Recipient Name]")), headed);
+        QCOMPARE(text.contains(QStringLiteral("Page %1").arg(page + 1)), headed);
+        QCOMPARE(text.contains(QStringLiteral("March 4, 2024")), headed);
+        // The header's three lines lie above the body's top margin (one inch): nothing is drawn there on page 1.
+        const QRect place = ours.pageRects[size_t(page)];
+        const std::vector<int> headerLines = lineTops(oursImage.copy(place.x(), place.y(), place.width(), 90));
+        QCOMPARE(int(headerLines.size()), headed ? 3 : 0);
     }
 }
 
