@@ -69,6 +69,11 @@ PackageEntries documentEntries(const DocumentRecipe &recipe)
         overrides += "<Override PartName=\"/word/footnotes.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.footnotes+xml\"/>";
         relationships += "<Relationship Id=\"rIdNotes\" Type=\"" + relationshipBase + "footnotes\" Target=\"footnotes.xml\"/>";
     }
+    if (!recipe.settings.isEmpty()) {
+        parts.emplace_back("word/settings.xml", declaration + "<w:settings" + wordNamespaces() + ">" + recipe.settings + "</w:settings>");
+        overrides += "<Override PartName=\"/word/settings.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.settings+xml\"/>";
+        relationships += "<Relationship Id=\"rIdSettings\" Type=\"" + relationshipBase + "settings\" Target=\"settings.xml\"/>";
+    }
 
     PackageEntries entries;
     entries.emplace_back("[Content_Types].xml",

@@ -1,0 +1,119 @@
+// Whole pages: each section on its own page, with the header and footer of the right kind, and page fields
+// drawn as they print. Documents are built here and drawn through the engine.
+#include "BodyLayout.h"
+#include "ClipboardPicture.h"
+#include "PageLines.h"
+#include "Packages.h"
+#include "WordDocument.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace quill::test;
+
+namespace {
+
+QByteArray paragraphs(int count, const QByteArray &text)
+{
+    QByteArray xml;
+    for (int line = 1; line <= count; ++line)
+        xml += paragraph(run(text + ' ' + QByteArray::number(line)));
+    return xml;
+}
+
+QByteArray pageBreak()
+{
+    return "<w:r><w:br w:type=\"page\"/></w:r>";
+}
+
+// A paragraph that ends a section with the section properties `properties`.
+QByteArray sectionEnd(const QByteArray &text, const QByteArray &properties)
+{
+    return "<w:p><w:pPr><w:sectPr>" + properties + "</w:sectPr></w:pPr>" + run(text) + "</w:p>";
+}
+
+// The document drawn page by page, with the pages' places.
+struct Drawn
+{
+    quill::BodyPicture body;
+    QImage image;
+
+    QImage page(int index) const { return image.copy(body.pageRects[size_t(index)]); }
+};
+
+Drawn draw(const QString &path)
+{
+    const auto document = quill::WordDocument::open(path, true);
+    Drawn drawn;
+    drawn.body = quill::renderBody(document->layoutSources());
+    drawn.image = quill::renderPicture(drawn.body.picture);
+    return drawn;
+}
+
+// The text lines drawn above the body's top margin (one inch) of `page`: the header's.
+int headerLines(const QImage &page)
+{
+    return int(lineTops(page.copy(0, 0, page.width(), 90)).size());
+}
+
+} // namespace
+
+class WholePagesTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void headersOfTheRightKindOnSectionsOfTheirOwn();
+};
+
+// Section one has a different first page and three pages; even and odd headers are kept apart. Section two
+// is landscape and names no headers (it inherits section one's); section three is portrait again. The
+// headers tell themselves apart by their number of lines: first 1, default (odd) 2, even 3. The footer's
+// NUMPAGES must draw exactly what a footer saying "6" draws.
+void WholePagesTest::headersOfTheRightKindOnSectionsOfTheirOwn()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QByteArray references = "<w:headerReference w:type=\"first\" r:id=\"rIdStory1\"/>"
+                                  "<w:headerReference w:type=\"default\" r:id=\"rIdStory2\"/>"
+                                  "<w:headerReference w:type=\"even\" r:id=\"rIdStory3\"/>"
+                                  "<w:footerReference w:type=\"default\" r:id=\"rIdStory4\"/>";
+    const QByteArray portrait = "<w:pgSz w:w=\"12240\" w:h=\"15840\"/>";
+    const QByteArray landscape = "<w:pgSz w:w=\"15840\" w:h=\"12240\" w:orient=\"landscape\"/>";
+    DocumentRecipe recipe;
+    recipe.body = paragraph(run("one")) + paragraph(pageBreak() + run("two")) + paragraph(pageBreak())
+            + sectionEnd("three", references + portrait + "<w:titlePg/>")
+            + paragraph(run("four")) + paragraph(pageBreak())
+            + sectionEnd("five", landscape)
+            + paragraph(run("six"));
+    recipe.headers = {{"first", paragraphs(1, "first")}, {"default", paragraphs(2, "odd")},
+                      {"even", paragraphs(3, "even")}};
+    recipe.settings = "<w:evenAndOddHeaders/>";
+    DocumentRecipe counted = recipe;
+    recipe.footers = {{"default", "<w:p><w:r><w:fldChar w:fldCharType=\"begin\"/></w:r>"
+                                  "<w:r><w:instrText> NUMPAGES </w:instrText></w:r>"
+                                  "<w:r><w:fldChar w:fldCharType=\"separate\"/></w:r>" + run("9")
+                                  + "<w:r><w:fldChar w:fldCharType=\"end\"/></w:r></w:p>"}};
+    counted.footers = {{"default", paragraph(run("6"))}};
+    const QString path = folder.filePath(QStringLiteral("sections.docx"));
+    const QString countedPath = folder.filePath(QStringLiteral("counted.docx"));
+    QVERIFY(writeDocument(path, recipe));
+    QVERIFY(writeDocument(countedPath, counted));
+
+    const Drawn drawn = draw(path);
+    QCOMPARE(drawn.body.pageCount, 6);
+    const QList<int> expectedLines{1, 3, 2, 3, 2, 3};
+    const QSize letter(816, 1056);
+    const QList<QSize> expectedSizes{letter, letter, letter, letter.transposed(), letter.transposed(), letter};
+    for (int page = 0; page < 6; ++page) {
+        QCOMPARE(drawn.body.pageRects[size_t(page)].size(), expectedSizes[page]);
+        QVERIFY2(headerLines(drawn.page(page)) == expectedLines[page], qPrintable(QStringLiteral("page %1").arg(page + 1)));
+    }
+
+    const Drawn reference = draw(countedPath);
+    const QRect footer(0, 1056 - 96, 816, 96);
+    QCOMPARE(drawn.page(0).copy(footer), reference.page(0).copy(footer));
+}
+
+QTEST_MAIN(WholePagesTest)
+#include "tst_wholepages.moc"
