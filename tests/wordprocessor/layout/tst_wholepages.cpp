@@ -112,7 +112,11 @@ void WholePagesTest::headersOfTheRightKindOnSectionsOfTheirOwn()
 
     const Drawn reference = draw(countedPath);
     const QRect footer(0, 1056 - 96, 816, 96);
-    QCOMPARE(drawn.page(0).copy(footer), reference.page(0).copy(footer));
+    // Only the default footer exists: page 1 (a different first page) and page 2 (even) show none, page 3 does.
+    QCOMPARE(int(lineTops(drawn.page(0).copy(footer)).size()), 0);
+    QCOMPARE(int(lineTops(drawn.page(1).copy(footer)).size()), 0);
+    QCOMPARE(int(lineTops(drawn.page(2).copy(footer)).size()), 1);
+    QCOMPARE(drawn.page(2).copy(footer), reference.page(2).copy(footer));
 }
 
 QTEST_MAIN(WholePagesTest)
