@@ -124,8 +124,9 @@ void WordDocument::readStructure()
         if (!header && !isElement(node, "footerReference"))
             return WalkStep::Descend;
         const auto target = targets.find(QString::fromUtf8(attribute(node, "id", XmlNamespace::Relationships).value()));
+        // A reference to a part that is not there names no story: the page shows no header or footer.
         if (target == targets.end() || !package.contains(target->second))
-            failOpen(m_path, Status::DocumentDamaged, QStringLiteral("a header or footer it refers to is missing."));
+            return WalkStep::SkipChildren;
         std::vector<QString> &parts = m_headerFooterParts[referenceKind(header, attribute(node, "type").value())];
         const QString part = package.findPart(target->second);
         if (std::find(parts.begin(), parts.end(), part) == parts.end())

@@ -25,9 +25,9 @@ struct DocumentRecipe
     std::vector<std::pair<QByteArray, QByteArray>> headers; // w:type and the content of w:hdr
     std::vector<std::pair<QByteArray, QByteArray>> footers; // w:type and the content of w:ftr
     QByteArray footnotes;                                   // the content of w:footnotes; none when empty
-    QByteArray settings;                                    // the content of w:settings; none when empty
     bool isTemplate = false;                                // main part of the template content type
     PackageEntries extraEntries;                            // further entries, written as given
+    QByteArray settings;                                    // the content of w:settings; none when empty
 };
 
 // The entries of `recipe` as a package.

@@ -64,6 +64,7 @@ class WholePagesTest : public QObject
 
 private slots:
     void headersOfTheRightKindOnSectionsOfTheirOwn();
+    void headerOfAMissingPartIsEmpty();
 };
 
 // Section one has a different first page and three pages; even and odd headers are kept apart. Section two
@@ -117,6 +118,27 @@ void WholePagesTest::headersOfTheRightKindOnSectionsOfTheirOwn()
     QCOMPARE(int(lineTops(drawn.page(1).copy(footer)).size()), 0);
     QCOMPARE(int(lineTops(drawn.page(2).copy(footer)).size()), 1);
     QCOMPARE(drawn.page(2).copy(footer), reference.page(2).copy(footer));
+}
+
+// A section naming a header part that is not in the package (or no relationship at all) still opens and
+// draws, without a header.
+void WholePagesTest::headerOfAMissingPartIsEmpty()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    DocumentRecipe recipe;
+    recipe.body = sectionEnd("one", "<w:headerReference w:type=\"default\" r:id=\"rIdNowhere\"/>");
+    recipe.headers = {{"default", paragraphs(1, "header")}};
+    PackageEntries entries = documentEntries(recipe);
+    entries.erase(std::remove_if(entries.begin(), entries.end(),
+                                 [](const auto &entry) { return entry.first.startsWith(QLatin1String("word/header")); }),
+                  entries.end());
+    const QString path = folder.filePath(QStringLiteral("missing.docx"));
+    QVERIFY(writePackage(path, entries));
+
+    const Drawn drawn = draw(path);
+    QCOMPARE(drawn.body.pageCount, 1);
+    QCOMPARE(headerLines(drawn.page(0)), 0);
 }
 
 QTEST_MAIN(WholePagesTest)
