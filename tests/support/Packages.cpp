@@ -69,8 +69,9 @@ PackageEntries documentEntries(const DocumentRecipe &recipe)
         overrides += "<Override PartName=\"/word/footnotes.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.footnotes+xml\"/>";
         relationships += "<Relationship Id=\"rIdNotes\" Type=\"" + relationshipBase + "footnotes\" Target=\"footnotes.xml\"/>";
     }
-    if (!recipe.settings.isEmpty()) {
-        parts.emplace_back("word/settings.xml", declaration + "<w:settings" + wordNamespaces() + ">" + recipe.settings + "</w:settings>");
+    const bool hasSettings = std::any_of(recipe.extraEntries.begin(), recipe.extraEntries.end(),
+                                         [](const auto &entry) { return entry.first == QLatin1String("word/settings.xml"); });
+    if (hasSettings) {
         overrides += "<Override PartName=\"/word/settings.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.settings+xml\"/>";
         relationships += "<Relationship Id=\"rIdSettings\" Type=\"" + relationshipBase + "settings\" Target=\"settings.xml\"/>";
     }

@@ -26,8 +26,8 @@ struct DocumentRecipe
     std::vector<std::pair<QByteArray, QByteArray>> footers; // w:type and the content of w:ftr
     QByteArray footnotes;                                   // the content of w:footnotes; none when empty
     bool isTemplate = false;                                // main part of the template content type
-    PackageEntries extraEntries;                            // further entries, written as given
-    QByteArray settings;                                    // the content of w:settings; none when empty
+    PackageEntries extraEntries;                            // further entries, written as given (the main part
+                                                            // names a word/settings.xml among them as its settings)
 };
 
 // The entries of `recipe` as a package.

@@ -89,7 +89,8 @@ void WholePagesTest::headersOfTheRightKindOnSectionsOfTheirOwn()
             + paragraph(run("six"));
     recipe.headers = {{"first", paragraphs(1, "first")}, {"default", paragraphs(2, "odd")},
                       {"even", paragraphs(3, "even")}};
-    recipe.settings = "<w:evenAndOddHeaders/>";
+    recipe.extraEntries = {{"word/settings.xml", "<?xml version=\"1.0\"?><w:settings" + wordNamespaces()
+                                                     + "><w:evenAndOddHeaders/></w:settings>"}};
     DocumentRecipe counted = recipe;
     recipe.footers = {{"default", "<w:p><w:r><w:fldChar w:fldCharType=\"begin\"/></w:r>"
                                   "<w:r><w:instrText> NUMPAGES </w:instrText></w:r>"
