@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QPagedPaintDevice>
 
 #include <algorithm>
 
@@ -13,6 +14,8 @@ namespace {
 // Office's MsoShapeType values reported by Shape.Type.
 constexpr int kShapeTypeAutoShape = 1;
 constexpr int kShapeTypeTextBox = 17;
+// Word's WdExportFormat value for PDF.
+constexpr int kExportFormatPdf = 17;
 
 std::vector<QString> saveAsParameters()
 {
@@ -51,6 +54,20 @@ DocumentObject::DocumentObject(DocumentHandle handle)
         save();
         return QVariant();
     });
+    addMethod(QStringLiteral("ExportAsFixedFormat"), {QStringLiteral("OutputFileName"), QStringLiteral("ExportFormat")},
+              [this](const std::vector<QVariant> &arguments) {
+                  exportFixedFormat(arguments);
+                  return QVariant();
+              });
+    addMethod(QStringLiteral("PrintOut"), {QStringLiteral("Printer")}, [this](const std::vector<QVariant> &arguments) {
+        // The printer is the paged paint device the caller set up (QPrinter), handed over by address.
+        requireArgument(arguments[0], QStringLiteral("Printer"));
+        auto *printer = static_cast<QPagedPaintDevice *>(arguments[0].value<void *>());
+        if (!printer)
+            throw Error(Status::TypeMismatch, QStringLiteral("PrintOut needs a printer."));
+        m_handle.document().print(*printer);
+        return QVariant();
+    });
     addMethod(QStringLiteral("Close"),
               {QStringLiteral("SaveChanges"), QStringLiteral("OriginalFormat"), QStringLiteral("RouteDocument")},
               [this](const std::vector<QVariant> &arguments) {
@@ -76,6 +93,15 @@ void DocumentObject::saveAs(const std::vector<QVariant> &arguments)
     // Whatever FileFormat asks for, the result is a WordprocessingML document package.
     requireArgument(arguments[0], QStringLiteral("FileName"));
     m_handle.document().saveAs(toText(arguments[0], QStringLiteral("FileName")));
+}
+
+void DocumentObject::exportFixedFormat(const std::vector<QVariant> &arguments)
+{
+    requireArgument(arguments[0], QStringLiteral("OutputFileName"));
+    requireArgument(arguments[1], QStringLiteral("ExportFormat"));
+    if (toInteger(arguments[1], QStringLiteral("ExportFormat")) != kExportFormatPdf)
+        throw Error(Status::NotSupported, QStringLiteral("Only PDF export (ExportFormat 17) is supported."));
+    m_handle.document().exportPdf(toText(arguments[0], QStringLiteral("OutputFileName")));
 }
 
 void DocumentObject::save()

@@ -33,28 +33,32 @@ QByteArray PackageParts::data(const QString &name)
     return name.isEmpty() || !m_package.contains(name) ? QByteArray() : m_package.data(name);
 }
 
-DocumentDates documentDates(Package &package)
+CoreProperties coreProperties(Package &package)
 {
-    DocumentDates dates;
+    CoreProperties read;
     const Relationship core = package.relationship(QString(), QStringLiteral("core-properties"));
     const QString part = core.target.isEmpty() ? QString() : package.findPart(core.target);
     if (part.isEmpty())
-        return dates;
+        return read;
     pugi::xml_node properties;
     try {
         properties = childElement(package.xml(part), "coreProperties", XmlNamespace::CoreProperties);
     } catch (const Error &) {
-        return dates; // unreadable properties: the fields keep their stored results
+        return read; // unreadable properties: the fields keep their stored results
     }
+    const auto text = [&](const char *name, XmlNamespace ns) {
+        return QString::fromUtf8(childElement(properties, name, ns).text().get()).trimmed();
+    };
     const auto date = [&](const char *name, XmlNamespace ns) {
-        const QString text = QString::fromUtf8(childElement(properties, name, ns).text().get()).trimmed();
-        QDateTime value = QDateTime::fromString(text, Qt::ISODate);
+        QDateTime value = QDateTime::fromString(text(name, ns), Qt::ISODate);
         return value.isValid() ? value.toLocalTime() : value;
     };
-    dates.created = date("created", XmlNamespace::DublinCoreTerms);
-    dates.saved = date("modified", XmlNamespace::DublinCoreTerms);
-    dates.printed = date("lastPrinted", XmlNamespace::CoreProperties);
-    return dates;
+    read.dates.created = date("created", XmlNamespace::DublinCoreTerms);
+    read.dates.saved = date("modified", XmlNamespace::DublinCoreTerms);
+    read.dates.printed = date("lastPrinted", XmlNamespace::CoreProperties);
+    read.title = text("title", XmlNamespace::DublinCore);
+    read.author = text("creator", XmlNamespace::DublinCore);
+    return read;
 }
 
 } // namespace quill

@@ -24,7 +24,15 @@ private:
     QHash<QString, std::vector<Relationship>> m_relationships; // by source part
 };
 
-// The creation, save and print dates of the package's core properties (invalid where it records none).
-DocumentDates documentDates(Package &package);
+// What the package's core properties say, as far as the pages show it.
+struct CoreProperties
+{
+    DocumentDates dates; // invalid where none is recorded
+    QString title;
+    QString author;      // dc:creator
+};
+
+// The core properties of the package; empty when it has none or they cannot be read.
+CoreProperties coreProperties(Package &package);
 
 } // namespace quill

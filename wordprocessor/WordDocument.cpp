@@ -6,9 +6,11 @@
 #include "WordXml.h"
 #include "XmlTree.h"
 #include "layout/BodyLayout.h"
+#include "layout/PageOutput.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSaveFile>
 
 #include <algorithm>
 #include <cstring>
@@ -340,8 +342,33 @@ LayoutSources WordDocument::layoutSources()
     if (!m_layoutParts)
         m_layoutParts = std::make_unique<PackageParts>(*m_package);
     sources.related = m_layoutParts.get();
-    sources.dates = documentDates(*m_package);
+    sources.dates = coreProperties(*m_package).dates;
     return sources;
+}
+
+void WordDocument::exportPdf(const QString &path)
+{
+    const QString target = QFileInfo(path).absoluteFilePath();
+    const DocumentPages pages = layOutPages(layoutSources());
+    const CoreProperties properties = coreProperties(*m_package);
+    const auto cannotWrite = [&](const QString &reason) {
+        return Error(Status::FileUnwritable, QStringLiteral("Cannot write the file %1: %2").arg(displayPath(target), reason));
+    };
+    // The PDF takes the target's name only once it is complete: a failure leaves an old file as it was.
+    QSaveFile file(target);
+    if (!file.open(QIODevice::WriteOnly))
+        throw cannotWrite(file.errorString());
+    if (!writePdf(pages, file, PdfInformation{properties.title, properties.author}))
+        throw cannotWrite(QStringLiteral("the pages could not be drawn."));
+    // A write that fails only when flushed (a full disk) must not pass for a complete file.
+    if (!file.flush() || !file.commit())
+        throw cannotWrite(file.errorString());
+}
+
+void WordDocument::print(QPagedPaintDevice &printer)
+{
+    if (!paintPages(layOutPages(layoutSources()), printer))
+        throw Error(Status::PrintFailed, QStringLiteral("The printer did not accept the letter."));
 }
 
 } // namespace quill

@@ -7,6 +7,8 @@
 #include <QHash>
 #include <QString>
 
+class QPagedPaintDevice;
+
 #include <map>
 #include <memory>
 #include <vector>
@@ -73,6 +75,12 @@ public:
 
     // The parsed parts the body's rendering needs; throws Error for a damaged part.
     LayoutSources layoutSources();
+
+    // Writes every page, as it prints, as a PDF to `path`, replacing a file there only once the PDF is
+    // complete. Throws Error when it cannot, leaving an existing file untouched.
+    void exportPdf(const QString &path);
+    // Prints every page on `printer`; throws Error when the printer refuses.
+    void print(QPagedPaintDevice &printer);
 
 private:
     WordDocument() = default;

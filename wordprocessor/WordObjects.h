@@ -107,6 +107,7 @@ public:
 private:
     void checkAvailable() const override;
     void saveAs(const std::vector<QVariant> &arguments);
+    void exportFixedFormat(const std::vector<QVariant> &arguments);
     void save();
     void close(const std::vector<QVariant> &arguments);
 

@@ -26,6 +26,7 @@ const char *statusName(Status status)
     case Status::SaveFailed: return "SaveFailed";
     case Status::NoTextFrame: return "NoTextFrame";
     case Status::PictureFailed: return "PictureFailed";
+    case Status::PrintFailed: return "PrintFailed";
     case Status::FileNotFound: return "FileNotFound";
     case Status::FileUnreadable: return "FileUnreadable";
     case Status::FileUnwritable: return "FileUnwritable";

@@ -32,6 +32,7 @@ enum class Status {
     SaveFailed,            // the document could not be written
     NoTextFrame,           // a shape without a text frame
     PictureFailed,         // the document could not be copied or drawn as a picture
+    PrintFailed,           // the printer refused the pages
     // Files, pictures and work files
     FileNotFound,          // no file at the path
     FileUnreadable,        // a file that cannot be read

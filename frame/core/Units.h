@@ -11,6 +11,10 @@ namespace quill {
 
 // Twips in one logical pixel at 96 dpi (1440 twips per inch / 96 pixels per inch).
 inline constexpr int kTwipsPerPixel = 15;
+// Logical pixels in one inch.
+inline constexpr qreal kPixelsPerInch = 96.0;
+// Typographic points (1/72 inch) in one logical pixel.
+inline constexpr qreal kPointsPerPixel = 72.0 / kPixelsPerInch;
 
 // A length in twips as logical pixels, exactly.
 constexpr qreal twipsToPixels(qreal twips)

@@ -26,17 +26,23 @@ void SaveDialog::ShowSave(QWidget *parent)
 {
     const Request request{FileName, DialogTitle, Filter};
     if (g_handler) {
-        FileName = g_handler(request);
+        const Answer answer = g_handler(request);
+        FileName = answer.fileName;
+        FilterIndex = answer.filterIndex;
         return;
     }
     QFileDialog dialog(parent, DialogTitle, FileName);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters(nameFilters(Filter));
+    const QStringList filters = nameFilters(Filter);
+    dialog.setNameFilters(filters);
+    if (FilterIndex >= 1 && FilterIndex <= filters.size())
+        dialog.selectNameFilter(filters.at(FilterIndex - 1));
     // The program asks its own overwrite question.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     FileName = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().constFirst()
                                                                                         : QString();
+    FilterIndex = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
 }
 
 void SaveDialog::setHandler(Handler handler)

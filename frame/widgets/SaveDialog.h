@@ -13,14 +13,21 @@ namespace quill {
 class SaveDialog
 {
 public:
-    // What the dialog is asked, as a handler sees it; the handler returns the chosen path or "" for cancel.
+    // What the dialog is asked, as a handler sees it.
     struct Request
     {
         QString fileName;
         QString title;
         QString filter;
     };
-    using Handler = std::function<QString(const Request &)>;
+    // What a handler answers: the chosen path ("" for cancel) and the filter chosen (from 1).
+    struct Answer
+    {
+        Answer(const QString &chosen, int filter = 1) : fileName(chosen), filterIndex(filter) {}
+        QString fileName;
+        int filterIndex;
+    };
+    using Handler = std::function<Answer(const Request &)>;
 
     // The file name shown at start, and after ShowSave the chosen one ("" when cancelled).
     QString FileName;
@@ -28,6 +35,8 @@ public:
     QString DialogTitle;
     // The filter as description|pattern pairs ("Word Files (*.doc)|*.doc").
     QString Filter;
+    // The filter chosen, from 1 in the order of Filter's pairs: the first at start, after ShowSave the chosen one.
+    int FilterIndex = 1;
 
     // Shows the modal dialog over `parent` and stores the answer in FileName.
     void ShowSave(QWidget *parent);

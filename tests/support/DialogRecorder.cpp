@@ -14,7 +14,7 @@ DialogRecorder::DialogRecorder()
     });
     SaveDialog::setHandler([this](const SaveDialog::Request &request) {
         m_saveDialogs << request;
-        return m_savePath;
+        return SaveDialog::Answer(m_savePath, m_saveFilter);
     });
     setProgramEndHandler([this] { ++m_programEnds; });
 }

@@ -32,7 +32,11 @@ public:
     void setAnswer(int answer) { m_answer = answer; }
 
     // The path every later save dialog answers; an empty path cancels.
-    void setSavePath(const QString &path) { m_savePath = path; }
+    void setSavePath(const QString &path, int filterIndex = 1)
+    {
+        m_savePath = path;
+        m_saveFilter = filterIndex;
+    }
     // The save dialogs shown so far.
     const QList<SaveDialog::Request> &saveDialogs() const { return m_saveDialogs; }
 
@@ -43,6 +47,7 @@ private:
     QList<MessageBoxes::Request> m_boxes;
     int m_answer = MessageBoxes::No;
     QString m_savePath;
+    int m_saveFilter = 1;
     QList<SaveDialog::Request> m_saveDialogs;
     int m_programEnds = 0;
 };

@@ -3,7 +3,9 @@
 #include "ErrorTrap.h"
 #include "FileCopy.h"
 #include "FileHelpers.h"
+#include "LetterOutput.h"
 #include "MessageBoxes.h"
+#include "PrintDialog.h"
 #include "PictureBox.h"
 #include "Product.h"
 #include "ProgramEnd.h"
@@ -14,12 +16,15 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QIcon>
 #include <QMouseEvent>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShortcut>
 
 namespace quill {
 
@@ -46,13 +51,31 @@ const QString kZoomInTag = procedureTag("Form2", "PushButton1_Click");
 const QString kZoomOutTag = procedureTag("Form2", "PushButton2_Click");
 const QString kSaveTag = procedureTag("Form2", "PushButton6_Click");
 const QString kBackTag = procedureTag("Form2", "PushButton8_Click");
+const QString kPrintTag = procedureTag("Form2", "PrintLetter");
 const QString kMouseDownTag = procedureTag("Form2", "picture1_MouseDown");
 const QString kMouseMoveTag = procedureTag("Form2", "picture1_MouseMove");
 const QString kMouseUpTag = procedureTag("Form2", "Picture1_MouseUp");
 const QString kRedrawTag = procedureTag("Form2", "RedrawImage");
 
 const QString kSaveDialogTitle = QStringLiteral("Save File");
-const QString kWordFilter = QStringLiteral("Word Files (*.doc)|*.doc");
+const QString kSaveFilter = QStringLiteral("Word Files (*.doc)|*.doc|PDF Files (*.pdf)|*.pdf");
+// FilterIndex of "PDF Files" in kSaveFilter.
+constexpr int kPdfFilterIndex = 2;
+const QString kPdfExtension = QStringLiteral(".pdf");
+
+// True when the letter is to be saved as PDF: the name says so, or the PDF filter was chosen.
+bool savesAsPdf(const QString &name, int filterIndex)
+{
+    return name.endsWith(kPdfExtension, Qt::CaseInsensitive) || filterIndex == kPdfFilterIndex;
+}
+
+// The name the letter is saved under: with the PDF filter, a name typed without an extension gets ".pdf".
+QString savedName(const QString &name, int filterIndex)
+{
+    if (filterIndex == kPdfFilterIndex && !name.isEmpty() && QFileInfo(name).suffix().isEmpty())
+        return name + kPdfExtension;
+    return name;
+}
 
 void setWhiteBackground(QWidget *widget)
 {
@@ -94,6 +117,10 @@ Form2::Form2(QWidget *parent)
     setMouseTracking(true);
     installEventFilter(this);
     move(screen()->availableGeometry().center() - rect().center());
+
+    // Ctrl+P, and the platform's print key where it has another.
+    auto *print = new QShortcut(QKeySequence::Print, this);
+    connect(print, &QShortcut::activated, this, &Form2::PrintLetter);
 }
 
 Form2::~Form2() = default;
@@ -322,9 +349,10 @@ void Form2::PushButton6_Click()
     QString name;
     trap.run(106, [&] { CommonDialog1.FileName = QString(); });
     trap.run(108, [&] { CommonDialog1.DialogTitle = kSaveDialogTitle; });
-    trap.run(110, [&] { CommonDialog1.Filter = kWordFilter; });
+    trap.run(110, [&] { CommonDialog1.Filter = kSaveFilter; });
     trap.run(112, [&] { CommonDialog1.ShowSave(this); });
-    trap.run(114, [&] { name = CommonDialog1.FileName; });
+    trap.run(114, [&] { name = savedName(CommonDialog1.FileName, CommonDialog1.FilterIndex); });
+    const bool pdf = savesAsPdf(name, CommonDialog1.FilterIndex);
     if (!trap.test(116, [&] { return name.isEmpty(); })) {
         if (trap.test(118, [&] { return FileExists(name); })) {
             // "Yes" does not delete the old file first: the copy replaces it in one step, so a copy
@@ -340,9 +368,25 @@ void Form2::PushButton6_Click()
     // "Done." tells the user the letter was saved, so only a copy that succeeded earns it;
     // a cancelled dialog or "No" ends quietly, and a failed copy shows only its error box.
     if (trap.test(128, [&] { return answer == MessageBoxes::Yes; })) {
-        if (trap.run(130, [&] { copyFileReplacing(mWordFile, name); }))
+        const bool saved = trap.run(130, [&] {
+            if (pdf)
+                exportLetterPdf(mWordFile, name);
+            else
+                copyFileReplacing(mWordFile, name);
+        });
+        if (saved)
             trap.run(132, [] { MessageBoxes::show(QStringLiteral("Done."), MessageBoxes::OkOnly); });
     }
+}
+
+// Ctrl+P: the letter's pages on paper, through the system print dialog; Cancel prints nothing.
+void Form2::PrintLetter()
+{
+    ErrorTrap trap(kPrintTag);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setFullPage(true);
+    if (trap.test(100, [&] { return PrintDialog::ShowPrint(printer, this); }))
+        trap.run(102, [&] { printLetter(mWordFile, printer); });
 }
 
 void Form2::PushButton8_Click()

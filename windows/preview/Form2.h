@@ -109,6 +109,7 @@ private:
     void PushButton1_Click();
     void PushButton2_Click();
     void PushButton6_Click();
+    void PrintLetter();
     void PushButton8_Click();
     void picture1_MouseDown(float x, float y);
     void picture1_MouseMove(Qt::MouseButtons buttons, float x, float y);

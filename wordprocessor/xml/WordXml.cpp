@@ -63,6 +63,8 @@ const char *namespaceUri(XmlNamespace ns)
         return "http://schemas.openxmlformats.org/package/2006/metadata/core-properties";
     case XmlNamespace::DublinCoreTerms:
         return "http://purl.org/dc/terms/";
+    case XmlNamespace::DublinCore:
+        return "http://purl.org/dc/elements/1.1/";
     case XmlNamespace::DrawingMain:
         return "http://schemas.openxmlformats.org/drawingml/2006/main";
     case XmlNamespace::Picture:

@@ -26,6 +26,7 @@ enum class XmlNamespace {
     DataStore,            // the properties of a custom XML part (ds:)
     CoreProperties,       // a package's core properties (cp:)
     DublinCoreTerms,      // the dates among the core properties (dcterms:)
+    DublinCore,           // the title and creator among the core properties (dc:)
     DrawingMain,          // DrawingML's main vocabulary (a:): themes, pictures
     Picture,              // DrawingML pictures (pic:)
 };

@@ -3,6 +3,7 @@
 #include "Form2.h"
 #include "MessageBoxes.h"
 #include "PictureBox.h"
+#include "LetterTemplate.h"
 #include "Product.h"
 #include "SaveDialog.h"
 
@@ -380,7 +381,7 @@ private slots:
         QCOMPARE(m_dialogs->saveDialogs().size(), 1);
         QCOMPARE(m_dialogs->saveDialogs()[0].fileName, QString());
         QCOMPARE(m_dialogs->saveDialogs()[0].title, QStringLiteral("Save File"));
-        QCOMPARE(m_dialogs->saveDialogs()[0].filter, QStringLiteral("Word Files (*.doc)|*.doc"));
+        QCOMPARE(m_dialogs->saveDialogs()[0].filter, QStringLiteral("Word Files (*.doc)|*.doc|PDF Files (*.pdf)|*.pdf"));
         // Saved under the name as typed, without an added extension.
         QCOMPARE(read(m_chosenName), read(source));
         QVERIFY(!QFileInfo::exists(m_chosenName + QStringLiteral(".doc")));
@@ -391,6 +392,47 @@ private slots:
         // The temporary document stays for another save; the view is as it was.
         QVERIFY(QFileInfo::exists(source));
         QCOMPARE(form->zoom(), zoom);
+    }
+
+    // The PDF filter or a ".pdf" name writes the letter's pages as a PDF; the filter adds ".pdf" to a name typed
+    // without an extension. A refused target leaves the old file as it was and earns no "Done.".
+    void savesAsPdf_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("filter");
+        QTest::addColumn<QString>("written"); // empty: nothing may be written
+        QTest::newRow("pdf filter adds the extension") << "Letter" << 2 << "Letter.pdf";
+        QTest::newRow("pdf name with the word filter") << "Letter.PDF" << 1 << "Letter.PDF";
+        QTest::newRow("pdf filter keeps a typed extension") << "Letter.v2" << 2 << "Letter.v2";
+        QTest::newRow("missing folder") << "missing/Letter.pdf" << 2 << "";
+        QTest::newRow("a folder") << "folder" << 2 << "";
+    }
+    void savesAsPdf()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, filter);
+        QFETCH(QString, written);
+        QVERIFY(QDir(m_folder->path()).mkdir(QStringLiteral("folder.pdf")));
+        QVERIFY(QDir(m_folder->path()).mkdir(QStringLiteral("folder")));
+        auto form = loadedForm();
+        const QString letter = m_folder->filePath(QStringLiteral("letter.dotx"));
+        writeFile(letter, templateBytes());
+        QVERIFY(handOver(*form, letterPicture(QSize(400, 300)), letter));
+        m_dialogs->setSavePath(m_folder->filePath(typed), filter);
+
+        QTest::mouseClick(form->PushButton6, Qt::LeftButton);
+        if (written.isEmpty()) {
+            // The error box, after the overwrite question where something is in the way.
+            QVERIFY(!m_dialogs->boxes().isEmpty());
+            for (const auto &box : m_dialogs->boxes())
+                QVERIFY(box.text != QStringLiteral("Done."));
+            QVERIFY(!QFileInfo::exists(m_folder->filePath(QStringLiteral("missing"))));
+            QVERIFY(QFileInfo(m_folder->filePath(QStringLiteral("folder.pdf"))).isDir());
+            return;
+        }
+        QCOMPARE(m_dialogs->boxes().size(), 1);
+        QCOMPARE(m_dialogs->boxes()[0].text, QStringLiteral("Done."));
+        QVERIFY(read(m_folder->filePath(written)).startsWith("%PDF-"));
     }
 
     void overwriteAsksFirst_data()
