@@ -156,6 +156,10 @@ void BodyBuilder::addParagraph(pugi::xml_node p, const TableContext &context)
         paragraph.apply(context.style->paragraph);
         paragraphRun.apply(context.style->run);
     }
+    if (context.cell) {
+        paragraph.apply(context.cell->paragraph);
+        paragraphRun.apply(context.cell->run);
+    }
     paragraph.apply(style.paragraph);
     paragraphRun.apply(style.run);
 
@@ -296,7 +300,7 @@ void BodyBuilder::addTable(pugi::xml_node tbl)
     if (styleId.isEmpty())
         styleId = m_styles.defaultTableStyle();
     const ResolvedStyle &style = m_styles.style(styleId);
-    TableProperties table = style.table;
+    TableProperties table = style.table.properties;
     table.apply(tblPr);
     const TableGrid grid = readTableGrid(tbl);
     if (grid.rowCount == 0 || grid.columnCount == 0)
@@ -326,7 +330,7 @@ void BodyBuilder::addTable(pugi::xml_node tbl)
         if (span > 1 || cell.rowSpan > 1)
             qtTable->mergeCells(cell.row, cell.column, cell.rowSpan, span);
     }
-    fillCells(qtTable, grid, TableContext{&style}, table);
+    fillCells(qtTable, grid, style, table, TableLook::fromElement(childElement(tblPr, "tblLook")));
 
     m_cursor = qtTable->lastCursorPosition();
     m_cursor.movePosition(QTextCursor::NextBlock);
@@ -363,8 +367,8 @@ QTextTableFormat BodyBuilder::tableFormat(const TableProperties &table, const Ta
 }
 
 // Writes every cell's content into `qtTable`, then formats the cells.
-void BodyBuilder::fillCells(QTextTable *qtTable, const TableGrid &grid, const TableContext &context,
-                            const TableProperties &table)
+void BodyBuilder::fillCells(QTextTable *qtTable, const TableGrid &grid, const ResolvedStyle &style,
+                            const TableProperties &table, const TableLook &look)
 {
     // Fill the cells in document order. Asking the table for a cell after each insertion would rebuild its
     // cell grid every time; instead take every cell's start once and follow the insertions by their length.
@@ -377,17 +381,19 @@ void BodyBuilder::fillCells(QTextTable *qtTable, const TableGrid &grid, const Ta
         starts.push_back(qtTable->cellAt(cell.row, cell.column).firstPosition());
     }
     std::vector<CellContent> contents;
+    std::vector<CellFormatting> formats;
     int shift = 0;
     ++m_tableDepth;
     for (size_t i = 0; i < filled.size(); ++i) {
+        formats.push_back(cellFormatting(style.table, table, look, grid, *filled[i]));
         const int lengthBefore = m_document->characterCount();
-        contents.push_back(addCellContent(filled[i]->node, starts[i] + shift, context));
+        contents.push_back(addCellContent(filled[i]->node, starts[i] + shift, TableContext{&style, &formats.back()}));
         shift += m_document->characterCount() - lengthBefore;
     }
     --m_tableDepth;
     for (size_t i = 0; i < filled.size(); ++i) {
         QTextTableCell qtCell = qtTable->cellAt(filled[i]->row, filled[i]->column);
-        qtCell.setFormat(cellFormat(*filled[i], qtCell, table, grid, contents[i], m_scale));
+        qtCell.setFormat(cellFormat(*filled[i], qtCell, formats[i].cell, grid, contents[i], m_scale));
     }
 }
 

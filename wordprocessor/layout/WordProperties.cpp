@@ -249,23 +249,30 @@ void readCellMargins(pugi::xml_node marginsElement, std::array<std::optional<int
     }
 }
 
+void readBorders(pugi::xml_node bordersElement, std::array<std::optional<BorderLine>, kBorderSideCount> &borders)
+{
+    // w:between of paragraph borders is the line between paragraphs, as w:insideH is between rows.
+    const std::pair<const char *, BorderSide> sides[] = {
+        {"top", TopSide}, {"left", LeftSide}, {"start", LeftSide}, {"bottom", BottomSide},
+        {"right", RightSide}, {"end", RightSide}, {"insideH", InsideHorizontal}, {"insideV", InsideVertical},
+        {"between", InsideHorizontal},
+    };
+    for (const auto &[name, side] : sides) {
+        if (const pugi::xml_node element = childElement(bordersElement, name))
+            borders[side] = BorderLine::fromElement(element);
+    }
+}
+
 void TableProperties::apply(pugi::xml_node tblPr)
 {
-    if (const pugi::xml_node tblBorders = childElement(tblPr, "tblBorders")) {
-        const std::pair<const char *, BorderSide> sides[] = {
-            {"top", TopSide}, {"left", LeftSide}, {"start", LeftSide}, {"bottom", BottomSide},
-            {"right", RightSide}, {"end", RightSide}, {"insideH", InsideHorizontal}, {"insideV", InsideVertical},
-        };
-        for (const auto &[name, side] : sides) {
-            if (const pugi::xml_node element = childElement(tblBorders, name))
-                borders[side] = BorderLine::fromElement(element);
-        }
-    }
+    readBorders(childElement(tblPr, "tblBorders"), borders);
     readCellMargins(childElement(tblPr, "tblCellMar"), cellMargins);
     if (const pugi::xml_node tblInd = childElement(tblPr, "tblInd"))
         overlay(indent, intAttribute(tblInd, "w"));
     if (const pugi::xml_node jc = childElement(tblPr, "jc"))
         overlay(alignment, alignmentFromValue(textAttribute(jc, "val")));
+    overlay(rowBandSize, intAttribute(childElement(tblPr, "tblStyleRowBandSize"), "val"));
+    overlay(columnBandSize, intAttribute(childElement(tblPr, "tblStyleColBandSize"), "val"));
 }
 
 void TableProperties::apply(const TableProperties &other)
@@ -276,6 +283,8 @@ void TableProperties::apply(const TableProperties &other)
         overlay(cellMargins[side], other.cellMargins[side]);
     overlay(indent, other.indent);
     overlay(alignment, other.alignment);
+    overlay(rowBandSize, other.rowBandSize);
+    overlay(columnBandSize, other.columnBandSize);
 }
 
 } // namespace quill
