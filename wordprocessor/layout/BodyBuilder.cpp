@@ -8,6 +8,8 @@
 #include <QTextFrame>
 #include <QTextTable>
 
+#include <numeric>
+
 namespace quill {
 
 namespace {
@@ -356,11 +358,24 @@ QTextTableFormat BodyBuilder::tableFormat(const TableProperties &table, const Ta
     for (int twips : grid.columnWidths)
         widths.append(QTextLength(QTextLength::FixedLength, m_scale.scaled(twips)));
     format.setColumnWidthConstraints(widths);
-    format.setAlignment(table.alignment.value_or(Qt::AlignLeft));
+    const Qt::Alignment alignment = table.alignment.value_or(Qt::AlignLeft);
     int indent = table.indent.value_or(0);
     if (m_settings.compatibilityMode < kTableEdgeIndentCompatibilityMode)
         indent -= leftCellMargin;
-    format.setLeftMargin(m_scale.scaled(indent));
+    if (m_tableDepth > 0 || !(alignment & (Qt::AlignHCenter | Qt::AlignRight))) {
+        format.setAlignment(m_tableDepth > 0 ? alignment : Qt::AlignLeft);
+        format.setLeftMargin(m_scale.scaled(indent));
+    } else {
+        // Qt would put a table wider than the column at the column's left edge, and counts a negative indent
+        // into a centred table's width: place a body table from the column's left edge, as LibreOffice does,
+        // centred or right-aligned even where it sticks out of the column (the indent does not count then).
+        const qreal columnPixels = m_page.pageSize.width() - m_page.margins.left() - m_page.margins.right();
+        const qreal columnTwips = pixelsToTwips(columnPixels);
+        const int tableTwips = std::accumulate(grid.columnWidths.begin(), grid.columnWidths.end(), 0);
+        const qreal room = columnTwips - tableTwips;
+        format.setAlignment(Qt::AlignLeft);
+        format.setLeftMargin(m_scale.scaled(alignment & Qt::AlignHCenter ? room / 2 : room));
+    }
     format.setTopMargin(m_flow.atStart ? 0 : m_scale.scaled(m_flow.pendingAfterTwips));
     format.setHeaderRowCount(grid.headerRows);
     return format;
