@@ -1,6 +1,7 @@
 #include "BodyBuilder.h"
 
 #include "Pagination.h"
+#include "SymbolFonts.h"
 #include "WordXml.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -178,10 +179,11 @@ void BodyBuilder::addParagraph(pugi::xml_node p, const TableContext &context)
 
     ParagraphText text;
     if (listLevel) {
-        const QString label = m_numbering.nextLabel(numId, numLevel);
+        QString label = m_numbering.nextLabel(numId, numLevel);
         if (!label.isEmpty()) {
             RunProperties labelRun = markRun;
             labelRun.apply(listLevel->run);
+            showSymbolFontText(label, labelRun);
             text.parts.back().push_back({label, charFormat(labelRun, m_scale)});
         }
     }
