@@ -250,10 +250,13 @@ void BodyBuilder::writeParagraph(const ParagraphProperties &paragraph, const QSt
 
 // Takes the page breaks at either end of a paragraph's text out of it, as they leave no empty line
 // behind (as LibreOffice reads them): at the start the paragraph begins the new page, at the end the next
-// paragraph does. Sets `breakBefore` when the paragraph starts a page; returns false when no text is left.
+// paragraph does. Sets `breakBefore` when the paragraph starts a page; returns false when nothing is left to write.
 bool BodyBuilder::takeEdgeBreaks(ParagraphText &text, bool pageBreakBefore, bool inTable, bool &breakBefore)
 {
-    breakBefore = (pageBreakBefore || m_flow.pendingPageBreak) && !inTable;
+    // Nothing precedes the first page: a break there would leave it blank.
+    const bool startsFlow = m_flow.atStart && !inTable;
+    const bool breakPending = (pageBreakBefore || m_flow.pendingPageBreak) && !inTable && !startsFlow;
+    breakBefore = breakPending;
     m_flow.pendingPageBreak = false;
     const bool breakAtStart = text.parts.size() > 1 && text.parts.front().empty();
     const bool breakAtEnd = text.parts.size() > 1 && text.parts.back().empty();
@@ -261,16 +264,18 @@ bool BodyBuilder::takeEdgeBreaks(ParagraphText &text, bool pageBreakBefore, bool
         text.parts.pop_back();
     if (breakAtStart && !text.parts.empty()) {
         text.parts.erase(text.parts.begin());
-        breakBefore = true;
+        breakBefore = !startsFlow;
     }
     if (text.parts.empty()) {
         m_flow.pendingPageBreak = true;
-        return false;
+        // A paragraph that is only a page break ends its page; where a break came right before it, the page
+        // it starts holds nothing else and stays, empty, as LibreOffice keeps it.
+        if (!breakPending)
+            return false;
+        text.parts.emplace_back();
+        return true;
     }
     m_flow.pendingPageBreak = breakAtEnd;
-    // Nothing precedes the first page: a break there would leave it blank.
-    if (breakBefore && m_flow.atStart && !inTable)
-        breakBefore = false;
     return true;
 }
 
