@@ -1,6 +1,7 @@
 #include "WordProperties.h"
 
 #include "LayoutUnits.h"
+#include "Shading.h"
 #include "WordXml.h"
 
 #include <QTextCharFormat>
@@ -106,7 +107,9 @@ void RunProperties::apply(pugi::xml_node rPr)
             const QColor named(val.toLower());
             background = val == QLatin1String("none") ? QColor() : named;
         } else if (std::strcmp(name, "shd") == 0) {
-            background = colorFromHex(textAttribute(property, "fill"));
+            // A highlight shows over the run's shading.
+            if (textAttribute(childElement(rPr, "highlight"), "val").isEmpty())
+                background = shadingColor(property);
         } else if (std::strcmp(name, "vertAlign") == 0) {
             if (val == QLatin1String("superscript"))
                 verticalAlignment = QTextCharFormat::AlignSuperScript;
@@ -182,6 +185,8 @@ void ParagraphProperties::apply(pugi::xml_node pPr)
             keepLinesTogether = isOn(property);
         } else if (std::strcmp(name, "widowControl") == 0) {
             widowControl = isOn(property);
+        } else if (std::strcmp(name, "shd") == 0) {
+            shading = shadingColor(property);
         } else if (std::strcmp(name, "numPr") == 0) {
             overlay(numberingId, intAttribute(childElement(property, "numId"), "val"));
             overlay(numberingLevel, intAttribute(childElement(property, "ilvl"), "val"));
@@ -218,6 +223,7 @@ void ParagraphProperties::apply(const ParagraphProperties &other)
     overlay(widowControl, other.widowControl);
     overlay(numberingId, other.numberingId);
     overlay(numberingLevel, other.numberingLevel);
+    overlay(shading, other.shading);
     for (const auto &[position, stop] : other.tabs)
         tabs[position] = stop;
 }

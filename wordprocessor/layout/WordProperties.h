@@ -69,6 +69,7 @@ struct ParagraphProperties
     std::optional<bool> widowControl;
     std::optional<int> numberingId;
     std::optional<int> numberingLevel;
+    std::optional<QColor> shading;              // w:shd; an invalid colour for none
     std::map<int, TabStop> tabs;                // by position in twips
 
     // Overlays the properties that the element `pPr` sets (its w:rPr, the paragraph mark, is not read here).
