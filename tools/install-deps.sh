@@ -2,13 +2,14 @@
 # Installs the Debian packages that building and running need, with "test" also what testing needs,
 # with "fuzz" also the clang toolchain of the fuzz targets. The fonts are those Word documents name,
 # which fontconfig substitutes by name (Liberation for Arial, Times New Roman and Courier New,
-# Carlito for Calibri, Caladea for Cambria), and WenQuanYi Zen Hei for Chinese, Japanese and Korean.
+# Carlito for Calibri, Caladea for Cambria), WenQuanYi Zen Hei for Chinese, Japanese and Korean, and
+# OpenSymbol for the characters of the Symbol and Wingdings fonts (list bullets among them).
 # Idempotent: packages already present are skipped, and nothing runs when all are there.
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
           libzip-dev zipcmp zipmerge ziptool libpugixml-dev python3
-          fonts-liberation fonts-crosextra-carlito fonts-crosextra-caladea fonts-wqy-zenhei)
+          fonts-liberation fonts-crosextra-carlito fonts-crosextra-caladea fonts-wqy-zenhei fonts-opensymbol)
 if [ "${1:-}" = "test" ]; then
     packages+=(xvfb xauth libreoffice-writer-nogui poppler-utils xdotool openbox x11-apps x11-utils unzip inotify-tools imagemagick qpdf)
 fi

@@ -1,12 +1,15 @@
 #include "BodyBuilder.h"
 
 #include "Pagination.h"
+#include "SymbolFonts.h"
 #include "WordXml.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextTable>
+
+#include <numeric>
 
 namespace quill {
 
@@ -171,6 +174,10 @@ void BodyBuilder::addParagraph(pugi::xml_node p, const TableContext &context)
         paragraph.apply(context.style->paragraph);
         paragraphRun.apply(context.style->run);
     }
+    if (context.cell) {
+        paragraph.apply(context.cell->paragraph);
+        paragraphRun.apply(context.cell->run);
+    }
     paragraph.apply(style.paragraph);
     paragraphRun.apply(style.run);
 
@@ -187,10 +194,11 @@ void BodyBuilder::addParagraph(pugi::xml_node p, const TableContext &context)
 
     ParagraphText text;
     if (listLevel) {
-        const QString label = m_numbering.nextLabel(numId, numLevel);
+        QString label = m_numbering.nextLabel(numId, numLevel);
         if (!label.isEmpty()) {
             RunProperties labelRun = markRun;
             labelRun.apply(listLevel->run);
+            showSymbolFontText(label, labelRun);
             text.parts.back().push_back({label, charFormat(labelRun, m_scale)});
         }
     }
@@ -259,10 +267,13 @@ void BodyBuilder::writeParagraph(const ParagraphProperties &paragraph, const QSt
 
 // Takes the page breaks at either end of a paragraph's text out of it, as they leave no empty line
 // behind (as LibreOffice reads them): at the start the paragraph begins the new page, at the end the next
-// paragraph does. Sets `breakBefore` when the paragraph starts a page; returns false when no text is left.
+// paragraph does. Sets `breakBefore` when the paragraph starts a page; returns false when nothing is left to write.
 bool BodyBuilder::takeEdgeBreaks(ParagraphText &text, bool pageBreakBefore, bool inTable, bool &breakBefore)
 {
-    breakBefore = (pageBreakBefore || m_flow.pendingPageBreak) && !inTable;
+    // Nothing precedes the first page: a break there would leave it blank.
+    const bool startsFlow = m_flow.atStart && !inTable;
+    const bool breakPending = (pageBreakBefore || m_flow.pendingPageBreak) && !inTable && !startsFlow;
+    breakBefore = breakPending;
     m_flow.pendingPageBreak = false;
     const bool breakAtStart = text.parts.size() > 1 && text.parts.front().empty();
     const bool breakAtEnd = text.parts.size() > 1 && text.parts.back().empty();
@@ -270,16 +281,18 @@ bool BodyBuilder::takeEdgeBreaks(ParagraphText &text, bool pageBreakBefore, bool
         text.parts.pop_back();
     if (breakAtStart && !text.parts.empty()) {
         text.parts.erase(text.parts.begin());
-        breakBefore = true;
+        breakBefore = !startsFlow;
     }
     if (text.parts.empty()) {
         m_flow.pendingPageBreak = true;
-        return false;
+        // A paragraph that is only a page break ends its page; where a break came right before it, the page
+        // it starts holds nothing else and stays, empty, as LibreOffice keeps it.
+        if (!breakPending)
+            return false;
+        text.parts.emplace_back();
+        return true;
     }
     m_flow.pendingPageBreak = breakAtEnd;
-    // Nothing precedes the first page: a break there would leave it blank.
-    if (breakBefore && m_flow.atStart && !inTable)
-        breakBefore = false;
     return true;
 }
 
@@ -313,7 +326,7 @@ void BodyBuilder::addTable(pugi::xml_node tbl)
     if (styleId.isEmpty())
         styleId = m_styles.defaultTableStyle();
     const ResolvedStyle &style = m_styles.style(styleId);
-    TableProperties table = style.table;
+    TableProperties table = style.table.properties;
     table.apply(tblPr);
     const TableGrid grid = readTableGrid(tbl);
     if (grid.rowCount == 0 || grid.columnCount == 0)
@@ -343,7 +356,7 @@ void BodyBuilder::addTable(pugi::xml_node tbl)
         if (span > 1 || cell.rowSpan > 1)
             qtTable->mergeCells(cell.row, cell.column, cell.rowSpan, span);
     }
-    fillCells(qtTable, grid, TableContext{&style}, table);
+    fillCells(qtTable, grid, style, table, TableLook::fromElement(childElement(tblPr, "tblLook")));
 
     m_cursor = qtTable->lastCursorPosition();
     m_cursor.movePosition(QTextCursor::NextBlock);
@@ -369,19 +382,32 @@ QTextTableFormat BodyBuilder::tableFormat(const TableProperties &table, const Ta
     for (int twips : grid.columnWidths)
         widths.append(QTextLength(QTextLength::FixedLength, m_scale.scaled(twips)));
     format.setColumnWidthConstraints(widths);
-    format.setAlignment(table.alignment.value_or(Qt::AlignLeft));
+    const Qt::Alignment alignment = table.alignment.value_or(Qt::AlignLeft);
     int indent = table.indent.value_or(0);
     if (m_settings.compatibilityMode < kTableEdgeIndentCompatibilityMode)
         indent -= leftCellMargin;
-    format.setLeftMargin(m_scale.scaled(indent));
+    if (m_tableDepth > 0 || !(alignment & (Qt::AlignHCenter | Qt::AlignRight))) {
+        format.setAlignment(m_tableDepth > 0 ? alignment : Qt::AlignLeft);
+        format.setLeftMargin(m_scale.scaled(indent));
+    } else {
+        // Qt would put a table wider than the column at the column's left edge, and counts a negative indent
+        // into a centred table's width: place a body table from the column's left edge, as LibreOffice does,
+        // centred or right-aligned even where it sticks out of the column (the indent does not count then).
+        const qreal columnPixels = m_page.pageSize.width() - m_page.margins.left() - m_page.margins.right();
+        const qreal columnTwips = pixelsToTwips(columnPixels);
+        const int tableTwips = std::accumulate(grid.columnWidths.begin(), grid.columnWidths.end(), 0);
+        const qreal room = columnTwips - tableTwips;
+        format.setAlignment(Qt::AlignLeft);
+        format.setLeftMargin(m_scale.scaled(alignment & Qt::AlignHCenter ? room / 2 : room));
+    }
     format.setTopMargin(m_flow.atStart ? 0 : m_scale.scaled(m_flow.pendingAfterTwips));
     format.setHeaderRowCount(grid.headerRows);
     return format;
 }
 
 // Writes every cell's content into `qtTable`, then formats the cells.
-void BodyBuilder::fillCells(QTextTable *qtTable, const TableGrid &grid, const TableContext &context,
-                            const TableProperties &table)
+void BodyBuilder::fillCells(QTextTable *qtTable, const TableGrid &grid, const ResolvedStyle &style,
+                            const TableProperties &table, const TableLook &look)
 {
     // Fill the cells in document order. Asking the table for a cell after each insertion would rebuild its
     // cell grid every time; instead take every cell's start once and follow the insertions by their length.
@@ -394,17 +420,19 @@ void BodyBuilder::fillCells(QTextTable *qtTable, const TableGrid &grid, const Ta
         starts.push_back(qtTable->cellAt(cell.row, cell.column).firstPosition());
     }
     std::vector<CellContent> contents;
+    std::vector<CellFormatting> formats;
     int shift = 0;
     ++m_tableDepth;
     for (size_t i = 0; i < filled.size(); ++i) {
+        formats.push_back(cellFormatting(style.table, table, look, grid, *filled[i]));
         const int lengthBefore = m_document->characterCount();
-        contents.push_back(addCellContent(filled[i]->node, starts[i] + shift, context));
+        contents.push_back(addCellContent(filled[i]->node, starts[i] + shift, TableContext{&style, &formats.back()}));
         shift += m_document->characterCount() - lengthBefore;
     }
     --m_tableDepth;
     for (size_t i = 0; i < filled.size(); ++i) {
         QTextTableCell qtCell = qtTable->cellAt(filled[i]->row, filled[i]->column);
-        qtCell.setFormat(cellFormat(*filled[i], qtCell, table, grid, contents[i], m_scale));
+        qtCell.setFormat(cellFormat(*filled[i], qtCell, formats[i].cell, grid, contents[i], m_scale));
     }
 }
 

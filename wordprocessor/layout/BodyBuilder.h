@@ -45,10 +45,11 @@ private:
         bool addParagraphSpacing = false; // space after and space before add up instead of overlapping
     };
 
-    // The table style and the table a paragraph sits in, if any.
+    // The style of the table a paragraph sits in, and what its cell takes from the style's parts; null outside tables.
     struct TableContext
     {
         const ResolvedStyle *style = nullptr;
+        const CellFormatting *cell = nullptr;
     };
 
     // What the next paragraph of a flow (the body or one cell) needs to know about what came before it.
@@ -83,8 +84,8 @@ private:
 
     void addTable(pugi::xml_node tbl);
     QTextTableFormat tableFormat(const TableProperties &table, const TableGrid &grid) const;
-    void fillCells(QTextTable *qtTable, const TableGrid &grid, const TableContext &context,
-                   const TableProperties &table);
+    void fillCells(QTextTable *qtTable, const TableGrid &grid, const ResolvedStyle &style,
+                   const TableProperties &table, const TableLook &look);
     CellContent addCellContent(pugi::xml_node tc, int position, const TableContext &context);
 
     StyleSheet m_styles;

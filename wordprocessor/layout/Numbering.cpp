@@ -12,14 +12,6 @@ namespace {
 constexpr int kLevelCount = 9;
 // Letters in the Latin alphabet, for letter numbering.
 constexpr int kAlphabetLength = 26;
-// Private-use code points of the Symbol font used for list bullets, and what they show.
-constexpr ushort kSymbolBullet = 0xF0B7;
-constexpr ushort kSymbolSquare = 0xF0A7;
-constexpr ushort kSymbolFontFirst = 0xF000;
-constexpr ushort kSymbolFontLast = 0xF0FF;
-// What they are shown as.
-constexpr char16_t kBullet = 0x2022;
-constexpr char16_t kSmallSquare = 0x25AA;
 
 QString romanNumeral(int value)
 {
@@ -61,21 +53,6 @@ QString formatCounter(int value, const QString &format)
     return QString::number(value);
 }
 
-// Bullets written with the Symbol or Wingdings font sit in the private-use area; show common ones as Unicode.
-QString visibleBullet(const QString &text)
-{
-    QString result = text;
-    for (QChar &c : result) {
-        if (c.unicode() == kSymbolBullet)
-            c = QChar(kBullet);
-        else if (c.unicode() == kSymbolSquare)
-            c = QChar(kSmallSquare);
-        else if (c.unicode() >= kSymbolFontFirst && c.unicode() <= kSymbolFontLast)
-            c = QChar(kBullet);
-    }
-    return result;
-}
-
 Numbering::Level readLevel(pugi::xml_node lvl, Numbering::Level level)
 {
     if (const std::optional<int> start = intAttribute(childElement(lvl, "start"), "val"))
@@ -86,6 +63,10 @@ Numbering::Level readLevel(pugi::xml_node lvl, Numbering::Level level)
         level.text = textAttribute(lvlText, "val");
     if (const pugi::xml_node suff = childElement(lvl, "suff"))
         level.suffix = textAttribute(suff, "val");
+    if (const std::optional<int> restart = intAttribute(childElement(lvl, "lvlRestart"), "val"))
+        level.restartAfter = restart;
+    if (const pugi::xml_node isLgl = childElement(lvl, "isLgl"))
+        level.legal = isOn(isLgl);
     level.paragraph.apply(childElement(lvl, "pPr"));
     level.run.apply(childElement(lvl, "rPr"));
     return level;
@@ -112,20 +93,22 @@ Numbering::Numbering(const pugi::xml_document *numbering)
         if (!isElement(node, "num"))
             continue;
         const int numId = intAttribute(node, "numId").value_or(0);
-        const auto abstract = abstracts.find(intAttribute(childElement(node, "abstractNumId"), "val").value_or(-1));
+        List list;
+        list.abstractId = intAttribute(childElement(node, "abstractNumId"), "val").value_or(-1);
+        const auto abstract = abstracts.find(list.abstractId);
         if (abstract == abstracts.end())
             continue;
-        Levels levels = abstract->second;
+        list.levels = abstract->second;
         for (pugi::xml_node override = node.first_child(); override; override = override.next_sibling()) {
             if (!isElement(override, "lvlOverride"))
                 continue;
             const int ilvl = intAttribute(override, "ilvl").value_or(0);
             if (const pugi::xml_node lvl = childElement(override, "lvl"))
-                levels[ilvl] = readLevel(lvl, levels[ilvl]);
+                list.levels[ilvl] = readLevel(lvl, list.levels[ilvl]);
             if (const std::optional<int> start = intAttribute(childElement(override, "startOverride"), "val"))
-                levels[ilvl].start = *start;
+                list.startOverrides[ilvl] = *start;
         }
-        m_lists[numId] = levels;
+        m_lists[numId] = std::move(list);
     }
 }
 
@@ -134,8 +117,21 @@ const Numbering::Level *Numbering::level(int numId, int level) const
     const auto list = m_lists.find(numId);
     if (list == m_lists.end())
         return nullptr;
-    const auto found = list->second.find(level);
-    return found == list->second.end() ? nullptr : &found->second;
+    const auto found = list->second.levels.find(level);
+    return found == list->second.levels.end() ? nullptr : &found->second;
+}
+
+std::vector<int> &Numbering::counters(const List &list)
+{
+    std::vector<int> &counters = m_counters[list.abstractId];
+    if (counters.empty()) {
+        counters.resize(kLevelCount, 0);
+        for (int i = 0; i < kLevelCount; ++i) {
+            const auto l = list.levels.find(i);
+            counters[i] = (l != list.levels.end() ? l->second.start : 1) - 1;
+        }
+    }
+    return counters;
 }
 
 QString Numbering::nextLabel(int numId, int levelIndex)
@@ -144,29 +140,31 @@ QString Numbering::nextLabel(int numId, int levelIndex)
     if (!current || levelIndex < 0 || levelIndex >= kLevelCount)
         return QString();
 
-    std::vector<int> &counters = m_counters[numId];
-    if (counters.empty()) {
-        counters.resize(kLevelCount, 0);
-        for (int i = 0; i < kLevelCount; ++i) {
-            const Level *l = level(numId, i);
-            counters[i] = (l ? l->start : 1) - 1;
+    List &list = m_lists[numId];
+    std::vector<int> &counters = this->counters(list);
+    // A list that restarts a level does so where it is first used; after that it counts on.
+    if (!list.started) {
+        for (const auto &[overridden, start] : list.startOverrides) {
+            if (overridden >= 0 && overridden < kLevelCount)
+                counters[overridden] = start - 1;
         }
+        list.started = true;
     }
     ++counters[levelIndex];
     for (int deeper = levelIndex + 1; deeper < kLevelCount; ++deeper) {
         const Level *l = level(numId, deeper);
-        counters[deeper] = (l ? l->start : 1) - 1;
+        const int restartAfter = l && l->restartAfter ? *l->restartAfter : kLevelCount;
+        if (levelIndex < restartAfter)
+            counters[deeper] = (l ? l->start : 1) - 1;
     }
 
-    QString label;
-    if (current->format == QLatin1String("bullet")) {
-        label = visibleBullet(current->text);
-    } else {
-        label = current->text;
+    QString label = current->text;
+    if (current->format != QLatin1String("bullet")) {
         for (int i = 0; i <= levelIndex; ++i) {
             const Level *l = level(numId, i);
+            const bool decimal = current->legal && i < levelIndex;
             label.replace(QLatin1Char('%') + QString::number(i + 1),
-                          formatCounter(counters[i], l ? l->format : QString()));
+                          formatCounter(counters[i], l && !decimal ? l->format : QString()));
         }
     }
     if (current->suffix == QLatin1String("space"))

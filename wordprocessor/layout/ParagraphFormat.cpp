@@ -37,6 +37,8 @@ QTextBlockFormat ParagraphFormatter::blockFormat(const ParagraphProperties &para
     format.setLeftMargin(deviceLength(left));
     format.setRightMargin(deviceLength(paragraph.rightIndent.value_or(0)));
     format.setTextIndent(deviceLength(firstLine));
+    if (paragraph.shading && paragraph.shading->isValid())
+        format.setBackground(*paragraph.shading);
     const QList<QTextOption::Tab> tabs = tabStops(paragraph.tabs, left, firstLine);
     if (!tabs.isEmpty())
         format.setTabPositions(tabs);

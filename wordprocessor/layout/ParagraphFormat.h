@@ -24,7 +24,7 @@ public:
     // Formats with the lengths of `scale` (which outlives the formatter) and Word's default tab stop interval.
     ParagraphFormatter(const LengthScale &scale, int defaultTabStopTwips);
 
-    // The alignment, indents and tab stops of `paragraph`.
+    // The alignment, indents, tab stops and shading of `paragraph`.
     QTextBlockFormat blockFormat(const ParagraphProperties &paragraph) const;
     // Sets the line height of a paragraph part holding `pieces` (its mark's format when it holds no text);
     // returns it, in logical pixels.

@@ -56,7 +56,7 @@ const ResolvedStyle &StyleSheet::resolve(const QString &id, int depth) const
             resolved = resolve(basedOn, depth + 1);
         resolved.paragraph.apply(childElement(node, "pPr"));
         resolved.run.apply(childElement(node, "rPr"));
-        resolved.table.apply(childElement(node, "tblPr"));
+        resolved.table.apply(node);
     }
     return m_resolved.emplace(id, std::move(resolved)).first->second;
 }

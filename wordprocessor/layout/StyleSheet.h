@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TableStyle.h"
 #include "WordProperties.h"
 
 #include <QHash>
@@ -18,7 +19,7 @@ struct ResolvedStyle
 {
     ParagraphProperties paragraph;
     RunProperties run;
-    TableProperties table;
+    TableStyle table;
 };
 
 // The styles part (word/styles.xml): document defaults and styles, resolved through their basedOn chains.

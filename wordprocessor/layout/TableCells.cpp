@@ -80,45 +80,25 @@ TableGrid readTableGrid(pugi::xml_node tbl)
     return grid;
 }
 
-QTextTableCellFormat cellFormat(const CellInfo &cell, const QTextTableCell &qtCell, const TableProperties &table,
+QTextTableCellFormat cellFormat(const CellInfo &cell, const QTextTableCell &qtCell, const CellProperties &properties,
                                 const TableGrid &grid, const CellContent &content, const LengthScale &scale)
 {
-    const int rowCount = grid.rowCount;
-    const int columnCount = grid.columnCount;
     const int rowHeightTwips = grid.rowHeights[cell.row];
-    const pugi::xml_node tcPr = childElement(cell.node, "tcPr");
-    std::array<std::optional<int>, kCellMarginSideCount> margins = table.cellMargins;
-    readCellMargins(childElement(tcPr, "tcMar"), margins);
-
+    const auto &margins = properties.margins;
     std::array<BorderLine, kCellMarginSideCount> borders;
-    const auto tableBorder = [&](BorderSide side) {
-        return table.borders[side].value_or(BorderLine());
-    };
-    borders[TopSide] = tableBorder(cell.row == 0 ? TopSide : InsideHorizontal);
-    borders[BottomSide] = tableBorder(cell.row + cell.rowSpan >= rowCount ? BottomSide : InsideHorizontal);
-    borders[LeftSide] = tableBorder(cell.column == 0 ? LeftSide : InsideVertical);
-    borders[RightSide] = tableBorder(cell.column + cell.span >= columnCount ? RightSide : InsideVertical);
-    if (const pugi::xml_node tcBorders = childElement(tcPr, "tcBorders")) {
-        const std::pair<const char *, BorderSide> sides[] = {
-            {"top", TopSide}, {"left", LeftSide}, {"start", LeftSide},
-            {"bottom", BottomSide}, {"right", RightSide}, {"end", RightSide},
-        };
-        for (const auto &[name, side] : sides) {
-            if (const pugi::xml_node element = childElement(tcBorders, name))
-                borders[side] = BorderLine::fromElement(element);
-        }
-    }
+    for (int side = 0; side < kCellMarginSideCount; ++side)
+        borders[side] = properties.borders[side].value_or(BorderLine());
 
     int topTwips = margins[TopSide].value_or(0) + content.leadingTwips;
     int bottomTwips = margins[BottomSide].value_or(0) + content.trailingTwips;
-    const QString vAlign = textAttribute(childElement(tcPr, "vAlign"), "val");
+    const CellAlignment vAlign = properties.alignment.value_or(CellAlignment::Top);
     // Qt has no row height: a row's minimum height (w:trHeight) pads its cells, on the side away from
     // where the cell's text sits. The content height is an estimate (its lines unwrapped).
     const int shortfall = qRound(rowHeightTwips - (topTwips + content.contentTwips + bottomTwips));
     if (cell.rowSpan == 1 && shortfall > 0) {
-        if (vAlign == QLatin1String("bottom"))
+        if (vAlign == CellAlignment::Bottom)
             topTwips += shortfall;
-        else if (vAlign == QLatin1String("center")) {
+        else if (vAlign == CellAlignment::Center) {
             topTwips += shortfall / 2;
             bottomTwips += shortfall - shortfall / 2;
         } else
@@ -146,14 +126,11 @@ QTextTableCellFormat cellFormat(const CellInfo &cell, const QTextTableCell &qtCe
               &QTextTableCellFormat::setLeftBorderBrush);
     setBorder(RightSide, &QTextTableCellFormat::setRightBorder, &QTextTableCellFormat::setRightBorderStyle,
               &QTextTableCellFormat::setRightBorderBrush);
-    if (const pugi::xml_node shd = childElement(tcPr, "shd")) {
-        const QString fill = textAttribute(shd, "fill");
-        if (!fill.isEmpty() && fill != QLatin1String("auto"))
-            format.setBackground(QColor(QLatin1Char('#') + fill));
-    }
-    if (vAlign == QLatin1String("center"))
+    if (properties.shading && properties.shading->isValid())
+        format.setBackground(*properties.shading);
+    if (vAlign == CellAlignment::Center)
         format.setVerticalAlignment(QTextCharFormat::AlignMiddle);
-    else if (vAlign == QLatin1String("bottom"))
+    else if (vAlign == CellAlignment::Bottom)
         format.setVerticalAlignment(QTextCharFormat::AlignBottom);
     return format;
 }

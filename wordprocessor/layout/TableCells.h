@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WordProperties.h"
+#include "TableStyle.h"
 
 #include <QTextTableCell>
 #include <QTextTableCellFormat>
@@ -50,9 +50,9 @@ struct CellContent
 // take the width of the last one described.
 TableGrid readTableGrid(pugi::xml_node tbl);
 
-// The format of `cell` of a table with the properties `table`: padding, borders, shading and vertical alignment.
-// `qtCell` is the cell in Qt's table, whose merge the format keeps.
-QTextTableCellFormat cellFormat(const CellInfo &cell, const QTextTableCell &qtCell, const TableProperties &table,
+// The format of `cell` with the formatting `properties` (its four sides' borders decided): padding, borders,
+// shading and vertical alignment. `qtCell` is the cell in Qt's table, whose merge the format keeps.
+QTextTableCellFormat cellFormat(const CellInfo &cell, const QTextTableCell &qtCell, const CellProperties &properties,
                                 const TableGrid &grid, const CellContent &content, const LengthScale &scale);
 
 } // namespace quill

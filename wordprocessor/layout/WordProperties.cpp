@@ -1,6 +1,7 @@
 #include "WordProperties.h"
 
 #include "LayoutUnits.h"
+#include "Shading.h"
 #include "WordXml.h"
 
 #include <QTextCharFormat>
@@ -106,7 +107,9 @@ void RunProperties::apply(pugi::xml_node rPr)
             const QColor named(val.toLower());
             background = val == QLatin1String("none") ? QColor() : named;
         } else if (std::strcmp(name, "shd") == 0) {
-            background = colorFromHex(textAttribute(property, "fill"));
+            // A highlight shows over the run's shading.
+            if (textAttribute(childElement(rPr, "highlight"), "val").isEmpty())
+                background = shadingColor(property);
         } else if (std::strcmp(name, "vertAlign") == 0) {
             if (val == QLatin1String("superscript"))
                 verticalAlignment = QTextCharFormat::AlignSuperScript;
@@ -182,6 +185,8 @@ void ParagraphProperties::apply(pugi::xml_node pPr)
             keepLinesTogether = isOn(property);
         } else if (std::strcmp(name, "widowControl") == 0) {
             widowControl = isOn(property);
+        } else if (std::strcmp(name, "shd") == 0) {
+            shading = shadingColor(property);
         } else if (std::strcmp(name, "numPr") == 0) {
             overlay(numberingId, intAttribute(childElement(property, "numId"), "val"));
             overlay(numberingLevel, intAttribute(childElement(property, "ilvl"), "val"));
@@ -218,6 +223,7 @@ void ParagraphProperties::apply(const ParagraphProperties &other)
     overlay(widowControl, other.widowControl);
     overlay(numberingId, other.numberingId);
     overlay(numberingLevel, other.numberingLevel);
+    overlay(shading, other.shading);
     for (const auto &[position, stop] : other.tabs)
         tabs[position] = stop;
 }
@@ -249,23 +255,30 @@ void readCellMargins(pugi::xml_node marginsElement, std::array<std::optional<int
     }
 }
 
+void readBorders(pugi::xml_node bordersElement, std::array<std::optional<BorderLine>, kBorderSideCount> &borders)
+{
+    // w:between of paragraph borders is the line between paragraphs, as w:insideH is between rows.
+    const std::pair<const char *, BorderSide> sides[] = {
+        {"top", TopSide}, {"left", LeftSide}, {"start", LeftSide}, {"bottom", BottomSide},
+        {"right", RightSide}, {"end", RightSide}, {"insideH", InsideHorizontal}, {"insideV", InsideVertical},
+        {"between", InsideHorizontal},
+    };
+    for (const auto &[name, side] : sides) {
+        if (const pugi::xml_node element = childElement(bordersElement, name))
+            borders[side] = BorderLine::fromElement(element);
+    }
+}
+
 void TableProperties::apply(pugi::xml_node tblPr)
 {
-    if (const pugi::xml_node tblBorders = childElement(tblPr, "tblBorders")) {
-        const std::pair<const char *, BorderSide> sides[] = {
-            {"top", TopSide}, {"left", LeftSide}, {"start", LeftSide}, {"bottom", BottomSide},
-            {"right", RightSide}, {"end", RightSide}, {"insideH", InsideHorizontal}, {"insideV", InsideVertical},
-        };
-        for (const auto &[name, side] : sides) {
-            if (const pugi::xml_node element = childElement(tblBorders, name))
-                borders[side] = BorderLine::fromElement(element);
-        }
-    }
+    readBorders(childElement(tblPr, "tblBorders"), borders);
     readCellMargins(childElement(tblPr, "tblCellMar"), cellMargins);
     if (const pugi::xml_node tblInd = childElement(tblPr, "tblInd"))
         overlay(indent, intAttribute(tblInd, "w"));
     if (const pugi::xml_node jc = childElement(tblPr, "jc"))
         overlay(alignment, alignmentFromValue(textAttribute(jc, "val")));
+    overlay(rowBandSize, intAttribute(childElement(tblPr, "tblStyleRowBandSize"), "val"));
+    overlay(columnBandSize, intAttribute(childElement(tblPr, "tblStyleColBandSize"), "val"));
 }
 
 void TableProperties::apply(const TableProperties &other)
@@ -276,6 +289,8 @@ void TableProperties::apply(const TableProperties &other)
         overlay(cellMargins[side], other.cellMargins[side]);
     overlay(indent, other.indent);
     overlay(alignment, other.alignment);
+    overlay(rowBandSize, other.rowBandSize);
+    overlay(columnBandSize, other.columnBandSize);
 }
 
 } // namespace quill

@@ -69,6 +69,7 @@ struct ParagraphProperties
     std::optional<bool> widowControl;
     std::optional<int> numberingId;
     std::optional<int> numberingLevel;
+    std::optional<QColor> shading;              // w:shd; an invalid colour for none
     std::map<int, TabStop> tabs;                // by position in twips
 
     // Overlays the properties that the element `pPr` sets (its w:rPr, the paragraph mark, is not read here).
@@ -101,6 +102,8 @@ struct TableProperties
     std::array<std::optional<int>, kCellMarginSideCount> cellMargins; // twips, indexed by BorderSide
     std::optional<int> indent;                  // w:tblInd, twips
     std::optional<Qt::Alignment> alignment;     // w:jc of the table
+    std::optional<int> rowBandSize;             // rows in one band of a table style (w:tblStyleRowBandSize)
+    std::optional<int> columnBandSize;          // columns in one band (w:tblStyleColBandSize)
 
     // Overlays the properties that the element `tblPr` sets.
     void apply(pugi::xml_node tblPr);
@@ -110,6 +113,9 @@ struct TableProperties
 
 // Reads a w:jc value (left/start, center, right/end, both/distribute).
 std::optional<Qt::Alignment> alignmentFromValue(const QString &value);
+
+// Reads the sides of w:tblBorders, w:tcBorders or w:pBdr (w:between as InsideHorizontal) into `borders`.
+void readBorders(pugi::xml_node bordersElement, std::array<std::optional<BorderLine>, kBorderSideCount> &borders);
 
 // Reads the four margin sides of w:tblCellMar or w:tcMar into `margins` (twips).
 void readCellMargins(pugi::xml_node marginsElement, std::array<std::optional<int>, kCellMarginSideCount> &margins);

@@ -153,7 +153,10 @@ private slots:
     void paragraphSpacing();
     void indentsAndTabsFollowTheTextColumn();
     void tableColumnsFollowTheGrid();
+    void tableStyleFormatsItsParts_data();
+    void tableStyleFormatsItsParts();
     void listLabelsCount();
+    void listsRestartAndShowSymbolBullets();
     void fieldCodesAndTextBoxesAreNotBodyText();
     void pictureStacksEveryPage();
     void emptyBodyIsOneWhitePage();
@@ -215,6 +218,10 @@ void BodyLayoutTest::pageBreaks_data()
                                      << 2 << 1;
     QTest::newRow("break before the first paragraph leaves no blank page")
         << paragraph(QStringLiteral("Last"), QStringLiteral("<w:pageBreakBefore/>")) << 1 << 0;
+    QTest::newRow("two break paragraphs in a row leave an empty page")
+        << paragraph(QStringLiteral("One"))
+               + QStringLiteral(R"(<w:p><w:r><w:br w:type="page"/></w:r></w:p>)").repeated(2) + last
+        << 3 << 2;
     QTest::newRow("two breaks") << paragraph(QStringLiteral("One"))
                                        + QStringLiteral(R"(<w:p><w:r><w:br w:type="page"/><w:t>Two</w:t><w:br w:type="page"/></w:r></w:p>)")
                                        + last
@@ -525,6 +532,70 @@ void BodyLayoutTest::tableColumnsFollowTheGrid()
     QCOMPARE(left(QStringLiteral("E")), left(QStringLiteral("D")));
 }
 
+void BodyLayoutTest::tableStyleFormatsItsParts_data()
+{
+    QTest::addColumn<QString>("look");
+    QTest::addColumn<QStringList>("rowColours"); // of the cells' shading, top to bottom
+    QTest::addColumn<bool>("firstRowBold");
+
+    // Row 2's cell shades itself blue: its own shading wins over the style's parts.
+    const QString white = QStringLiteral("#ffffff");
+    const QString red = QStringLiteral("#c00000");
+    const QString green = QStringLiteral("#00b050");
+    const QString blue = QStringLiteral("#0070c0");
+    QTest::newRow("hexadecimal look") << QStringLiteral(R"(<w:tblLook w:val="04A0"/>)")
+                                      << QStringList{red, green, blue, green} << true;
+    QTest::newRow("attributes over the hexadecimal value")
+        << QStringLiteral(R"(<w:tblLook w:val="04A0" w:firstRow="0" w:noHBand="0"/>)")
+        << QStringList{green, white, blue, white} << false;
+    QTest::newRow("bands turned off") << QStringLiteral(R"(<w:tblLook w:firstRow="1" w:noHBand="1"/>)")
+                                      << QStringList{red, white, blue, white} << true;
+    QTest::newRow("no look: first row and row bands") << QString() << QStringList{red, green, blue, green} << true;
+    QTest::newRow("bands of two rows")
+        << QStringLiteral(R"(<w:tblStyleRowBandSize w:val="2"/><w:tblLook w:val="0000"/>)")
+        << QStringList{green, green, blue, white} << false;
+}
+
+void BodyLayoutTest::tableStyleFormatsItsParts()
+{
+    QFETCH(QString, look);
+    QFETCH(QStringList, rowColours);
+    QFETCH(bool, firstRowBold);
+
+    const auto shading = [](const char *fill) {
+        return QStringLiteral(R"(<w:tcPr><w:shd w:val="clear" w:color="auto" w:fill="%1"/></w:tcPr>)")
+            .arg(QLatin1String(fill));
+    };
+    const QByteArray styles = stylesXml(
+        QStringLiteral(R"(<w:style w:type="table" w:styleId="Banded"><w:tblPr><w:tblBorders>)"
+                       R"(<w:insideH w:val="single" w:sz="4"/></w:tblBorders></w:tblPr>)"
+                       R"(<w:tblStylePr w:type="firstRow"><w:rPr><w:b/></w:rPr>%1</w:tblStylePr>)"
+                       R"(<w:tblStylePr w:type="band1Horz">%2</w:tblStylePr></w:style>)")
+            .arg(shading("C00000"), shading("00B050")));
+    QString rows;
+    for (int row = 0; row < rowColours.size(); ++row) {
+        rows += QStringLiteral("<w:tr><w:tc>%1<w:p><w:r><w:t>Row%2</w:t></w:r></w:p></w:tc></w:tr>")
+                    .arg(row == 2 ? shading("0070C0") : QString())
+                    .arg(row);
+    }
+    const DocxParts docx = parts(documentXml(
+        QStringLiteral(R"(<w:tbl><w:tblPr><w:tblStyle w:val="Banded"/>%1</w:tblPr>)"
+                       R"(<w:tblGrid><w:gridCol w:w="3000"/></w:tblGrid>%2</w:tbl><w:p/>)")
+            .arg(look, rows)),
+        styles);
+    const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+    const QImage page = quill::renderPicture(quill::renderBody(docx.sources()).picture);
+    for (int row = 0; row < rowColours.size(); ++row) {
+        // Inside the cell's left margin, beside its text: the shading and nothing drawn over it.
+        const QRectF text = blockRect(blockWithText(built, QStringLiteral("Row%1").arg(row)));
+        const QPoint inMargin(qRound(text.left() / built.deviceScale) - 3,
+                              qRound(text.center().y() / built.deviceScale));
+        QCOMPARE(page.pixelColor(inMargin).name(), rowColours[row]);
+    }
+    const QTextBlock first = blockWithText(built, QStringLiteral("Row0"));
+    QCOMPARE(first.begin().fragment().charFormat().fontWeight() == QFont::Bold, firstRowBold);
+}
+
 void BodyLayoutTest::listLabelsCount()
 {
     const auto item = [](const QString &text, int numId, int level) {
@@ -555,6 +626,37 @@ void BodyLayoutTest::listLabelsCount()
     const QTextLine line = blockWithText(built, QStringLiteral("One")).layout()->lineAt(0);
     QCOMPARE(qRound(line.cursorToX(0) / built.deviceScale * 15), 360);
     QCOMPARE(qRound(line.cursorToX(3) / built.deviceScale * 15), 720);
+}
+
+void BodyLayoutTest::listsRestartAndShowSymbolBullets()
+{
+    const auto item = [](const QString &text, int numId) {
+        return paragraph(text,
+                         QStringLiteral(R"(<w:numPr><w:ilvl w:val="0"/><w:numId w:val="%1"/></w:numPr>)").arg(numId));
+    };
+    DocxParts docx = parts(documentXml(item(QStringLiteral("A"), 1) + item(QStringLiteral("B"), 1)
+                                       + item(QStringLiteral("C"), 2) + item(QStringLiteral("D"), 1)
+                                       + item(QStringLiteral("Square"), 3)));
+    // Lists 1 and 2 share one definition: list 2 restarts it at 5 where it is first used, and list 1 counts on
+    // from there. List 3's bullet is Wingdings' square, written in the private-use range.
+    docx.numbering = parseXml(QByteArray("<w:numbering ") + kNamespace + QByteArray(">"
+        R"(<w:abstractNum w:abstractNumId="0"><w:lvl w:ilvl="0"><w:numFmt w:val="decimal"/><w:lvlText w:val="%1."/></w:lvl></w:abstractNum>)"
+        R"(<w:abstractNum w:abstractNumId="1"><w:lvl w:ilvl="0"><w:numFmt w:val="bullet"/><w:lvlText w:val="&#xF0A7;"/>)"
+        R"(<w:rPr><w:rFonts w:ascii="Wingdings" w:hAnsi="Wingdings"/></w:rPr></w:lvl></w:abstractNum>)"
+        R"(<w:num w:numId="1"><w:abstractNumId w:val="0"/></w:num>)"
+        R"(<w:num w:numId="2"><w:abstractNumId w:val="0"/><w:lvlOverride w:ilvl="0"><w:startOverride w:val="5"/></w:lvlOverride></w:num>)"
+        R"(<w:num w:numId="3"><w:abstractNumId w:val="1"/></w:num>)"
+        "</w:numbering>"));
+    const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+    QStringList texts;
+    for (const QTextBlock &block : textBlocks(built))
+        texts.append(block.text());
+    QCOMPARE(texts, QStringList({QStringLiteral("1.\tA"), QStringLiteral("2.\tB"), QStringLiteral("5.\tC"),
+                                 QStringLiteral("6.\tD"), QStringLiteral("\u25AA\tSquare")}));
+    // The bullet is drawn by a font that has it, and drawn in it: no fallback box.
+    const QTextCharFormat bullet = blockWithText(built, QStringLiteral("Square")).begin().fragment().charFormat();
+    QCOMPARE(bullet.fontFamilies().toStringList(), QStringList{QStringLiteral("OpenSymbol")});
+    QVERIFY(QFontMetricsF(bullet.font()).inFontUcs4(0x25AA));
 }
 
 void BodyLayoutTest::fieldCodesAndTextBoxesAreNotBodyText()
