@@ -16,18 +16,25 @@ namespace {
 constexpr int kDefaultTabStopTwips = 720;
 // From this compatibility mode on (Word 2013) a table's indent is measured to its edge, not to its text.
 constexpr int kTableEdgeIndentCompatibilityMode = 15;
+// The page height of a text box's flow, in logical pixels: taller than any page, so its text never breaks.
+constexpr qreal kUnbrokenPageHeight = 1.0e5;
 // Qt hides an empty block right after a table; this invisible character keeps it.
 constexpr char16_t kZeroWidthSpace = 0x200B;
 
 } // namespace
 
-BodyBuilder::BodyBuilder(const LayoutSources &sources, const PageSetup &page, RunFinisher finishRun)
-    : m_styles(sources.styles)
+BodyBuilder::BodyBuilder(const LayoutSources &sources, const PageSetup &page, RunFinisher finishRun,
+                         const QString &sourcePart)
+    : m_sources(sources)
+    , m_sourcePart(sourcePart.isEmpty() ? sources.mainPart : sourcePart)
+    , m_styles(sources.styles)
     , m_numbering(sources.numbering)
     , m_page(page)
     , m_scale(LengthScale::current())
     , m_settings(readSettings(sources.settings))
-    , m_runs(m_styles, m_scale)
+    , m_objects(sources.related, m_sourcePart, page,
+                [this](pugi::xml_node content, const PageSetup &box) { return layOutTextBox(content, box); })
+    , m_runs(m_styles, m_scale, &m_objects)
     , m_paragraphs(m_scale, m_settings.defaultTabStopTwips)
     , m_finishRun(std::move(finishRun))
 {
@@ -55,6 +62,20 @@ BodyBuilder::Settings BodyBuilder::readSettings(const pugi::xml_document *settin
             read.compatibilityMode = intAttribute(setting, "val").value_or(0);
     }
     return read;
+}
+
+// Lays out the content of a text box as a flow of its own, in a page as wide as the box (its insets as margins)
+// and tall enough never to break; the box clips what does not fit.
+std::unique_ptr<QTextDocument> BodyBuilder::layOutTextBox(pugi::xml_node content, const PageSetup &box) const
+{
+    std::unique_ptr<QTextDocument> laidOut;
+    BodyBuilder(m_sources, box, [&](std::unique_ptr<QTextDocument> document) {
+        if (!laidOut)
+            laidOut = std::move(document);
+    }, m_sourcePart).addBody(content);
+    if (laidOut)
+        laidOut->setPageSize(QSizeF(box.pageSize.width(), kUnbrokenPageHeight) * kLayoutOversampling);
+    return laidOut;
 }
 
 // Starts the next page run: a new document, set up for the page, that the following content goes into.
@@ -99,6 +120,7 @@ void BodyBuilder::finishRun()
         return;
     m_runEdit.endEditBlock();
     m_runEdit = QTextCursor();
+    m_objects.attach(*m_run);
     m_cursor = QTextCursor();
     m_document = nullptr;
     m_finishRun(std::move(m_run));
@@ -226,7 +248,7 @@ void BodyBuilder::writeParagraph(const ParagraphProperties &paragraph, const QSt
         startBlock(format, markFormat);
         int lines = 1;
         for (const TextPiece &piece : pieces) {
-            m_cursor.insertText(piece.text, piece.format);
+            insertPiece(m_cursor, piece);
             lines += piece.text.count(QChar(kLineSeparator));
         }
         m_flow.contentTwips += format.topMargin() / m_scale.scaled(1) + lines * lineHeight * kTwipsPerPixel;

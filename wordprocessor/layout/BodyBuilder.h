@@ -3,6 +3,7 @@
 #include "LengthScale.h"
 #include "Numbering.h"
 #include "ParagraphFormat.h"
+#include "Pictures.h"
 #include "RunReader.h"
 #include "StyleSheet.h"
 #include "TableCells.h"
@@ -27,8 +28,10 @@ public:
     // Receives every page run's document, once filled.
     using RunFinisher = std::function<void(std::unique_ptr<QTextDocument>)>;
 
-    // Builds with the styles, numbering and settings of `sources`, for pages set up as `page`.
-    BodyBuilder(const LayoutSources &sources, const PageSetup &page, RunFinisher finishRun);
+    // Builds with the styles, numbering and settings of `sources`, for pages set up as `page`, the content of
+    // part `sourcePart` (whose relationships name its pictures; sources.mainPart when empty).
+    BodyBuilder(const LayoutSources &sources, const PageSetup &page, RunFinisher finishRun,
+                const QString &sourcePart = QString());
 
     // Writes the content of w:body `body`, handing each page run to the finisher in reading order.
     void addBody(pugi::xml_node body);
@@ -64,6 +67,7 @@ private:
 
     static Settings readSettings(const pugi::xml_document *settings);
 
+    std::unique_ptr<QTextDocument> layOutTextBox(pugi::xml_node content, const PageSetup &box) const;
     void startRun();
     void finishRun();
     void addBlockContent(pugi::xml_node container, const TableContext &context);
@@ -83,11 +87,14 @@ private:
                    const TableProperties &table);
     CellContent addCellContent(pugi::xml_node tc, int position, const TableContext &context);
 
+    LayoutSources m_sources;
+    QString m_sourcePart;
     StyleSheet m_styles;
     Numbering m_numbering;
     PageSetup m_page;
     LengthScale m_scale; // read once for this layout
     Settings m_settings;
+    EmbeddedObjects m_objects; // the drawings and check boxes of the part
     RunReader m_runs;
     ParagraphFormatter m_paragraphs;
     RunFinisher m_finishRun;

@@ -1,6 +1,7 @@
 #include "RunReader.h"
 
 #include "LengthScale.h"
+#include "Pictures.h"
 #include "RunContent.h"
 #include "StyleSheet.h"
 #include "WordXml.h"
@@ -53,9 +54,10 @@ QTextCharFormat charFormat(const RunProperties &run, const LengthScale &scale)
     return format;
 }
 
-RunReader::RunReader(const StyleSheet &styles, const LengthScale &scale)
+RunReader::RunReader(const StyleSheet &styles, const LengthScale &scale, EmbeddedObjects *objects)
     : m_styles(styles)
     , m_scale(scale)
+    , m_objects(objects)
 {
 }
 
@@ -106,6 +108,14 @@ void RunReader::addRun(pugi::xml_node run, const RunProperties &paragraphRun, Fi
     for (pugi::xml_node child = run.first_child(); child; child = child.next_sibling()) {
         const RunItem item = runItem(child);
         if (item == RunItem::FieldCharacter) {
+            // A legacy form check box shows as a box where its field begins.
+            const pugi::xml_node checkBox = childElement(childElement(child, "ffData"), "checkBox");
+            if (checkBox && m_objects && !hidden && fields.isShown()) {
+                flush();
+                const pugi::xml_node checked = childElement(checkBox, "checked");
+                text.parts.back().push_back(
+                    m_objects->checkBoxPiece(isOn(checked ? checked : childElement(checkBox, "default")), format));
+            }
             fields.step(child);
             continue;
         }
@@ -143,8 +153,16 @@ void RunReader::addRun(pugi::xml_node run, const RunProperties &paragraphRun, Fi
                 buffer += QChar(code);
             break;
         }
+        case RunItem::Embedded:
+            if (m_objects) {
+                if (std::optional<TextPiece> piece = m_objects->drawingPiece(child, format)) {
+                    flush();
+                    text.parts.back().push_back(std::move(*piece));
+                }
+            }
+            break;
         default:
-            break; // drawings, references and the like draw no text here
+            break; // references and the like draw no text here
         }
     }
     flush();

@@ -11,6 +11,7 @@
 
 namespace quill {
 
+class EmbeddedObjects;
 class FieldNesting;
 class LengthScale;
 class StyleSheet;
@@ -35,12 +36,14 @@ struct ParagraphText
 QTextCharFormat charFormat(const RunProperties &run, const LengthScale &scale);
 
 // Reads what a paragraph's runs show: their text, tabs, breaks and symbols with their character formats, the
-// runs inside hyperlinks, content controls, insertions and simple fields, and of complex fields the result only.
+// runs inside hyperlinks, content controls, insertions and simple fields, and of complex fields the result only;
+// drawings and form check boxes become object pieces of `objects`.
 class RunReader
 {
 public:
-    // Reads with the character styles of `styles` and the lengths of `scale`; both outlive the reader.
-    RunReader(const StyleSheet &styles, const LengthScale &scale);
+    // Reads with the character styles of `styles` and the lengths of `scale`, and the drawings and check boxes
+    // through `objects` (left out when null); all outlive the reader.
+    RunReader(const StyleSheet &styles, const LengthScale &scale, EmbeddedObjects *objects = nullptr);
 
     // Appends the runs of `paragraph`, over the paragraph's run properties `paragraphRun`, to `text`;
     // a page or column break starts a new part of it when `allowPageBreaks`, and is dropped otherwise.
@@ -55,6 +58,7 @@ private:
 
     const StyleSheet &m_styles;
     const LengthScale &m_scale;
+    EmbeddedObjects *m_objects;
 };
 
 } // namespace quill
