@@ -70,6 +70,15 @@ PackageEntries documentEntries(const DocumentRecipe &recipe)
         relationships += "<Relationship Id=\"rIdNotes\" Type=\"" + relationshipBase + "footnotes\" Target=\"footnotes.xml\"/>";
     }
 
+    int pictureNumber = 0;
+    for (const auto &[name, bytes] : recipe.pictures) {
+        const QByteArray target = "media/" + name.toUtf8();
+        parts.emplace_back("word/" + target, bytes);
+        overrides += "<Override PartName=\"/word/" + target + "\" ContentType=\"image/" + name.section(QLatin1Char('.'), -1).toUtf8() + "\"/>";
+        relationships += "<Relationship Id=\"rIdPicture" + QByteArray::number(++pictureNumber) + "\" Type=\"" + relationshipBase
+                + "image\" Target=\"" + target + "\"/>";
+    }
+
     PackageEntries entries;
     entries.emplace_back("[Content_Types].xml",
                          declaration + "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"

@@ -26,6 +26,8 @@ struct DocumentRecipe
     std::vector<std::pair<QByteArray, QByteArray>> footers; // w:type and the content of w:ftr
     QByteArray footnotes;                                   // the content of w:footnotes; none when empty
     bool isTemplate = false;                                // main part of the template content type
+    PackageEntries pictures;                                // word/media/NAME with its bytes, related to the main part
+                                                            // as rIdPicture1, rIdPicture2, ... in order
     PackageEntries extraEntries;                            // further entries, written as given
 };
 
