@@ -71,9 +71,10 @@ PackageEntries documentEntries(const DocumentRecipe &recipe)
     }
 
     int pictureNumber = 0;
-    for (const auto &[name, bytes] : recipe.pictures) {
-        const QByteArray target = "media/" + name.toUtf8();
-        parts.emplace_back("word/" + target, bytes);
+    for (const auto &[name, bytes] : recipe.extraEntries) {
+        if (!name.startsWith(QLatin1String("word/media/")))
+            continue;
+        const QByteArray target = name.mid(int(qstrlen("word/"))).toUtf8();
         overrides += "<Override PartName=\"/word/" + target + "\" ContentType=\"image/" + name.section(QLatin1Char('.'), -1).toUtf8() + "\"/>";
         relationships += "<Relationship Id=\"rIdPicture" + QByteArray::number(++pictureNumber) + "\" Type=\"" + relationshipBase
                 + "image\" Target=\"" + target + "\"/>";

@@ -26,9 +26,9 @@ struct DocumentRecipe
     std::vector<std::pair<QByteArray, QByteArray>> footers; // w:type and the content of w:ftr
     QByteArray footnotes;                                   // the content of w:footnotes; none when empty
     bool isTemplate = false;                                // main part of the template content type
-    PackageEntries pictures;                                // word/media/NAME with its bytes, related to the main part
-                                                            // as rIdPicture1, rIdPicture2, ... in order
-    PackageEntries extraEntries;                            // further entries, written as given
+    PackageEntries extraEntries;                            // further entries, written as given; those under
+                                                            // word/media/ are pictures of the main part, related
+                                                            // to it as rIdPicture1, rIdPicture2, ... in order
 };
 
 // The entries of `recipe` as a package.

@@ -176,7 +176,7 @@ void PicturesTest::pictureAtItsSizeAndPlace()
 
     DocumentRecipe recipe;
     recipe.body = body;
-    recipe.pictures = {{QStringLiteral("picture.") + QString::fromLatin1(format), pictureBytes(format.constData())}};
+    recipe.extraEntries = {{QStringLiteral("word/media/picture.") + QString::fromLatin1(format), pictureBytes(format.constData())}};
     const QImage page = render(recipe);
     QVERIFY(!page.isNull());
     const QRect expected = kPictureSize.translated(place);
@@ -214,7 +214,7 @@ void PicturesTest::hostilePictureKeepsItsPlace()
     if (relationshipId == "rIdHuge")
         picture.replace(kExtent, R"(cx="285750000" cy="285750000")"); // 30000 pixels square
     recipe.body = quill::test::paragraph(picture + quill::test::run("After"));
-    recipe.pictures = {{QStringLiteral("picture.png"), bytes}};
+    recipe.extraEntries = {{QStringLiteral("word/media/picture.png"), bytes}};
     int pageCount = 0;
     const QImage page = render(recipe, &pageCount);
     QVERIFY(!page.isNull());
