@@ -46,6 +46,16 @@ constexpr qreal roundToTwips(qreal pixels)
     return twipsToPixels(pixelsToWholeTwips(pixels));
 }
 
+// DrawingML lengths come in English Metric Units: 914400 to the inch, 9525 to a logical pixel at 96 dpi.
+inline constexpr qint64 kEmuPerInch = 914400;
+inline constexpr int kEmuPerPixel = 9525;
+
+// A length in EMU as logical pixels, exactly.
+constexpr qreal emuToPixels(qreal emu)
+{
+    return emu / kEmuPerPixel;
+}
+
 // A rectangle given in twips (left, top, width, height), in whole logical pixels.
 inline QRect twipsRect(int left, int top, int width, int height)
 {

@@ -76,6 +76,16 @@ PackageEntries documentEntries(const DocumentRecipe &recipe)
         relationships += "<Relationship Id=\"rIdSettings\" Type=\"" + relationshipBase + "settings\" Target=\"settings.xml\"/>";
     }
 
+    int pictureNumber = 0;
+    for (const auto &[name, bytes] : recipe.extraEntries) {
+        if (!name.startsWith(QLatin1String("word/media/")))
+            continue;
+        const QByteArray target = name.mid(int(qstrlen("word/"))).toUtf8();
+        overrides += "<Override PartName=\"/word/" + target + "\" ContentType=\"image/" + name.section(QLatin1Char('.'), -1).toUtf8() + "\"/>";
+        relationships += "<Relationship Id=\"rIdPicture" + QByteArray::number(++pictureNumber) + "\" Type=\"" + relationshipBase
+                + "image\" Target=\"" + target + "\"/>";
+    }
+
     PackageEntries entries;
     entries.emplace_back("[Content_Types].xml",
                          declaration + "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"

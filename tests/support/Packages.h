@@ -26,8 +26,10 @@ struct DocumentRecipe
     std::vector<std::pair<QByteArray, QByteArray>> footers; // w:type and the content of w:ftr
     QByteArray footnotes;                                   // the content of w:footnotes; none when empty
     bool isTemplate = false;                                // main part of the template content type
-    PackageEntries extraEntries;                            // further entries, written as given (the main part
-                                                            // names a word/settings.xml among them as its settings)
+    PackageEntries extraEntries;                            // further entries, written as given: those under
+                                                            // word/media/ are pictures of the main part, related
+                                                            // to it as rIdPicture1, rIdPicture2, ... in order, and
+                                                            // a word/settings.xml is the main part's settings
 };
 
 // The entries of `recipe` as a package.

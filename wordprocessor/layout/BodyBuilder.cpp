@@ -19,19 +19,26 @@ namespace {
 constexpr int kDefaultTabStopTwips = 720;
 // From this compatibility mode on (Word 2013) a table's indent is measured to its edge, not to its text.
 constexpr int kTableEdgeIndentCompatibilityMode = 15;
+// The page height of a text box's flow, in logical pixels: taller than any page, so its text never breaks.
+constexpr qreal kUnbrokenPageHeight = 1.0e5;
 // Qt hides an empty block right after a table; this invisible character keeps it.
 constexpr char16_t kZeroWidthSpace = 0x200B;
 
 } // namespace
 
 BodyBuilder::BodyBuilder(const LayoutSources &sources, std::vector<Section> sections, RunFinisher finishRun,
-                         const FieldContext *fields)
-    : m_styles(sources.styles)
+                         const FieldContext *fields, const QString &sourcePart)
+    : m_sources(sources)
+    , m_sourcePart(sourcePart.isEmpty() ? sources.mainPart : sourcePart)
+    , m_fields(fields)
+    , m_styles(sources.styles)
     , m_numbering(sources.numbering)
     , m_sections(std::move(sections))
     , m_scale(LengthScale::current())
     , m_settings(readSettings(sources.settings))
-    , m_runs(m_styles, m_scale, fields)
+    , m_objects(sources.related, m_sourcePart, m_sections.empty() ? Section().page : m_sections.front().page,
+                [this](pugi::xml_node content, const PageSetup &box) { return layOutTextBox(content, box); })
+    , m_runs(m_styles, m_scale, &m_objects, fields)
     , m_paragraphs(m_scale, m_settings.defaultTabStopTwips)
     , m_finishRun(std::move(finishRun))
 {
@@ -63,6 +70,23 @@ BodyBuilder::Settings BodyBuilder::readSettings(const pugi::xml_document *settin
     return read;
 }
 
+// Lays out the content of a text box as a flow of its own, in a page as wide as the box (its insets as margins)
+// and tall enough never to break; the box clips what does not fit.
+std::unique_ptr<QTextDocument> BodyBuilder::layOutTextBox(pugi::xml_node content, const PageSetup &box) const
+{
+    std::unique_ptr<QTextDocument> laidOut;
+    Section boxSection;
+    boxSection.page = box;
+    boxSection.start = SectionStart::Continuous;
+    BodyBuilder(m_sources, {boxSection}, [&](std::unique_ptr<QTextDocument> document, int) {
+        if (!laidOut)
+            laidOut = std::move(document);
+    }, m_fields, m_sourcePart).addBody(content);
+    if (laidOut)
+        laidOut->setPageSize(QSizeF(box.pageSize.width(), kUnbrokenPageHeight) * kLayoutOversampling);
+    return laidOut;
+}
+
 // Starts the next page run: a new document, set up for the page, that the following content goes into.
 void BodyBuilder::startRun()
 {
@@ -81,6 +105,7 @@ void BodyBuilder::startRun()
     document->setDefaultTextOption(option);
     document->setDocumentMargin(0);
     m_runSection = m_section;
+    m_objects.setPage(m_sections[size_t(m_section)].page);
     const QMarginsF margins = m_sections[size_t(m_section)].page.margins;
     QTextFrameFormat root = document->rootFrame()->frameFormat();
     root.setLeftMargin(m_scale.scaled(margins.left() * kTwipsPerPixel));
@@ -106,6 +131,7 @@ void BodyBuilder::finishRun()
         return;
     m_runEdit.endEditBlock();
     m_runEdit = QTextCursor();
+    m_objects.attach(*m_run);
     m_cursor = QTextCursor();
     m_document = nullptr;
     m_finishRun(std::move(m_run), m_runSection);
@@ -251,7 +277,7 @@ void BodyBuilder::writeParagraph(const ParagraphProperties &paragraph, const QSt
         startBlock(format, markFormat);
         int lines = 1;
         for (const TextPiece &piece : pieces) {
-            m_cursor.insertText(piece.text, piece.format);
+            insertPiece(m_cursor, piece);
             lines += piece.text.count(QChar(kLineSeparator));
         }
         m_flow.contentTwips += format.topMargin() / m_scale.scaled(1) + lines * lineHeight * kTwipsPerPixel;

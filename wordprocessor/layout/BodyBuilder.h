@@ -3,6 +3,7 @@
 #include "LengthScale.h"
 #include "Numbering.h"
 #include "ParagraphFormat.h"
+#include "Pictures.h"
 #include "RunReader.h"
 #include "Sections.h"
 #include "StyleSheet.h"
@@ -29,9 +30,10 @@ public:
     using RunFinisher = std::function<void(std::unique_ptr<QTextDocument>, int section)>;
 
     // Builds with the styles, numbering and settings of `sources`, the pages of `sections` (the body's
-    // sections in reading order, at least one), and the fields computed at `fields` (when given).
+    // sections in reading order, at least one), the fields computed at `fields` (when given), the content of
+    // part `sourcePart` (whose relationships name its pictures; sources.mainPart when empty).
     BodyBuilder(const LayoutSources &sources, std::vector<Section> sections, RunFinisher finishRun,
-                const FieldContext *fields = nullptr);
+                const FieldContext *fields = nullptr, const QString &sourcePart = QString());
 
     // Writes the content of w:body `body`, handing each page run to the finisher in reading order.
     void addBody(pugi::xml_node body);
@@ -68,6 +70,7 @@ private:
 
     static Settings readSettings(const pugi::xml_document *settings);
 
+    std::unique_ptr<QTextDocument> layOutTextBox(pugi::xml_node content, const PageSetup &box) const;
     void startRun();
     void finishRun();
     void addBlockContent(pugi::xml_node container, const TableContext &context);
@@ -88,6 +91,9 @@ private:
                    const TableProperties &table, const TableLook &look);
     CellContent addCellContent(pugi::xml_node tc, int position, const TableContext &context);
 
+    LayoutSources m_sources;
+    QString m_sourcePart;
+    const FieldContext *m_fields;         // fields computed as they print, or null
     StyleSheet m_styles;
     Numbering m_numbering;
     std::vector<Section> m_sections;
@@ -95,6 +101,7 @@ private:
     int m_runSection = 0;                 // the section the page run being filled began in
     LengthScale m_scale; // read once for this layout
     Settings m_settings;
+    EmbeddedObjects m_objects; // the drawings and check boxes of the part
     RunReader m_runs;
     ParagraphFormatter m_paragraphs;
     RunFinisher m_finishRun;

@@ -57,7 +57,7 @@ const QTextDocument *HeaderFooterLayout::document(const QString &reference, int 
                 return; // a page break in a header starts nothing: what follows it is not shown
             document->setTextWidth(width);
             built = std::move(document);
-        }, &fields).addBody(root);
+        }, &fields, part).addBody(root);
     }
     m_documents.insert(key, built);
     return built.get();

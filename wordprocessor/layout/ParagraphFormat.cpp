@@ -1,6 +1,7 @@
 #include "ParagraphFormat.h"
 
 #include "LengthScale.h"
+#include "Pictures.h"
 #include "TextDocumentBuilder.h"
 
 #include <QFontMetricsF>
@@ -49,10 +50,12 @@ qreal ParagraphFormatter::applyLineHeight(QTextBlockFormat &format, const Paragr
                                           const std::vector<TextPiece> &pieces, const QTextCharFormat &markFormat)
 {
     LineMetrics natural;
+    bool raisedLine = false; // a picture in the paragraph makes its line taller than the text
     for (const TextPiece &piece : pieces) {
         const LineMetrics line = lineMetrics(piece.format);
         natural.height = qMax(natural.height, line.height);
         natural.deviceHeight = qMax(natural.deviceHeight, line.deviceHeight);
+        raisedLine = raisedLine || piece.format.boolProperty(RaisesLineProperty);
     }
     if (natural.height == 0)
         natural = lineMetrics(markFormat);
@@ -75,7 +78,11 @@ qreal ParagraphFormatter::applyLineHeight(QTextBlockFormat &format, const Paragr
         }
         break;
     }
-    format.setLineHeight(m_scale.scaled(height * kTwipsPerPixel), QTextBlockFormat::FixedHeight);
+    // Qt gives every line of a block the same fixed height: a line holding a picture grows to it instead,
+    // and the others keep the text's height.
+    const bool grows = raisedLine && paragraph.lineRule.value_or(LineRule::Auto) != LineRule::Exact;
+    format.setLineHeight(m_scale.scaled(height * kTwipsPerPixel),
+                         grows ? QTextBlockFormat::MinimumHeight : QTextBlockFormat::FixedHeight);
     return height;
 }
 

@@ -2,6 +2,7 @@
 
 #include "FieldValues.h"
 #include "LengthScale.h"
+#include "Pictures.h"
 #include "RunContent.h"
 #include "StyleSheet.h"
 #include "WordXml.h"
@@ -79,9 +80,11 @@ QTextCharFormat charFormat(const RunProperties &run, const LengthScale &scale)
     return format;
 }
 
-RunReader::RunReader(const StyleSheet &styles, const LengthScale &scale, const FieldContext *fields)
+RunReader::RunReader(const StyleSheet &styles, const LengthScale &scale, EmbeddedObjects *objects,
+                     const FieldContext *fields)
     : m_styles(styles)
     , m_scale(scale)
+    , m_objects(objects)
     , m_fields(fields)
 {
 }
@@ -189,6 +192,13 @@ void RunReader::addRun(pugi::xml_node run, const RunProperties &paragraphRun, Fi
         const RunItem item = runItem(child);
         if (item == RunItem::FieldCharacter) {
             flush();
+            // A legacy form check box shows as a box where its field begins.
+            const pugi::xml_node checkBox = childElement(childElement(child, "ffData"), "checkBox");
+            if (checkBox && m_objects && !hidden && fields.isShown()) {
+                const pugi::xml_node checked = childElement(checkBox, "checked");
+                text.parts.back().push_back(
+                    m_objects->checkBoxPiece(isOn(checked ? checked : childElement(checkBox, "default")), format));
+            }
             stepField(child, format, hidden, fields, text);
             continue;
         }
@@ -230,8 +240,16 @@ void RunReader::addRun(pugi::xml_node run, const RunProperties &paragraphRun, Fi
                 buffer += QChar(code);
             break;
         }
+        case RunItem::Embedded:
+            if (m_objects) {
+                if (std::optional<TextPiece> piece = m_objects->drawingPiece(child, format)) {
+                    flush();
+                    text.parts.back().push_back(std::move(*piece));
+                }
+            }
+            break;
         default:
-            break; // drawings, references and the like draw no text here
+            break; // references and the like draw no text here
         }
     }
     flush();

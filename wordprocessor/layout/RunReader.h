@@ -12,6 +12,7 @@
 
 namespace quill {
 
+class EmbeddedObjects;
 struct FieldContext;
 class LengthScale;
 class StyleSheet;
@@ -36,13 +37,16 @@ struct ParagraphText
 QTextCharFormat charFormat(const RunProperties &run, const LengthScale &scale);
 
 // Reads what a paragraph's runs show: their text, tabs, breaks and symbols with their character formats, the
-// runs inside hyperlinks, content controls, insertions and simple fields, and of complex fields the result only.
+// runs inside hyperlinks, content controls, insertions and simple fields, and of complex fields the result only;
+// drawings and form check boxes become object pieces of `objects`.
 class RunReader
 {
 public:
-    // Reads with the character styles of `styles` and the lengths of `scale`; both outlive the reader. Fields
-    // computed as they print (see fieldResult) show their value at `fields` when given, else their stored result.
-    RunReader(const StyleSheet &styles, const LengthScale &scale, const FieldContext *fields = nullptr);
+    // Reads with the character styles of `styles` and the lengths of `scale`, and the drawings and check boxes
+    // through `objects` (left out when null); all outlive the reader. Fields computed as they print (see
+    // fieldResult) show their value at `fields` when given, else their stored result.
+    RunReader(const StyleSheet &styles, const LengthScale &scale, EmbeddedObjects *objects = nullptr,
+              const FieldContext *fields = nullptr);
 
     // Appends the runs of `paragraph`, over the paragraph's run properties `paragraphRun`, to `text`;
     // a page or column break starts a new part of it when `allowPageBreaks`, and is dropped otherwise.
@@ -65,6 +69,7 @@ private:
 
     const StyleSheet &m_styles;
     const LengthScale &m_scale;
+    EmbeddedObjects *m_objects;
     const FieldContext *m_fields;
 };
 

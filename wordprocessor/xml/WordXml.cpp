@@ -69,6 +69,24 @@ const char *namespaceUri(XmlNamespace ns)
         return "http://schemas.openxmlformats.org/drawingml/2006/main";
     case XmlNamespace::Picture:
         return "http://schemas.openxmlformats.org/drawingml/2006/picture";
+    case XmlNamespace::WordShape:
+        return "http://schemas.microsoft.com/office/word/2010/wordprocessingShape";
+    case XmlNamespace::WordGroup:
+        return "http://schemas.microsoft.com/office/word/2010/wordprocessingGroup";
+    case XmlNamespace::WordDrawing2010:
+        return "http://schemas.microsoft.com/office/word/2010/wordprocessingDrawing";
+    case XmlNamespace::Word2010:
+        return "http://schemas.microsoft.com/office/word/2010/wordml";
+    case XmlNamespace::DrawingMain2010:
+        return "http://schemas.microsoft.com/office/drawing/2010/main";
+    case XmlNamespace::Chart:
+        return "http://schemas.openxmlformats.org/drawingml/2006/chart";
+    case XmlNamespace::Vml:
+        return "urn:schemas-microsoft-com:vml";
+    case XmlNamespace::VmlOffice:
+        return "urn:schemas-microsoft-com:office:office";
+    case XmlNamespace::VmlWord:
+        return "urn:schemas-microsoft-com:office:word";
     }
     return "";
 }

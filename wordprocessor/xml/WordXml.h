@@ -29,6 +29,15 @@ enum class XmlNamespace {
     DublinCore,           // the title and creator among the core properties (dc:)
     DrawingMain,          // DrawingML's main vocabulary (a:): themes, pictures
     Picture,              // DrawingML pictures (pic:)
+    WordShape,            // Word 2010 shapes and text boxes in DrawingML (wps:)
+    WordGroup,            // Word 2010 groups of shapes (wpg:)
+    WordDrawing2010,      // Word 2010 additions to placed drawings (wp14:)
+    Word2010,             // Word 2010 additions to WordprocessingML (w14:)
+    DrawingMain2010,      // Office 2010 additions to DrawingML (a14:)
+    Chart,                // DrawingML charts (c:)
+    Vml,                  // VML shapes, the pictures of older documents (v:)
+    VmlOffice,            // Office's VML extensions (o:)
+    VmlWord,              // Word's VML extensions: how text wraps a shape (w10:)
 };
 
 // The URI that names `ns`.

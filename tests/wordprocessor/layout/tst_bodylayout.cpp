@@ -669,7 +669,8 @@ void BodyLayoutTest::fieldCodesAndTextBoxesAreNotBodyText()
         R"(<w:r><w:pict><v:shape xmlns:v="urn:schemas-microsoft-com:vml"><v:textbox><w:txbxContent><w:p><w:r><w:t>Boxed</w:t></w:r></w:p></w:txbxContent></v:textbox></v:shape></w:pict></w:r>)"
         R"(<w:r><w:rPr><w:vanish/></w:rPr><w:t>Hidden</w:t></w:r></w:p>)")));
     const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
-    QCOMPARE(plainText(built), QStringLiteral("Date: June 1, page 7"));
+    // The text box is one object in the line; its text is laid out apart from the body's.
+    QCOMPARE(plainText(built), QStringLiteral("Date: June 1, page 7") + QChar(QChar::ObjectReplacementCharacter));
 }
 
 void BodyLayoutTest::pictureStacksEveryPage()
