@@ -419,7 +419,8 @@ QTextTableFormat BodyBuilder::tableFormat(const TableProperties &table, const Ta
         // Qt would put a table wider than the column at the column's left edge, and counts a negative indent
         // into a centred table's width: place a body table from the column's left edge, as LibreOffice does,
         // centred or right-aligned even where it sticks out of the column (the indent does not count then).
-        const qreal columnPixels = m_page.pageSize.width() - m_page.margins.left() - m_page.margins.right();
+        const PageSetup &page = m_sections[size_t(m_section)].page;
+        const qreal columnPixels = page.pageSize.width() - page.margins.left() - page.margins.right();
         const qreal columnTwips = pixelsToTwips(columnPixels);
         const int tableTwips = std::accumulate(grid.columnWidths.begin(), grid.columnWidths.end(), 0);
         const qreal room = columnTwips - tableTwips;
