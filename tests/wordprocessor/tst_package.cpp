@@ -59,6 +59,30 @@ void claimSize(QByteArray &zip, const QByteArray &name, quint32 size)
     }
 }
 
+// A compound file (the container of password-protected and of Word 97-2003 documents) whose directory holds a
+// root entry and one empty stream named `stream`: a header sector and one directory sector.
+QByteArray compoundFile(const QString &stream)
+{
+    constexpr int kSectorSize = 512;
+    constexpr int kEntrySize = 128;
+    constexpr int kNameLengthOffset = 64;
+    constexpr int kTypeOffset = 66;
+    constexpr char kStorageType = 5;
+    constexpr char kStreamType = 2;
+    QByteArray file(2 * kSectorSize, '\0');
+    file.replace(0, 8, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1");
+    const auto addEntry = [&file](int index, const QString &name, char type) {
+        const int at = kSectorSize + index * kEntrySize;
+        for (int character = 0; character < name.size(); ++character)
+            file[at + 2 * character] = char(name.at(character).unicode());
+        file[at + kNameLengthOffset] = char(2 * (name.size() + 1));
+        file[at + kTypeOffset] = type;
+    };
+    addEntry(0, QStringLiteral("Root Entry"), kStorageType);
+    addEntry(1, stream, kStreamType);
+    return file;
+}
+
 // Makes the peak resident size start again from the current size, so that a measurement does not
 // depend on what ran before it; false where the kernel offers no reset.
 bool resetPeakResident()
@@ -109,6 +133,8 @@ void TestPackage::hostileInputFailsCleanly_data()
 
     QTest::newRow("not a zip") << QByteArray("This is a plain text file, not a document.\n") << "DocumentUnreadable";
     QTest::newRow("empty file") << QByteArray() << "DocumentUnreadable";
+    QTest::newRow("password-protected") << compoundFile(QStringLiteral("EncryptedPackage")) << "DocumentEncrypted";
+    QTest::newRow("Word 97-2003 document") << compoundFile(QStringLiteral("WordDocument")) << "DocumentUnreadable";
     QTest::newRow("truncated zip") << validBytes.left(validBytes.size() / 2) << "DocumentDamaged";
     QByteArray corrupted = validBytes;
     for (int offset = 60; offset < 90; ++offset)
@@ -191,6 +217,9 @@ void TestPackage::hostileInputFailsCleanly()
     } catch (const Error &error) {
         QCOMPARE(QString::fromLatin1(statusName(error.status())), expected);
         QVERIFY2(error.description().contains(QStringLiteral("hostile.docx")), qPrintable(error.description()));
+        // Users must learn what to do about a protected document, not that it is damaged.
+        if (error.status() == Status::DocumentEncrypted)
+            QVERIFY2(error.description().contains(QStringLiteral("password")), qPrintable(error.description()));
     }
     QVERIFY(timer.elapsed() < kHostileInputTimeLimit);
 }
