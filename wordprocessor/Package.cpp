@@ -310,6 +310,12 @@ pugi::xml_document &Package::xml(const QString &name)
     if (hasDoctype(*document))
         throw Error(Status::DocumentRefused, QStringLiteral("The document \"%1\" cannot be read: the part %2 contains a document type declaration (DOCTYPE), which Word documents may not contain.")
                                   .arg(displayPath(m_path), found->name));
+    // Content controls nested too deep break the element limit as well; counted first, the user learns it is them.
+    const auto isContentControl = [](pugi::xml_node node) { return isElement(node, "sdt"); };
+    if (nestingDepth(*document, isContentControl) > kMaxContentControlDepth)
+        throw Error(Status::DocumentRefused, QStringLiteral("The document \"%1\" cannot be read: the part %2 nests content controls more than %3 levels deep.")
+                                  .arg(displayPath(m_path), found->name)
+                                  .arg(kMaxContentControlDepth));
     if (xmlDepth(*document) > kMaxXmlDepth)
         throw Error(Status::DocumentRefused, QStringLiteral("The document \"%1\" cannot be read: the part %2 nests its elements more than %3 levels deep.")
                                   .arg(displayPath(m_path), found->name)
