@@ -7,6 +7,7 @@
 #include "StyleSheet.h"
 #include "TableCells.h"
 #include "TextDocumentBuilder.h"
+#include "ThemeFonts.h"
 
 #include <QTextCursor>
 #include <QTextFormat>
@@ -88,6 +89,7 @@ private:
     PageSetup m_page;
     LengthScale m_scale; // read once for this layout
     Settings m_settings;
+    ThemeFonts m_themeFonts;
     RunReader m_runs;
     ParagraphFormatter m_paragraphs;
     RunFinisher m_finishRun;

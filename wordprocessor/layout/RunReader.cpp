@@ -3,6 +3,7 @@
 #include "LengthScale.h"
 #include "RunContent.h"
 #include "StyleSheet.h"
+#include "ThemeFonts.h"
 #include "WordXml.h"
 #include "XmlTree.h"
 
@@ -19,12 +20,35 @@ constexpr char16_t kSoftHyphen = 0x00AD;
 // w:sym gives its character as a hexadecimal code.
 constexpr int kHexadecimal = 16;
 
+// The family `font` names, its theme slot read from `themeFonts`; empty when there is none.
+QString familyOf(const std::optional<FontName> &font, const ThemeFonts &themeFonts)
+{
+    if (!font)
+        return {};
+    return font->themeSlot.isEmpty() ? font->family : themeFonts.family(font->themeSlot);
+}
+
+// The families to draw a run with, in the order Qt tries them for each character: the Latin font, then the East
+// Asian and the complex-script fonts, which give the characters the Latin font lacks (a Chinese name in a
+// Calibri run). What none of them holds, Qt finds among the installed fonts through fontconfig, which also
+// stands metric-compatible families in for Office fonts by name (Carlito for Calibri, Liberation for Arial).
+QStringList fontFamilies(const RunProperties &run, const ThemeFonts &themeFonts)
+{
+    QString latin = familyOf(run.latinFont, themeFonts);
+    QStringList families{latin.isEmpty() ? QString::fromLatin1(kDefaultFontFamily) : latin};
+    for (const QString &other : {familyOf(run.eastAsianFont, themeFonts), familyOf(run.complexFont, themeFonts)}) {
+        if (!other.isEmpty() && !families.contains(other))
+            families.append(other);
+    }
+    return families;
+}
+
 } // namespace
 
-QTextCharFormat charFormat(const RunProperties &run, const LengthScale &scale)
+QTextCharFormat charFormat(const RunProperties &run, const ThemeFonts &themeFonts, const LengthScale &scale)
 {
     QTextCharFormat format;
-    format.setFontFamilies({run.fontFamily.value_or(QString::fromLatin1(kDefaultFontFamily))});
+    format.setFontFamilies(fontFamilies(run, themeFonts));
     format.setFontPointSize(run.pointSize.value_or(kDefaultPointSize));
     format.setFontWeight(run.bold.value_or(false) ? QFont::Bold : QFont::Normal);
     format.setFontItalic(run.italic.value_or(false));
@@ -53,8 +77,9 @@ QTextCharFormat charFormat(const RunProperties &run, const LengthScale &scale)
     return format;
 }
 
-RunReader::RunReader(const StyleSheet &styles, const LengthScale &scale)
+RunReader::RunReader(const StyleSheet &styles, const ThemeFonts &themeFonts, const LengthScale &scale)
     : m_styles(styles)
+    , m_themeFonts(themeFonts)
     , m_scale(scale)
 {
 }
@@ -95,7 +120,7 @@ void RunReader::addRun(pugi::xml_node run, const RunProperties &paragraphRun, Fi
         properties.apply(m_styles.style(characterStyle).run);
     properties.apply(rPr);
     const bool hidden = properties.hidden.value_or(false);
-    const QTextCharFormat format = charFormat(properties, m_scale);
+    const QTextCharFormat format = charFormat(properties, m_themeFonts, m_scale);
 
     QString buffer;
     const auto flush = [&]() {

@@ -14,6 +14,7 @@ namespace quill {
 class FieldNesting;
 class LengthScale;
 class StyleSheet;
+class ThemeFonts;
 
 // The character that breaks a line inside a paragraph (w:br, w:cr), as Qt reads it.
 inline constexpr char16_t kLineSeparator = 0x2028;
@@ -31,16 +32,18 @@ struct ParagraphText
     std::vector<std::vector<TextPiece>> parts{1};
 };
 
-// The character format of text with the run properties `run`; letter spacing is handed over through `scale`.
-QTextCharFormat charFormat(const RunProperties &run, const LengthScale &scale);
+// The character format of text with the run properties `run`; theme fonts are read from `themeFonts`, letter
+// spacing is handed over through `scale`.
+QTextCharFormat charFormat(const RunProperties &run, const ThemeFonts &themeFonts, const LengthScale &scale);
 
 // Reads what a paragraph's runs show: their text, tabs, breaks and symbols with their character formats, the
 // runs inside hyperlinks, content controls, insertions and simple fields, and of complex fields the result only.
 class RunReader
 {
 public:
-    // Reads with the character styles of `styles` and the lengths of `scale`; both outlive the reader.
-    RunReader(const StyleSheet &styles, const LengthScale &scale);
+    // Reads with the character styles of `styles`, the fonts of `themeFonts` and the lengths of `scale`; all three
+    // outlive the reader.
+    RunReader(const StyleSheet &styles, const ThemeFonts &themeFonts, const LengthScale &scale);
 
     // Appends the runs of `paragraph`, over the paragraph's run properties `paragraphRun`, to `text`;
     // a page or column break starts a new part of it when `allowPageBreaks`, and is dropped otherwise.
@@ -54,6 +57,7 @@ private:
                 bool allowPageBreaks) const;
 
     const StyleSheet &m_styles;
+    const ThemeFonts &m_themeFonts;
     const LengthScale &m_scale;
 };
 
