@@ -1,5 +1,6 @@
 #include "DataBinding.h"
 
+#include "RunContent.h"
 #include "TextSearch.h"
 #include "WordXml.h"
 #include "XmlTree.h"
@@ -19,6 +20,9 @@ namespace {
 constexpr char kCorePropertiesItem[] = "{6C3C8BC8-F283-45AE-878A-BAB7291924A1}";
 constexpr char kExtendedPropertiesItem[] = "{6668398D-A668-4E3E-A5EB-62B293D839F1}";
 constexpr QChar kPathSeparator = u'/';
+// How the text of a content control ends its lines and marks its tabs in the data it is bound to.
+constexpr QChar kStoredLineEnd = u'\n';
+constexpr QChar kStoredTab = u'\t';
 
 // One step of a bound path ("ns0:name[2]"): an element name and its position among the siblings so named, from 1.
 struct PathStep
@@ -154,25 +158,151 @@ std::optional<QString> storedValue(pugi::xml_node properties, const QString &sho
     return shown;
 }
 
+// The element of the stored data that the w:dataBinding `binding` names, when it holds text alone (one holding
+// elements is no bound value), with the name of its part in `part`; a null node when there is none.
+pugi::xml_node boundElement(Package &package, pugi::xml_node binding, QString &part)
+{
+    const std::optional<std::vector<PathStep>> steps = parsePath(textAttribute(binding, "xpath"));
+    if (!steps)
+        return {};
+    part = dataPart(package, textAttribute(binding, "storeItemID"));
+    if (part.isEmpty())
+        return {};
+    const pugi::xml_node target = resolvePath(package.xml(part), *steps, parseMappings(textAttribute(binding, "prefixMappings")));
+    if (!target || target.find_child([](pugi::xml_node child) { return child.type() == pugi::node_element; }))
+        return {};
+    return target;
+}
+
 void storeControlText(Package &package, pugi::xml_node control)
 {
     const pugi::xml_node properties = childElement(control, "sdtPr");
-    const pugi::xml_node binding = childElement(properties, "dataBinding");
     const std::optional<QString> value = storedValue(properties, contentControlText(control));
-    const std::optional<std::vector<PathStep>> steps = parsePath(textAttribute(binding, "xpath"));
-    if (!value || !steps)
+    if (!value)
         return;
-    const QString part = dataPart(package, textAttribute(binding, "storeItemID"));
-    if (part.isEmpty())
-        return;
-    const pugi::xml_node target = resolvePath(package.xml(part), *steps, parseMappings(textAttribute(binding, "prefixMappings")));
-    // Only an element that holds text alone takes the value; one holding elements is no bound value.
-    if (!target || target.find_child([](pugi::xml_node child) { return child.type() == pugi::node_element; }))
-        return;
-    if (elementText(target) == *value)
+    QString part;
+    const pugi::xml_node target = boundElement(package, childElement(properties, "dataBinding"), part);
+    if (!target || elementText(target) == *value)
         return;
     setElementText(target, *value);
     package.markModified(part);
+}
+
+// The text a control shows for the stored `value`: a list's entry for it; nothing for a drop-down list without one,
+// nor for what is stored in another form than the text shown (dates, pictures, check boxes).
+std::optional<QString> shownValue(pugi::xml_node properties, const QString &value)
+{
+    if (childElement(properties, "date") || childElement(properties, "picture") || childElement(properties, "group")
+        || childElement(properties, "docPartObj") || childElement(properties, "docPartList"))
+        return std::nullopt;
+    const bool checkBox = properties.find_child([](pugi::xml_node child) { return std::strcmp(localName(child.name()), "checkbox") == 0; });
+    if (checkBox)
+        return std::nullopt;
+    for (const char *kind : {"comboBox", "dropDownList"}) {
+        const pugi::xml_node list = childElement(properties, kind);
+        if (!list)
+            continue;
+        for (const pugi::xml_node item : list.children()) {
+            const QString shown = textAttribute(item, "displayText");
+            const QString itemValue = textAttribute(item, "value");
+            if (isElement(item, "listItem") && (itemValue.isEmpty() ? shown : itemValue) == value)
+                return shown.isEmpty() ? itemValue : shown;
+        }
+        if (std::strcmp(kind, "dropDownList") == 0)
+            return std::nullopt;
+    }
+    return value;
+}
+
+// The element whose runs a control's content is: its w:sdtContent, or the one paragraph in it. A null node when the
+// content holds more than runs of text, tabs and line breaks in at most one paragraph, which a value cannot replace
+// without loss.
+pugi::xml_node plainRunsHolder(pugi::xml_node content)
+{
+    const auto isMark = [](pugi::xml_node node) {
+        return isElement(node, "bookmarkStart") || isElement(node, "bookmarkEnd") || isElement(node, "proofErr");
+    };
+    pugi::xml_node holder = content;
+    const pugi::xml_node paragraph = childElement(content, "p");
+    if (paragraph) {
+        for (const pugi::xml_node child : content.children()) {
+            if (child.type() == pugi::node_element && child != paragraph && !isMark(child))
+                return {};
+        }
+        holder = paragraph;
+    }
+    for (const pugi::xml_node child : holder.children()) {
+        if (child.type() != pugi::node_element || isMark(child) || isElement(child, "pPr"))
+            continue;
+        if (!isElement(child, "r"))
+            return {};
+        for (const pugi::xml_node item : child.children()) {
+            const RunItem kind = runItem(item, child);
+            const bool plain = kind == RunItem::Text || kind == RunItem::Tab || kind == RunItem::CarriageReturn
+                               || (kind == RunItem::Break && breakKind(item) == BreakKind::Line)
+                               || isElement(item, "rPr") || isElement(item, "lastRenderedPageBreak");
+            if (item.type() == pugi::node_element && !plain)
+                return {};
+        }
+    }
+    return childElement(holder, "r") ? holder : pugi::xml_node();
+}
+
+// Makes the runs of `holder` show `value`: its first run keeps its properties and takes the text, with line ends as
+// line breaks and tabs as tabs; the other runs go.
+void writeValue(pugi::xml_node holder, const QString &value)
+{
+    pugi::xml_node first = childElement(holder, "r");
+    for (pugi::xml_node child = first.next_sibling(); child;) {
+        const pugi::xml_node next = child.next_sibling();
+        if (isElement(child, "r"))
+            holder.remove_child(child);
+        child = next;
+    }
+    for (pugi::xml_node child = first.first_child(); child;) {
+        const pugi::xml_node next = child.next_sibling();
+        if (!isElement(child, "rPr"))
+            first.remove_child(child);
+        child = next;
+    }
+    const auto append = [&first](const char *name) { return first.append_child(qualifiedName(first, name, XmlNamespace::Word).c_str()); };
+    const QStringList lines = value.split(kStoredLineEnd);
+    for (qsizetype line = 0; line < lines.size(); ++line) {
+        if (line > 0)
+            append("br");
+        const QStringList pieces = lines[line].split(kStoredTab);
+        for (qsizetype piece = 0; piece < pieces.size(); ++piece) {
+            if (piece > 0)
+                append("tab");
+            if (pieces[piece].isEmpty())
+                continue;
+            pugi::xml_node text = append("t");
+            text.append_attribute("xml:space").set_value("preserve");
+            setElementText(text, pieces[piece]);
+        }
+    }
+}
+
+// Shows the stored value of `control`; true when its content changed.
+bool showControlValue(Package &package, pugi::xml_node control)
+{
+    const pugi::xml_node properties = childElement(control, "sdtPr");
+    if (isOn(childElement(properties, "showingPlcHdr")))
+        return false;
+    QString part;
+    const pugi::xml_node target = boundElement(package, childElement(properties, "dataBinding"), part);
+    const QString value = target ? elementText(target) : QString();
+    const std::optional<QString> shown = shownValue(properties, value);
+    // An empty value leaves the control as it is: Word shows the placeholder then, which the document may not hold.
+    // So does a value that differs from the control's text in white space only (data files are often indented):
+    // the document's own text is what its author saw.
+    if (value.isEmpty() || !shown || shown->simplified() == contentControlText(control).simplified())
+        return false;
+    const pugi::xml_node holder = plainRunsHolder(childElement(control, "sdtContent"));
+    if (!holder)
+        return false;
+    writeValue(holder, *shown);
+    return true;
 }
 
 } // namespace
@@ -184,6 +314,25 @@ pugi::xml_node boundContentControl(pugi::xml_node node)
             return ancestor;
     }
     return {};
+}
+
+void showStoredValues(Package &package, const QString &part)
+{
+    bool changed = false;
+    walkTree(package.xml(part), [&](pugi::xml_node node) {
+        if (node.type() != pugi::node_element)
+            return WalkStep::SkipChildren;
+        if (isElement(node, "sdt") && childElement(childElement(node, "sdtPr"), "dataBinding")) {
+            try {
+                changed = showControlValue(package, node) || changed;
+            } catch (const Error &) {
+                // A damaged data part shows nothing new: the control keeps the text the document holds.
+            }
+        }
+        return WalkStep::Descend;
+    });
+    if (changed)
+        package.markModified(part);
 }
 
 void storeBoundText(Package &package, const std::vector<pugi::xml_node> &controls)

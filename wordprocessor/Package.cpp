@@ -1,6 +1,7 @@
 #include "Package.h"
 
 #include "AutomationObject.h"
+#include "CompoundFile.h"
 #include "PackageLimits.h"
 #include "WordXml.h"
 #include "XmlTree.h"
@@ -74,6 +75,22 @@ QString megabytes(std::int64_t bytes)
 {
     constexpr std::int64_t kBytesPerMebibyte = 1024 * 1024;
     return QString::number(bytes / kBytesPerMebibyte);
+}
+
+// Fails the open of a file that is no zip, saying what it is when it is a kind users meet.
+[[noreturn]] void failNotAPackage(const QString &path)
+{
+    if (startsLikeZip(path))
+        failOpen(path, Status::DocumentDamaged, damaged());
+    switch (compoundFileKind(path)) {
+    case CompoundFileKind::Encrypted:
+        failOpen(path, Status::DocumentEncrypted, QStringLiteral("it is protected with a password (encrypted). Open it in Word or LibreOffice, save it without a password, and try again."));
+    case CompoundFileKind::Other:
+        failOpen(path, Status::DocumentUnreadable, QStringLiteral("it is a Word 97-2003 document (.doc) or another older Office file. Save it as a Word document (.docx) first."));
+    case CompoundFileKind::None:
+        break;
+    }
+    failOpen(path, Status::DocumentUnreadable, notAPackage());
 }
 
 // Closes a libzip archive opened for reading when it goes out of scope.
@@ -173,8 +190,7 @@ std::unique_ptr<Package> Package::open(const QString &path)
     ArchiveHandle archive(zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &errorCode));
     if (!archive) {
         if (errorCode == ZIP_ER_NOZIP)
-            failOpen(path, startsLikeZip(path) ? Status::DocumentDamaged : Status::DocumentUnreadable,
-                     startsLikeZip(path) ? damaged() : notAPackage());
+            failNotAPackage(path);
         if (errorCode == ZIP_ER_OPEN || errorCode == ZIP_ER_READ)
             failOpen(path, Status::FileUnreadable, QStringLiteral("the file cannot be read."));
         failOpen(path, Status::DocumentUnreadable, QStringLiteral("it is not a Word document, or the file is damaged or incomplete."));
@@ -294,6 +310,12 @@ pugi::xml_document &Package::xml(const QString &name)
     if (hasDoctype(*document))
         throw Error(Status::DocumentRefused, QStringLiteral("The document \"%1\" cannot be read: the part %2 contains a document type declaration (DOCTYPE), which Word documents may not contain.")
                                   .arg(displayPath(m_path), found->name));
+    // Content controls nested too deep break the element limit as well; counted first, the user learns it is them.
+    const auto isContentControl = [](pugi::xml_node node) { return isElement(node, "sdt"); };
+    if (nestingDepth(*document, isContentControl) > kMaxContentControlDepth)
+        throw Error(Status::DocumentRefused, QStringLiteral("The document \"%1\" cannot be read: the part %2 nests content controls more than %3 levels deep.")
+                                  .arg(displayPath(m_path), found->name)
+                                  .arg(kMaxContentControlDepth));
     if (xmlDepth(*document) > kMaxXmlDepth)
         throw Error(Status::DocumentRefused, QStringLiteral("The document \"%1\" cannot be read: the part %2 nests its elements more than %3 levels deep.")
                                   .arg(displayPath(m_path), found->name)

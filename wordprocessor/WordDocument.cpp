@@ -137,15 +137,19 @@ void WordDocument::readStructure()
     });
 
     // Read every part a story lives in now, so that a damaged one fails the open and not a later call.
-    for (const auto &kind : m_headerFooterParts) {
-        for (const QString &part : kind.second)
-            package.xml(part);
-    }
+    std::vector<QString> storyParts{m_mainPart};
+    for (const auto &kind : m_headerFooterParts)
+        storyParts.insert(storyParts.end(), kind.second.begin(), kind.second.end());
     for (const char *suffix : {"footnotes", "endnotes", "comments"}) {
         const QString part = relatedPart(QString::fromLatin1(suffix));
         if (!part.isEmpty())
-            package.xml(part);
+            storyParts.push_back(part);
     }
+    for (const QString &part : storyParts)
+        package.xml(part);
+    // Word shows each data-bound content control's stored value when it opens a document: search it and draw it so.
+    for (const QString &part : storyParts)
+        showStoredValues(package, part);
 }
 
 QString WordDocument::relatedPart(const QString &typeSuffix)

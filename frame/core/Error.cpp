@@ -22,6 +22,7 @@ const char *statusName(Status status)
     case Status::DocumentUnreadable: return "DocumentUnreadable";
     case Status::DocumentDamaged: return "DocumentDamaged";
     case Status::DocumentRefused: return "DocumentRefused";
+    case Status::DocumentEncrypted: return "DocumentEncrypted";
     case Status::DocumentReadOnly: return "DocumentReadOnly";
     case Status::SaveFailed: return "SaveFailed";
     case Status::NoTextFrame: return "NoTextFrame";

@@ -28,6 +28,7 @@ enum class Status {
     DocumentUnreadable,    // the file cannot be opened as a document (missing, not a package)
     DocumentDamaged,       // a part is missing or is not well-formed XML
     DocumentRefused,       // the document breaks a limit or carries what documents may not carry
+    DocumentEncrypted,     // the document is protected with a password (an encrypted package)
     DocumentReadOnly,      // a read-only document saved over itself
     SaveFailed,            // the document could not be written
     NoTextFrame,           // a shape without a text frame

@@ -39,6 +39,7 @@ LayoutSources DocxParts::sources() const
     sources.styles = styles.get();
     sources.settings = settings.get();
     sources.numbering = numbering.get();
+    sources.theme = theme.get();
     return sources;
 }
 

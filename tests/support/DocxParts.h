@@ -18,6 +18,7 @@ struct DocxParts
     std::unique_ptr<pugi::xml_document> styles;
     std::unique_ptr<pugi::xml_document> settings;
     std::unique_ptr<pugi::xml_document> numbering;
+    std::unique_ptr<pugi::xml_document> theme;
 
     // The sources pointing at the parts that are present.
     LayoutSources sources() const;

@@ -13,7 +13,7 @@ const QString kItemPart = QStringLiteral("customXml/item1.xml");
 const QString kCorePart = QStringLiteral("docProps/core.xml");
 const QByteArray kItemId = "{0D5C1B5E-7A0B-4C8E-9E2A-3F6B8C1D2E4F}";
 const QByteArray kItem = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                         "<letter xmlns=\"urn:quill:letter\"><name>[Name]</name><name>second</name></letter>";
+                         "<letter xmlns=\"urn:quill:letter\"><name>[Name]</name><name>[Name]</name></letter>";
 const QByteArray kCore = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                          "<cp:coreProperties xmlns:cp=\"http://schemas.openxmlformats.org/package/2006/metadata/core-properties\""
                          " xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><dc:title>[Name]</dc:title></cp:coreProperties>";
@@ -38,14 +38,14 @@ void appendToEntry(PackageEntries &entries, const QString &name, const QByteArra
 }
 
 // A letter whose recipient is a content control with the properties `properties`, bound to a custom XML part
-// and to the core properties, each reached as Word reaches it.
-PackageEntries boundLetter(const QByteArray &properties)
+// (holding `item`) and to the core properties, each reached as Word reaches it.
+PackageEntries boundLetter(const QByteArray &properties, const QByteArray &item = kItem)
 {
     DocumentRecipe recipe;
     recipe.body = paragraph(run("Dear ") + "<w:sdt><w:sdtPr>" + properties + "</w:sdtPr><w:sdtContent>" + run("[Name]")
                             + "</w:sdtContent></w:sdt>" + run(":"));
     recipe.extraEntries = {
-        {kItemPart, kItem},
+        {kItemPart, item},
         {QStringLiteral("customXml/itemProps1.xml"),
          "<ds:datastoreItem ds:itemID=\"" + kItemId + "\" xmlns:ds=\"" + kRelationshipBase
                  + "officeDocument/2006/customXml\"><ds:schemaRefs/></ds:datastoreItem>"},
@@ -91,6 +91,8 @@ class TestDataBinding : public QObject
 private slots:
     void boundValueFollowsReplacement_data();
     void boundValueFollowsReplacement();
+    void controlShowsStoredValue_data();
+    void controlShowsStoredValue();
 };
 
 void TestDataBinding::boundValueFollowsReplacement_data()
@@ -101,7 +103,7 @@ void TestDataBinding::boundValueFollowsReplacement_data()
 
     QTest::newRow("custom XML part")
             << dataBinding(kLetterMapping, "/ns0:letter[1]/ns0:name[1]", kItemId) << kItemPart
-            << QByteArray("<name>Bob</name><name>second</name>");
+            << QByteArray("<name>Bob</name><name>[Name]</name>");
     QTest::newRow("position among siblings")
             << dataBinding(kLetterMapping, "/ns0:letter[1]/ns0:name[2]", kItemId) << kItemPart
             << QByteArray("<name>[Name]</name><name>Bob</name>");
@@ -136,6 +138,43 @@ void TestDataBinding::boundValueFollowsReplacement()
         QCOMPARE(data, part == kItemPart ? kItem : kCore);
     else
         QVERIFY2(data.contains(stored), data.constData());
+}
+
+void TestDataBinding::controlShowsStoredValue_data()
+{
+    QTest::addColumn<QByteArray>("properties");
+    QTest::addColumn<QByteArray>("stored"); // the bound element's content
+    QTest::addColumn<QString>("shown");     // the main text once the document is open
+
+    const QByteArray binding = dataBinding(kLetterMapping, "/ns0:letter[1]/ns0:name[1]", kItemId);
+    QTest::newRow("plain text") << "<w:text/>" + binding << QByteArray("Ann &amp; Bob") << "Dear Ann & Bob:\r";
+    QTest::newRow("lines and tabs") << "<w:text w:multiLine=\"1\"/>" + binding << QByteArray("Ann\n\tSmith")
+                                    << "Dear Ann\v\tSmith:\r";
+    QTest::newRow("white space only differs") << "<w:text/>" + binding << QByteArray("\n  [Name] ") << "Dear [Name]:\r";
+    QTest::newRow("drop-down entry") << "<w:dropDownList><w:listItem w:displayText=\"Bob\" w:value=\"B\"/></w:dropDownList>" + binding
+                                     << QByteArray("B") << "Dear Bob:\r";
+    QTest::newRow("drop-down without the entry") << "<w:dropDownList/>" + binding << QByteArray("B") << "Dear [Name]:\r";
+    QTest::newRow("date stored as a date") << "<w:date><w:storeMappedDataAs w:val=\"dateTime\"/></w:date>" + binding
+                                           << QByteArray("2024-05-01T00:00:00Z") << "Dear [Name]:\r";
+    QTest::newRow("placeholder shown") << "<w:showingPlcHdr/>" + binding << QByteArray("Ann") << "Dear [Name]:\r";
+    QTest::newRow("empty value") << binding << QByteArray() << "Dear [Name]:\r";
+}
+
+void TestDataBinding::controlShowsStoredValue()
+{
+    QFETCH(QByteArray, properties);
+    QFETCH(QByteArray, stored);
+    QFETCH(QString, shown);
+
+    QTemporaryDir folder;
+    const QString source = folder.filePath(QStringLiteral("bound.docx"));
+    QVERIFY(writePackage(source, boundLetter(properties, QByteArray(kItem).replace("[Name]", stored))));
+    auto document = WordDocument::open(source);
+    QCOMPARE(document->storyText(StoryType::MainText), shown);
+    // What the control shows is what a search finds and what a saved copy holds.
+    const QString saved = folder.filePath(QStringLiteral("saved.docx"));
+    document->saveAs(saved);
+    QCOMPARE(WordDocument::open(saved)->storyText(StoryType::MainText), shown);
 }
 
 QTEST_GUILESS_MAIN(TestDataBinding)

@@ -36,9 +36,10 @@ BodyBuilder::BodyBuilder(const LayoutSources &sources, std::vector<Section> sect
     , m_sections(std::move(sections))
     , m_scale(LengthScale::current())
     , m_settings(readSettings(sources.settings))
+    , m_themeFonts(sources.theme, sources.settings)
     , m_objects(sources.related, m_sourcePart, m_sections.empty() ? Section().page : m_sections.front().page,
                 [this](pugi::xml_node content, const PageSetup &box) { return layOutTextBox(content, box); })
-    , m_runs(m_styles, m_scale, &m_objects, fields)
+    , m_runs(m_styles, m_themeFonts, m_scale, &m_objects, fields)
     , m_paragraphs(m_scale, m_settings.defaultTabStopTwips)
     , m_finishRun(std::move(finishRun))
 {
@@ -98,7 +99,7 @@ void BodyBuilder::startRun()
     // filled, so that the document is laid out once, at the right resolution, when it is complete.
     document->setPageSize(QSizeF(0, 0));
     document->documentLayout()->setPaintDevice(layoutPaintDevice());
-    document->setDefaultFont(charFormat(m_styles.defaultRunProperties(), m_scale).font());
+    document->setDefaultFont(charFormat(m_styles.defaultRunProperties(), m_themeFonts, m_scale).font());
     QTextOption option = document->defaultTextOption();
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     option.setTabStopDistance(m_scale.scaled(m_settings.defaultTabStopTwips));
@@ -216,7 +217,7 @@ void BodyBuilder::addParagraph(pugi::xml_node p, const TableContext &context)
 
     RunProperties markRun = paragraphRun;
     markRun.apply(childElement(pPr, "rPr"));
-    const QTextCharFormat markFormat = charFormat(markRun, m_scale);
+    const QTextCharFormat markFormat = charFormat(markRun, m_themeFonts, m_scale);
 
     ParagraphText text;
     if (listLevel) {
@@ -225,7 +226,7 @@ void BodyBuilder::addParagraph(pugi::xml_node p, const TableContext &context)
             RunProperties labelRun = markRun;
             labelRun.apply(listLevel->run);
             showSymbolFontText(label, labelRun);
-            text.parts.back().push_back({label, charFormat(labelRun, m_scale)});
+            text.parts.back().push_back({label, charFormat(labelRun, m_themeFonts, m_scale)});
         }
     }
     const bool inTable = context.style != nullptr || m_tableDepth > 0;

@@ -9,6 +9,7 @@
 #include "StyleSheet.h"
 #include "TableCells.h"
 #include "TextDocumentBuilder.h"
+#include "ThemeFonts.h"
 
 #include <QTextCursor>
 #include <QTextFormat>
@@ -101,6 +102,7 @@ private:
     int m_runSection = 0;                 // the section the page run being filled began in
     LengthScale m_scale; // read once for this layout
     Settings m_settings;
+    ThemeFonts m_themeFonts;
     EmbeddedObjects m_objects; // the drawings and check boxes of the part
     RunReader m_runs;
     ParagraphFormatter m_paragraphs;

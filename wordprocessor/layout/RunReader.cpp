@@ -5,6 +5,7 @@
 #include "Pictures.h"
 #include "RunContent.h"
 #include "StyleSheet.h"
+#include "ThemeFonts.h"
 #include "WordXml.h"
 #include "XmlTree.h"
 
@@ -23,6 +24,29 @@ constexpr char16_t kNonBreakingHyphen = 0x2011;
 constexpr char16_t kSoftHyphen = 0x00AD;
 // w:sym gives its character as a hexadecimal code.
 constexpr int kHexadecimal = 16;
+
+// The family `font` names, its theme slot read from `themeFonts`; empty when there is none.
+QString familyOf(const std::optional<FontName> &font, const ThemeFonts &themeFonts)
+{
+    if (!font)
+        return {};
+    return font->themeSlot.isEmpty() ? font->family : themeFonts.family(font->themeSlot);
+}
+
+// The families to draw a run with, in the order Qt tries them for each character: the Latin font, then the East
+// Asian and the complex-script fonts, which give the characters the Latin font lacks (a Chinese name in a
+// Calibri run). What none of them holds, Qt finds among the installed fonts through fontconfig, which also
+// stands metric-compatible families in for Office fonts by name (Carlito for Calibri, Liberation for Arial).
+QStringList fontFamilies(const RunProperties &run, const ThemeFonts &themeFonts)
+{
+    QString latin = familyOf(run.latinFont, themeFonts);
+    QStringList families{latin.isEmpty() ? QString::fromLatin1(kDefaultFontFamily) : latin};
+    for (const QString &other : {familyOf(run.eastAsianFont, themeFonts), familyOf(run.complexFont, themeFonts)}) {
+        if (!other.isEmpty() && !families.contains(other))
+            families.append(other);
+    }
+    return families;
+}
 
 } // namespace
 
@@ -48,10 +72,10 @@ struct RunReader::FieldWalk
     }
 };
 
-QTextCharFormat charFormat(const RunProperties &run, const LengthScale &scale)
+QTextCharFormat charFormat(const RunProperties &run, const ThemeFonts &themeFonts, const LengthScale &scale)
 {
     QTextCharFormat format;
-    format.setFontFamilies({run.fontFamily.value_or(QString::fromLatin1(kDefaultFontFamily))});
+    format.setFontFamilies(fontFamilies(run, themeFonts));
     format.setFontPointSize(run.pointSize.value_or(kDefaultPointSize));
     format.setFontWeight(run.bold.value_or(false) ? QFont::Bold : QFont::Normal);
     format.setFontItalic(run.italic.value_or(false));
@@ -80,9 +104,10 @@ QTextCharFormat charFormat(const RunProperties &run, const LengthScale &scale)
     return format;
 }
 
-RunReader::RunReader(const StyleSheet &styles, const LengthScale &scale, EmbeddedObjects *objects,
-                     const FieldContext *fields)
+RunReader::RunReader(const StyleSheet &styles, const ThemeFonts &themeFonts, const LengthScale &scale,
+                     EmbeddedObjects *objects, const FieldContext *fields)
     : m_styles(styles)
+    , m_themeFonts(themeFonts)
     , m_scale(scale)
     , m_objects(objects)
     , m_fields(fields)
@@ -128,7 +153,7 @@ void RunReader::addSimpleField(pugi::xml_node field, const RunProperties &paragr
     }
     const RunProperties properties = runProperties(childElement(field, "r"), paragraphRun);
     if (fields.isShown() && !properties.hidden.value_or(false) && !value->isEmpty())
-        text.parts.back().push_back({*value, charFormat(properties, m_scale)});
+        text.parts.back().push_back({*value, charFormat(properties, m_themeFonts, m_scale)});
 }
 
 std::optional<QString> RunReader::computedResult(const QString &instruction) const
@@ -180,7 +205,7 @@ void RunReader::addRun(pugi::xml_node run, const RunProperties &paragraphRun, Fi
 {
     const RunProperties properties = runProperties(run, paragraphRun);
     const bool hidden = properties.hidden.value_or(false);
-    const QTextCharFormat format = charFormat(properties, m_scale);
+    const QTextCharFormat format = charFormat(properties, m_themeFonts, m_scale);
 
     QString buffer;
     const auto flush = [&]() {

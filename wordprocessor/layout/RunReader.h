@@ -16,6 +16,7 @@ class EmbeddedObjects;
 struct FieldContext;
 class LengthScale;
 class StyleSheet;
+class ThemeFonts;
 
 // The character that breaks a line inside a paragraph (w:br, w:cr), as Qt reads it.
 inline constexpr char16_t kLineSeparator = 0x2028;
@@ -33,8 +34,9 @@ struct ParagraphText
     std::vector<std::vector<TextPiece>> parts{1};
 };
 
-// The character format of text with the run properties `run`; letter spacing is handed over through `scale`.
-QTextCharFormat charFormat(const RunProperties &run, const LengthScale &scale);
+// The character format of text with the run properties `run`; theme fonts are read from `themeFonts`, letter
+// spacing is handed over through `scale`.
+QTextCharFormat charFormat(const RunProperties &run, const ThemeFonts &themeFonts, const LengthScale &scale);
 
 // Reads what a paragraph's runs show: their text, tabs, breaks and symbols with their character formats, the
 // runs inside hyperlinks, content controls, insertions and simple fields, and of complex fields the result only;
@@ -42,11 +44,11 @@ QTextCharFormat charFormat(const RunProperties &run, const LengthScale &scale);
 class RunReader
 {
 public:
-    // Reads with the character styles of `styles` and the lengths of `scale`, and the drawings and check boxes
-    // through `objects` (left out when null); all outlive the reader. Fields computed as they print (see
-    // fieldResult) show their value at `fields` when given, else their stored result.
-    RunReader(const StyleSheet &styles, const LengthScale &scale, EmbeddedObjects *objects = nullptr,
-              const FieldContext *fields = nullptr);
+    // Reads with the character styles of `styles`, the fonts of `themeFonts` and the lengths of `scale`, and the
+    // drawings and check boxes through `objects` (left out when null); all outlive the reader. Fields computed
+    // as they print (see fieldResult) show their value at `fields` when given, else their stored result.
+    RunReader(const StyleSheet &styles, const ThemeFonts &themeFonts, const LengthScale &scale,
+              EmbeddedObjects *objects = nullptr, const FieldContext *fields = nullptr);
 
     // Appends the runs of `paragraph`, over the paragraph's run properties `paragraphRun`, to `text`;
     // a page or column break starts a new part of it when `allowPageBreaks`, and is dropped otherwise.
@@ -68,6 +70,7 @@ private:
     std::optional<QString> computedResult(const QString &instruction) const;
 
     const StyleSheet &m_styles;
+    const ThemeFonts &m_themeFonts;
     const LengthScale &m_scale;
     EmbeddedObjects *m_objects;
     const FieldContext *m_fields;

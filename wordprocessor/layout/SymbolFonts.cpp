@@ -90,7 +90,8 @@ char16_t unicodeFor(SymbolFont font, ushort code)
 
 void showSymbolFontText(QString &text, RunProperties &run)
 {
-    const SymbolFont font = symbolFont(run.fontFamily);
+    const SymbolFont font = symbolFont(run.latinFont && run.latinFont->themeSlot.isEmpty()
+                                           ? std::optional<QString>(run.latinFont->family) : std::nullopt);
     // Private-use characters under a font that is no symbol font are taken as Symbol's.
     const SymbolFont reading = font == SymbolFont::None ? SymbolFont::Symbol : font;
     bool mapped = false;
@@ -104,7 +105,7 @@ void showSymbolFontText(QString &text, RunProperties &run)
         mapped = true;
     }
     if (mapped || font != SymbolFont::None)
-        run.fontFamily = QString::fromLatin1(kSymbolFontFamily);
+        run.latinFont = FontName{QString::fromLatin1(kSymbolFontFamily), QString()};
 }
 
 } // namespace quill

@@ -7,6 +7,7 @@
 #include <QTextCharFormat>
 
 #include <cstring>
+#include <initializer_list>
 
 namespace quill {
 
@@ -14,10 +15,6 @@ namespace {
 
 // Word's automatic spacing (w:beforeAutospacing / w:afterAutospacing) is 14 pt, in twips.
 constexpr int kAutoSpacingTwips = 280;
-
-// Theme font slots cannot be resolved without the theme part; these are the default theme's fonts.
-constexpr char kMinorThemeFont[] = "Calibri";
-constexpr char kMajorThemeFont[] = "Calibri Light";
 
 // A hexadecimal colour value ("FF0000"), or an invalid colour for "auto" and unreadable values.
 QColor colorFromHex(const QString &value)
@@ -27,17 +24,19 @@ QColor colorFromHex(const QString &value)
     return QColor(QLatin1Char('#') + value);
 }
 
-std::optional<QString> fontFromElement(pugi::xml_node rFonts)
+// The font that w:rFonts `rFonts` gives through the attributes `families` or, winning over them, `themeSlots`.
+std::optional<FontName> fontFromElement(pugi::xml_node rFonts, std::initializer_list<const char *> families,
+                                        std::initializer_list<const char *> themeSlots)
 {
-    for (const char *slot : {"ascii", "hAnsi"}) {
-        const QString family = textAttribute(rFonts, slot);
-        if (!family.isEmpty())
-            return family;
-    }
-    for (const char *slot : {"asciiTheme", "hAnsiTheme"}) {
+    for (const char *slot : themeSlots) {
         const QString theme = textAttribute(rFonts, slot);
         if (!theme.isEmpty())
-            return QString::fromLatin1(theme.startsWith(QLatin1String("major")) ? kMajorThemeFont : kMinorThemeFont);
+            return FontName{QString(), theme};
+    }
+    for (const char *name : families) {
+        const QString family = textAttribute(rFonts, name);
+        if (!family.isEmpty())
+            return FontName{family, QString()};
     }
     return std::nullopt;
 }
@@ -83,7 +82,9 @@ void RunProperties::apply(pugi::xml_node rPr)
         const char *name = localName(property.name());
         const QString val = textAttribute(property, "val");
         if (std::strcmp(name, "rFonts") == 0) {
-            overlay(fontFamily, fontFromElement(property));
+            overlay(latinFont, fontFromElement(property, {"ascii", "hAnsi"}, {"asciiTheme", "hAnsiTheme"}));
+            overlay(eastAsianFont, fontFromElement(property, {"eastAsia"}, {"eastAsiaTheme"}));
+            overlay(complexFont, fontFromElement(property, {"cs"}, {"cstheme"}));
         } else if (std::strcmp(name, "sz") == 0) {
             if (const std::optional<int> halfPoints = intAttribute(property, "val"); halfPoints && *halfPoints > 0)
                 pointSize = halfPointsToPoints(*halfPoints);
@@ -129,7 +130,9 @@ void RunProperties::apply(pugi::xml_node rPr)
 
 void RunProperties::apply(const RunProperties &other)
 {
-    overlay(fontFamily, other.fontFamily);
+    overlay(latinFont, other.latinFont);
+    overlay(eastAsianFont, other.eastAsianFont);
+    overlay(complexFont, other.complexFont);
     overlay(pointSize, other.pointSize);
     overlay(bold, other.bold);
     overlay(italic, other.italic);

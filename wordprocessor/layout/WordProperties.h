@@ -27,10 +27,20 @@ struct TabStop
     bool cleared = false; // w:val="clear": removes an inherited stop at this position
 };
 
+// A font w:rFonts gives one group of scripts: a family by name, or a slot of the theme's fonts ("minorHAnsi"),
+// which wins when both are given.
+struct FontName
+{
+    QString family;
+    QString themeSlot;
+};
+
 // Character formatting (w:rPr); every member is unset unless some level of the style hierarchy sets it.
 struct RunProperties
 {
-    std::optional<QString> fontFamily;
+    std::optional<FontName> latinFont;          // w:ascii (w:hAnsi without it), w:asciiTheme, w:hAnsiTheme
+    std::optional<FontName> eastAsianFont;      // w:eastAsia, w:eastAsiaTheme
+    std::optional<FontName> complexFont;        // w:cs, w:cstheme
     std::optional<qreal> pointSize;
     std::optional<bool> bold;
     std::optional<bool> italic;

@@ -4,28 +4,7 @@ namespace quill {
 
 int xmlDepth(pugi::xml_node root)
 {
-    int deepest = 0;
-    int depth = 0;
-    pugi::xml_node node = root.first_child();
-    if (node)
-        depth = 1;
-    while (node) {
-        if (node.type() == pugi::node_element && depth > deepest)
-            deepest = depth;
-        if (node.first_child()) {
-            node = node.first_child();
-            ++depth;
-            continue;
-        }
-        while (node != root && !node.next_sibling()) {
-            node = node.parent();
-            --depth;
-        }
-        if (node == root)
-            break;
-        node = node.next_sibling();
-    }
-    return deepest;
+    return nestingDepth(root, [](pugi::xml_node node) { return node.type() == pugi::node_element; });
 }
 
 namespace {

@@ -35,6 +35,33 @@ void walkTree(pugi::xml_node root, Visitor &&visitor)
     }
 }
 
+// The deepest nesting below `root` of the nodes for which `counts` is true (a pugi::xml_node to bool), counted
+// without recursion: the most such nodes on one path down from `root`, the node at its end included.
+template<typename Predicate>
+int nestingDepth(pugi::xml_node root, Predicate &&counts)
+{
+    int deepest = 0;
+    int depth = 0; // counted nodes among `node` and its ancestors below `root`
+    pugi::xml_node node = root.first_child();
+    while (node) {
+        depth += counts(node) ? 1 : 0;
+        deepest = depth > deepest ? depth : deepest;
+        if (node.first_child()) {
+            node = node.first_child();
+            continue;
+        }
+        while (node != root && !node.next_sibling()) {
+            depth -= counts(node) ? 1 : 0;
+            node = node.parent();
+        }
+        if (node == root)
+            break;
+        depth -= counts(node) ? 1 : 0;
+        node = node.next_sibling();
+    }
+    return deepest;
+}
+
 // The deepest element nesting below `root`, counted without recursion (1 for a lone root element).
 int xmlDepth(pugi::xml_node root);
 

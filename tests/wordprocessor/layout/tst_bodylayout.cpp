@@ -376,10 +376,10 @@ void BodyLayoutTest::runFormatResolution_data()
     QTest::addColumn<qreal>("pointSize");
     QTest::addColumn<bool>("bold");
     QTest::addColumn<bool>("italic");
-    QTest::addColumn<QString>("family");
+    QTest::addColumn<QString>("family"); // the families, in the order Qt tries them
 
     // docDefaults: Arial 10 pt. Normal (default): 11 pt. Base: 14 pt bold, Times New Roman.
-    // Derived (basedOn Base): italic. Emphasis (character style): 16 pt.
+    // Derived (basedOn Base): italic. Emphasis (character style): 16 pt. Theme: see runFormatResolution().
     const QString text = QStringLiteral("Sample");
     QTest::newRow("default paragraph style over docDefaults")
         << paragraph(text) << 11.0 << false << false << QStringLiteral("Arial");
@@ -396,6 +396,18 @@ void BodyLayoutTest::runFormatResolution_data()
     QTest::newRow("unknown style falls back to docDefaults")
         << paragraph(text, QStringLiteral(R"(<w:pStyle w:val="Missing"/>)")) << 10.0 << false << false
         << QStringLiteral("Arial");
+    QTest::newRow("theme slots, East Asian by the language's script")
+        << paragraph(text, QString(), QStringLiteral(R"(<w:rFonts w:asciiTheme="majorHAnsi" w:eastAsiaTheme="minorEastAsia" w:cstheme="majorBidi"/>)"))
+        << 11.0 << false << false << QStringLiteral("Georgia, MS Mincho, Tahoma");
+    QTest::newRow("theme slots, complex scripts by the language's script")
+        << paragraph(text, QString(), QStringLiteral(R"(<w:rFonts w:asciiTheme="minorHAnsi" w:eastAsiaTheme="majorEastAsia" w:cstheme="minorBidi"/>)"))
+        << 11.0 << false << false << QStringLiteral("Verdana, SimSun, Arial");
+    QTest::newRow("a theme slot wins over a family")
+        << paragraph(text, QString(), QStringLiteral(R"(<w:rFonts w:ascii="Courier New" w:asciiTheme="majorHAnsi"/>)"))
+        << 11.0 << false << false << QStringLiteral("Georgia");
+    QTest::newRow("a family above a theme slot")
+        << paragraph(text, QStringLiteral(R"(<w:pStyle w:val="Themed"/>)"), QStringLiteral(R"(<w:rFonts w:ascii="Courier New"/>)"))
+        << 10.0 << false << false << QStringLiteral("Courier New");
 }
 
 void BodyLayoutTest::runFormatResolution()
@@ -411,8 +423,19 @@ void BodyLayoutTest::runFormatResolution()
         R"(<w:style w:type="paragraph" w:default="1" w:styleId="Normal"><w:rPr><w:sz w:val="22"/></w:rPr></w:style>)"
         R"(<w:style w:type="paragraph" w:styleId="Base"><w:rPr><w:b/><w:sz w:val="28"/><w:rFonts w:ascii="Times New Roman"/></w:rPr></w:style>)"
         R"(<w:style w:type="paragraph" w:styleId="Derived"><w:basedOn w:val="Base"/><w:rPr><w:i/></w:rPr></w:style>)"
-        R"(<w:style w:type="character" w:styleId="Emphasis"><w:rPr><w:sz w:val="32"/></w:rPr></w:style>)"));
-    const DocxParts docx = parts(documentXml(body), styles);
+        R"(<w:style w:type="character" w:styleId="Emphasis"><w:rPr><w:sz w:val="32"/></w:rPr></w:style>)"
+        R"(<w:style w:type="paragraph" w:styleId="Themed"><w:rPr><w:rFonts w:asciiTheme="majorHAnsi"/></w:rPr></w:style>)"));
+    // Major: Georgia, SimSun, Tahoma (and a Japanese font that a:ea overrides). Minor: Verdana, and for East Asian
+    // and complex scripts only fonts by script, of which the settings' languages pick Japanese and Arabic.
+    const QByteArray theme = R"(<a:theme xmlns:a="http://schemas.openxmlformats.org/drawingml/2006/main"><a:themeElements><a:fontScheme>)"
+        R"(<a:majorFont><a:latin typeface="Georgia"/><a:ea typeface="SimSun"/><a:cs typeface="Tahoma"/><a:font script="Jpan" typeface="MS Gothic"/></a:majorFont>)"
+        R"(<a:minorFont><a:latin typeface="Verdana"/><a:ea typeface=""/><a:cs typeface=""/>)"
+        R"(<a:font script="Jpan" typeface="MS Mincho"/><a:font script="Arab" typeface="Arial"/></a:minorFont>)"
+        R"(</a:fontScheme></a:themeElements></a:theme>)";
+    const QByteArray settings = QStringLiteral(R"(<w:settings %1><w:themeFontLang w:val="en-US" w:eastAsia="ja-JP" w:bidi="ar-SA"/></w:settings>)")
+                                    .arg(QLatin1String(kNamespace)).toUtf8();
+    DocxParts docx = parts(documentXml(body), styles, settings);
+    docx.theme = parseXml(theme);
     const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
     const QTextBlock block = blockWithText(built, QStringLiteral("Sample"));
     QVERIFY(block.isValid());
@@ -420,7 +443,7 @@ void BodyLayoutTest::runFormatResolution()
     QCOMPARE(format.fontPointSize(), pointSize);
     QCOMPARE(format.fontWeight() == QFont::Bold, bold);
     QCOMPARE(format.fontItalic(), italic);
-    QCOMPARE(format.fontFamilies().toStringList().value(0), family);
+    QCOMPARE(format.fontFamilies().toStringList().join(QStringLiteral(", ")), family);
 }
 
 void BodyLayoutTest::kerningOnlyWhereAsked()

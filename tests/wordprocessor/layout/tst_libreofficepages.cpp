@@ -1,5 +1,6 @@
-// Lays out the letter template's body and has LibreOffice do the same: both must give the same number of
-// pages and the same words on each page. Skipped where LibreOffice or poppler is not installed.
+// Lays out the letter template's body, and a Calibri paragraph, and has LibreOffice do the same: both must give the
+// same number of pages and the same words on each page, and the same lines. Skipped where LibreOffice or poppler
+// is not installed.
 #include "DocxParts.h"
 #include "Files.h"
 #include "BodyLayout.h"
@@ -16,10 +17,12 @@
 #include <QAbstractTextDocumentLayout>
 #include <QDir>
 #include <QFile>
+#include <QGlyphRun>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QtTest>
 
 #include <algorithm>
@@ -79,6 +82,7 @@ class LibreOfficePagesTest : public QObject
 private slots:
     void templateBodyPaginatesLikeLibreOffice();
     void filledLetterPagesLineUpWithLibreOffice();
+    void calibriParagraphBreaksLikeLibreOffice();
 };
 
 void LibreOfficePagesTest::templateBodyPaginatesLikeLibreOffice()
@@ -184,6 +188,59 @@ void LibreOfficePagesTest::filledLetterPagesLineUpWithLibreOffice()
         const std::vector<int> headerLines = lineTops(oursImage.copy(place.x(), place.y(), place.width(), 90));
         QCOMPARE(int(headerLines.size()), headed ? 3 : 0);
     }
+}
+
+void LibreOfficePagesTest::calibriParagraphBreaksLikeLibreOffice()
+{
+    QUILL_SKIP_WITHOUT_LIBREOFFICE(LibreOffice::Tools::WriterAndPoppler);
+    // A letter's opening in Calibri 11 pt, the font of most Word documents: with Carlito standing in for it, each
+    // line must end at the same word as LibreOffice's. The recipient's Chinese name must be drawn as well.
+    const QString name = QStringLiteral("\u738B\u5C0F\u660E");
+    const QString sentence = QStringLiteral("we are pleased to submit our proposal for the renovation of your offices, "
+                                            "including the removal of the existing partitions and a new layout of the "
+                                            "reception area, the meeting rooms and the kitchen. ");
+    const QString text = QStringLiteral("Dear %1, ").arg(name) + sentence.repeated(4);
+    const QByteArray documentXml = QStringLiteral(
+        R"(<w:document xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main"><w:body>)"
+        R"(<w:p><w:r><w:t xml:space="preserve">%1</w:t></w:r></w:p>)"
+        R"(<w:sectPr><w:pgSz w:w="12240" w:h="15840"/><w:pgMar w:top="1440" w:right="1440" w:bottom="1440" w:left="1440"/></w:sectPr>)"
+        R"(</w:body></w:document>)").arg(text).toUtf8();
+    const QByteArray stylesXml =
+        R"(<w:styles xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main"><w:docDefaults>)"
+        R"(<w:rPrDefault><w:rPr><w:rFonts w:ascii="Calibri" w:hAnsi="Calibri" w:eastAsia="Calibri"/><w:sz w:val="22"/></w:rPr></w:rPrDefault>)"
+        R"(</w:docDefaults></w:styles>)";
+
+    DocxParts docx;
+    docx.document = parseXml(documentXml);
+    docx.styles = parseXml(stylesXml);
+    const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+    const QTextBlock block = built.runs.front().document->begin();
+    QStringList ourLines;
+    for (int index = 0; index < block.layout()->lineCount(); ++index) {
+        const QTextLine line = block.layout()->lineAt(index);
+        ourLines += words(block.text().mid(line.textStart(), line.textLength())).join(QLatin1Char(' '));
+    }
+    QVERIFY2(ourLines.size() > 4, "the paragraph must wrap over several lines");
+    const QList<QGlyphRun> nameGlyphs = block.layout()->glyphRuns(int(block.text().indexOf(name)), int(name.size()));
+    int drawn = 0;
+    for (const QGlyphRun &run : nameGlyphs)
+        drawn += int(std::count_if(run.glyphIndexes().cbegin(), run.glyphIndexes().cend(), [](quint32 glyph) { return glyph != 0; }));
+    QCOMPARE(drawn, int(name.size()));
+
+    QTemporaryDir work;
+    QVERIFY(work.isValid());
+    const QString package = work.filePath(QStringLiteral("calibri.docx"));
+    QString error;
+    QVERIFY2(writeDocx(package, documentXml, stylesXml, QByteArray(), QByteArray(), &error), qPrintable(error));
+    LibreOffice libreOffice(work.path());
+    const QString pdf = libreOffice.pdf(package);
+    QVERIFY2(!pdf.isEmpty(), qPrintable(libreOffice.error()));
+    QStringList theirLines;
+    for (const QString &line : libreOffice.pdfText(pdf, 1).split(QLatin1Char('\n'))) {
+        if (!line.trimmed().isEmpty())
+            theirLines += words(line).join(QLatin1Char(' '));
+    }
+    QCOMPARE(ourLines, theirLines);
 }
 
 QTEST_MAIN(LibreOfficePagesTest)
