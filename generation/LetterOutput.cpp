@@ -1,7 +1,5 @@
 #include "LetterOutput.h"
 
-#include "Automation.h"
-
 #include <functional>
 
 namespace quill {
@@ -32,11 +30,27 @@ void withDocument(const QString &documentPath, const std::function<void(const Au
 
 } // namespace
 
+QString letterExtension(LetterFormat format)
+{
+    return format == LetterFormat::Pdf ? QStringLiteral(".pdf") : QStringLiteral(".doc");
+}
+
+void saveLetter(const AutoObject &document, const QString &path, LetterFormat format)
+{
+    switch (format) {
+    case LetterFormat::Doc:
+        // The same SaveAs that "Start Creating Template" makes: a document package, whatever the extension.
+        document.call(QStringLiteral("SaveAs"), {Arg(path)});
+        return;
+    case LetterFormat::Pdf:
+        document.call(QStringLiteral("ExportAsFixedFormat"), {Arg(path), Arg(kExportFormatPdf)});
+        return;
+    }
+}
+
 void exportLetterPdf(const QString &documentPath, const QString &pdfPath)
 {
-    withDocument(documentPath, [&](const AutoObject &document) {
-        document.call(QStringLiteral("ExportAsFixedFormat"), {Arg(pdfPath), Arg(kExportFormatPdf)});
-    });
+    withDocument(documentPath, [&](const AutoObject &document) { saveLetter(document, pdfPath, LetterFormat::Pdf); });
 }
 
 void printLetter(const QString &documentPath, QPagedPaintDevice &printer)

@@ -8,10 +8,10 @@
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
-          libzip-dev zipcmp zipmerge ziptool libpugixml-dev python3
+          libzip-dev zipcmp zipmerge ziptool libpugixml-dev libcsv-dev python3
           fonts-liberation fonts-crosextra-carlito fonts-crosextra-caladea fonts-wqy-zenhei fonts-opensymbol)
 if [ "${1:-}" = "test" ]; then
-    packages+=(xvfb xauth libreoffice-writer-nogui poppler-utils xdotool openbox x11-apps x11-utils unzip inotify-tools imagemagick qpdf)
+    packages+=(xvfb xauth libreoffice-writer-nogui poppler-utils xdotool openbox x11-apps x11-utils unzip inotify-tools imagemagick qpdf dpkg-dev)
 fi
 if [ "${1:-}" = "fuzz" ]; then
     packages+=(clang libclang-rt-14-dev)

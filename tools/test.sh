@@ -2,7 +2,8 @@
 # Installs what is missing, builds the program with its tests and runs every test twice: the
 # ordinary build (build-tests), then a build with AddressSanitizer and UndefinedBehaviorSanitizer
 # (build-asan), where any invalid access, leak or undefined behaviour fails the test it happens in.
-# Exits non-zero when either suite fails; each suite ends with CTest's own summary.
+# The ordinary suite also builds the Debian package with CPack and checks it with dpkg-deb
+# (tests/package/deb.sh). Exits non-zero when either suite fails; each suite ends with CTest's own summary.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh test || exit 1

@@ -36,7 +36,8 @@ struct PathStep
 // (attributes, functions, descendants), which the engine does not resolve.
 std::optional<std::vector<PathStep>> parsePath(const QString &xpath)
 {
-    static const QRegularExpression stepPattern(QStringLiteral(R"(^(?:([A-Za-z_][\w.-]*):)?([A-Za-z_][\w.-]*)(?:\[(\d+)\])?$)"));
+    // One per thread: merge workers parse bound paths at the same time, and a pattern compiles on first use.
+    thread_local const QRegularExpression stepPattern(QStringLiteral(R"(^(?:([A-Za-z_][\w.-]*):)?([A-Za-z_][\w.-]*)(?:\[(\d+)\])?$)"));
     if (!xpath.startsWith(kPathSeparator))
         return std::nullopt;
     std::vector<PathStep> steps;
@@ -57,7 +58,7 @@ std::optional<std::vector<PathStep>> parsePath(const QString &xpath)
 // The namespaces w:prefixMappings declares ("xmlns:ns0='uri' ..."), by prefix.
 std::map<QString, QByteArray> parseMappings(const QString &mappings)
 {
-    static const QRegularExpression declaration(QStringLiteral(R"(xmlns:([\w.-]+)\s*=\s*(['"])(.*?)\2)"));
+    thread_local const QRegularExpression declaration(QStringLiteral(R"(xmlns:([\w.-]+)\s*=\s*(['"])(.*?)\2)"));
     std::map<QString, QByteArray> uris;
     QRegularExpressionMatchIterator matches = declaration.globalMatch(mappings);
     while (matches.hasNext()) {

@@ -37,6 +37,11 @@ const char *statusName(Status status)
     case Status::WorkFileIsLink: return "WorkFileIsLink";
     case Status::SkinUnavailable: return "SkinUnavailable";
     case Status::OutOfMemory: return "OutOfMemory";
+    case Status::ListUnusable: return "ListUnusable";
+    case Status::RowRejected: return "RowRejected";
+    case Status::NamePatternInvalid: return "NamePatternInvalid";
+    case Status::OutputFolderUnusable: return "OutputFolderUnusable";
+    case Status::TemplateWithoutTags: return "TemplateWithoutTags";
     }
     return "Unknown";
 }

@@ -44,6 +44,12 @@ enum class Status {
     WorkFileIsLink,        // a work file is a link to another place
     SkinUnavailable,       // the skin cannot be loaded or none is loaded
     OutOfMemory,           // memory for a picture or surface could not be had
+    // Letters made from a recipient list
+    ListUnusable,          // the recipient list cannot be read, or its header names no usable columns
+    RowRejected,           // one row of the recipient list cannot be made into a letter
+    NamePatternInvalid,    // the file name pattern names a folder, an unknown tag or nothing at all
+    OutputFolderUnusable,  // the output folder is missing, not a folder or not writable
+    TemplateWithoutTags,   // a template that holds none of the letter's tags
 };
 
 // The status's name, as written in this enumeration ("DocumentDamaged").

@@ -56,6 +56,10 @@ QString failureDescription(std::exception_ptr failure)
 
 void ErrorTrap::report(int line, std::exception_ptr failure) const
 {
+    if (m_sink) {
+        m_sink(line, failureDescription(failure));
+        return;
+    }
     ReportApplicationError(m_locationTag, failureDescription(failure), line);
 }
 

@@ -28,9 +28,19 @@ QString withNewlines(QString text);
 class ErrorTrap
 {
 public:
+    // Where a trap hands its failures instead of reporting them: the line and the description.
+    using FailureSink = std::function<void(int line, const QString &description)>;
+
     // `locationTag` is the procedure's constant tag, ending with a blank.
     explicit ErrorTrap(QString locationTag)
         : m_locationTag(std::move(locationTag))
+    {
+    }
+    // A trap that hands each failure to `sink` rather than to the error report handler (a batch
+    // run collects them per letter, on whatever thread it works).
+    ErrorTrap(QString locationTag, FailureSink sink)
+        : m_locationTag(std::move(locationTag))
+        , m_sink(std::move(sink))
     {
     }
 
@@ -66,6 +76,7 @@ private:
     void report(int line, std::exception_ptr failure) const;
 
     QString m_locationTag;
+    FailureSink m_sink;
 };
 
 // The description of a caught failure: the text it carries, or a generic text for unknown ones.

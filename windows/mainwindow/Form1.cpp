@@ -10,6 +10,7 @@
 #include "TempFolder.h"
 #include "IsInstalled.h"
 #include "LetterFields.h"
+#include "ListDrop.h"
 #include "Product.h"
 #include "ProgramEnd.h"
 #include "SettingsStore.h"
@@ -20,6 +21,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
@@ -86,6 +88,7 @@ Form1::Form1(QWidget *parent)
 
     setMouseTracking(true);
     installEventFilter(this);
+    setAcceptDrops(true);
     move(screen()->availableGeometry().center() - rect().center());
 }
 
@@ -312,6 +315,22 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
         return false;
     }
     return m_pointerRule.filter(watched, event);
+}
+
+void Form1::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!droppedRecipientList(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void Form1::dropEvent(QDropEvent *event)
+{
+    const QString list = droppedRecipientList(event->mimeData());
+    if (list.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // The merge asks and shows its progress once the drop itself has finished.
+    QTimer::singleShot(0, this, [this, list] { mergeDroppedList(this, list); });
 }
 
 void Form1::closeEvent(QCloseEvent *event)

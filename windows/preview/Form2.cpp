@@ -385,8 +385,11 @@ void Form2::PrintLetter()
     ErrorTrap trap(kPrintTag);
     QPrinter printer(QPrinter::HighResolution);
     printer.setFullPage(true);
-    if (trap.test(100, [&] { return PrintDialog::ShowPrint(printer, this); }))
+    if (trap.test(100, [&] { return PrintDialog::ShowPrint(printer, this); })) {
+        // The pages are drawn in logical pixels; the printer still receives vector text.
+        printer.setResolution(int(kPixelsPerInch));
         trap.run(102, [&] { printLetter(mWordFile, printer); });
+    }
 }
 
 void Form2::PushButton8_Click()

@@ -31,14 +31,13 @@ QByteArray xmpMetadata(const PdfInformation &information)
            "</rdf:Description></rdf:RDF></x:xmpmeta><?xpacket end='w'?>";
 }
 
-// The PDF writer's coordinate resolution; text and drawings stay vectors whatever it is.
-constexpr int kPdfResolution = 1200;
 
 } // namespace
 
 bool paintPages(const DocumentPages &pages, QPagedPaintDevice &device)
 {
-    if (pages.empty())
+    // The recorded pages replay in their own units on a device of another resolution only scaled wrongly.
+    if (pages.empty() || device.logicalDpiX() != int(kPixelsPerInch) || device.logicalDpiY() != int(kPixelsPerInch))
         return false;
     device.setPageLayout(sheet(pages.front().size));
     QPainter painter;
@@ -52,10 +51,7 @@ bool paintPages(const DocumentPages &pages, QPagedPaintDevice &device)
             if (!device.newPage())
                 return false;
         }
-        painter.save();
-        painter.scale(device.logicalDpiX() / kPixelsPerInch, device.logicalDpiY() / kPixelsPerInch);
         paintPage(painter, pages[index]);
-        painter.restore();
     }
     return painter.end();
 }
@@ -65,7 +61,8 @@ bool writePdf(const DocumentPages &pages, QIODevice &output, const PdfInformatio
     QPdfWriter writer(&output);
     writer.setTitle(information.title);
     writer.setDocumentXmpMetadata(xmpMetadata(information));
-    writer.setResolution(kPdfResolution);
+    // Text and drawings stay vectors: this is only the resolution of the page's coordinates.
+    writer.setResolution(int(kPixelsPerInch));
     return paintPages(pages, writer);
 }
 
