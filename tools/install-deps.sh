@@ -2,8 +2,8 @@
 # Installs the Debian packages that building and running need, with "test" also what testing needs,
 # with "fuzz" also the clang toolchain of the fuzz targets. The fonts are those Word documents name,
 # which fontconfig substitutes by name (Liberation for Arial, Times New Roman and Courier New,
-# Carlito for Calibri, Caladea for Cambria), WenQuanYi Zen Hei for Chinese, Japanese and Korean, and
-# OpenSymbol for the characters of the Symbol and Wingdings fonts (list bullets among them).
+# Carlito for Calibri, Caladea for Cambria), WenQuanYi Zen Hei for Chinese, Japanese and Korean,
+# and OpenSymbol for the characters of the Symbol and Wingdings fonts (list bullets among them).
 # Idempotent: packages already present are skipped, and nothing runs when all are there.
 set -euo pipefail
 
