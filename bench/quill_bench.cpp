@@ -8,6 +8,7 @@
 //   quill_bench --render=PATH:COUNT     fills the template at PATH and renders it COUNT times (to run under a profiler)
 #include "BenchSupport.h"
 #include "Form2.h"
+#include "LetterOutput.h"
 #include "LetterTemplate.h"
 #include "SyntheticLetter.h"
 
@@ -108,6 +109,26 @@ void BM_Render(benchmark::State &state)
     renderBenchmark(state, templateBytes());
 }
 BENCHMARK(BM_Render)->Name("render")->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The filled letter written as PDF through ExportAsFixedFormat: its pages laid out and painted, the file written.
+void BM_Pdf(benchmark::State &state)
+{
+    const QString letter = workFile(QStringLiteral("pdf.doc"));
+    const QString pdf = workFile(QStringLiteral("letter.pdf"));
+    fillLetter(templateBytes(), sampleFields(), workPlace().tempFolder(), letter);
+    if (reportedAnError(state))
+        return;
+    try {
+        OpenedDocument opened(letter);
+        for (auto _ : state)
+            saveLetter(opened.document(), pdf, LetterFormat::Pdf);
+    } catch (const std::exception &failure) {
+        state.SkipWithError(failure.what());
+    }
+    QFile::remove(letter);
+    QFile::remove(pdf);
+}
+BENCHMARK(BM_Pdf)->Name("pdf")->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // From the click on "Start Creating Template" to the preview's canvas painted at zoom 1.0.
 void BM_WholeRoad(benchmark::State &state)
