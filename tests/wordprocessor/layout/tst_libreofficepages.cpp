@@ -145,7 +145,7 @@ void LibreOfficePagesTest::templateBodyPaginatesLikeLibreOffice()
 }
 
 // The filled letter, whole pages with their headers: every text line LibreOffice draws has one of ours within
-// 2 px and we draw no line it does not, on every page; the first page shows no header, the later ones the
+// 2 px and we draw no line it does not, on every page of our picture and of our PDF; the first page shows no header, the later ones the
 // header with the recipient's field, the template's creation date and the page number.
 void LibreOfficePagesTest::filledLetterPagesLineUpWithLibreOffice()
 {
@@ -170,14 +170,22 @@ void LibreOfficePagesTest::filledLetterPagesLineUpWithLibreOffice()
     QVERIFY2(!theirs.isEmpty(), qPrintable(libreOffice.error()));
     QCOMPARE(ours.pageCount, theirs.size());
 
+    // Our PDF of the same letter, read by poppler, beside LibreOffice's.
+    const QString ourPdf = work.filePath(QStringLiteral("ours.pdf"));
+    letter->exportPdf(ourPdf);
+    const QList<QImage> ourPdfPages = libreOffice.pdfPages(ourPdf);
+    QCOMPARE(ourPdfPages.size(), theirs.size());
+
     constexpr int kTolerance = 2;
     for (int page = 0; page < ours.pageCount; ++page) {
-        const std::vector<int> mine = lineTops(oursImage.copy(ours.pageRects[size_t(page)]));
         const std::vector<int> reference = lineTops(theirs[page]);
-        QVERIFY2(matchedLines(reference, mine, kTolerance) == int(reference.size())
-                     && matchedLines(mine, reference, kTolerance) == int(mine.size()),
-                 qPrintable(QStringLiteral("page %1: ours %2 lines, LibreOffice's %3").arg(page + 1)
-                                .arg(mine.size()).arg(reference.size())));
+        for (const QImage &image : {oursImage.copy(ours.pageRects[size_t(page)]), ourPdfPages[page]}) {
+            const std::vector<int> mine = lineTops(image);
+            QVERIFY2(matchedLines(reference, mine, kTolerance) == int(reference.size())
+                         && matchedLines(mine, reference, kTolerance) == int(mine.size()),
+                     qPrintable(QStringLiteral("page %1: ours %2 lines, LibreOffice's %3").arg(page + 1)
+                                    .arg(mine.size()).arg(reference.size())));
+        }
         const QString text = libreOffice.pdfText(pdf, page + 1);
         const bool headed = page > 0;
         QCOMPARE(text.contains(QStringLiteral("[Recipient Name]")), headed);
