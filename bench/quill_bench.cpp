@@ -10,6 +10,7 @@
 #include "Form2.h"
 #include "LetterOutput.h"
 #include "LetterTemplate.h"
+#include "MergeRun.h"
 #include "SyntheticLetter.h"
 
 #include <QApplication>
@@ -18,6 +19,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTextStream>
+#include <QThread>
 
 #include <benchmark/benchmark.h>
 
@@ -36,6 +38,8 @@ constexpr int kZoomStartPercents[] = {100, 375};
 // One "Zoom In" step, in percent.
 constexpr int kZoomStepPercent = 25;
 constexpr float kPercent = 100.0f;
+// Recipients of the merge benchmark.
+constexpr int kMergeRows = 200;
 
 WorkPlace &workPlace()
 {
@@ -129,6 +133,47 @@ void BM_Pdf(benchmark::State &state)
     QFile::remove(pdf);
 }
 BENCHMARK(BM_Pdf)->Name("pdf")->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A merge of kMergeRows recipients into one letter each, as .doc (0) or PDF (1), on every core; one
+// iteration is the whole merge, and "letters_per_second" its rate.
+void BM_Merge(benchmark::State &state)
+{
+    const LetterFormat format = state.range(0) == 0 ? LetterFormat::Doc : LetterFormat::Pdf;
+    const QString list = workFile(QStringLiteral("recipients.csv"));
+    QFile file(list);
+    if (!file.open(QIODevice::WriteOnly)) {
+        state.SkipWithError("cannot write the recipient list");
+        return;
+    }
+    file.write("RecipientName,CompanyName,City2\n");
+    for (int row = 0; row < kMergeRows; ++row)
+        file.write(QStringLiteral("Recipient %1,Company %1 Ltd,Town %1\n").arg(row).toUtf8());
+    file.close();
+    const QString folder = workFile(QStringLiteral("merged"));
+    for (auto _ : state) {
+        state.PauseTiming();
+        QDir(folder).removeRecursively();
+        QDir().mkpath(folder);
+        state.ResumeTiming();
+        MergeOptions options;
+        options.listPath = list;
+        options.outputFolder = folder;
+        options.formats = {format};
+        options.jobs = QThread::idealThreadCount();
+        try {
+            MergeRun merge(options);
+            const std::atomic<bool> stop(false);
+            if (merge.run(stop).written != kMergeRows)
+                state.SkipWithError("the merge skipped rows");
+        } catch (const std::exception &failure) {
+            state.SkipWithError(failure.what());
+        }
+    }
+    state.counters["letters_per_second"] = benchmark::Counter(double(kMergeRows) * double(state.iterations()),
+                                                              benchmark::Counter::kIsRate);
+    QDir(folder).removeRecursively();
+}
+BENCHMARK(BM_Merge)->Name("merge")->ArgName("pdf")->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // From the click on "Start Creating Template" to the preview's canvas painted at zoom 1.0.
 void BM_WholeRoad(benchmark::State &state)

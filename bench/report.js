@@ -69,6 +69,11 @@ const perPage = (kind) => {
 console.log('\nRatios');
 console.log(`  LibreOffice (warm) / whole road   ${(libreoffice.warm_median_ms / road).toFixed(1)}`);
 console.log(`  LibreOffice (warm) PDF / our PDF  ${(libreoffice.warm_median_ms / pdf).toFixed(1)}`);
+for (const [name, label] of [['merge/pdf:0', 'merge to .doc'], ['merge/pdf:1', 'merge to PDF']]) {
+    const entry = JSON.parse(read('bench.json')).benchmarks.find((b) => b.run_name === `${name}/iterations:1/real_time`
+        && b.aggregate_name === 'median');
+    if (entry) console.log(`  ${label.padEnd(32)} ${entry.letters_per_second.toFixed(0)} letters per second`);
+}
 console.log(`  LibreOffice (cold) / whole road   ${(libreoffice.cold_median_ms / road).toFixed(1)}`);
 console.log(`  docxtemplater fill / our fill     ${(docxtemplater.fill_median_ms / fill).toFixed(2)}`);
 const fillGrowth = perPage('fill_pages');

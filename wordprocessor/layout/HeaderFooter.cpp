@@ -3,12 +3,31 @@
 #include "BodyBuilder.h"
 #include "LayoutUnits.h"
 #include "WordXml.h"
+#include "XmlTree.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QPainter>
 #include <QTextDocument>
 
 namespace quill {
+
+namespace {
+
+// True when `part` holds a field whose result depends on the page (PAGE, NUMPAGES, SECTIONPAGES).
+bool showsPageNumbers(const pugi::xml_document &part)
+{
+    const auto pageField = [](const QString &code) { return code.contains(QLatin1String("PAGE"), Qt::CaseInsensitive); };
+    bool found = false;
+    walkTree(part, [&](pugi::xml_node node) {
+        if ((isElement(node, "instrText") && pageField(elementText(node)))
+            || (isElement(node, "fldSimple") && pageField(textAttribute(node, "instr"))))
+            found = true;
+        return found ? WalkStep::Stop : WalkStep::Descend;
+    });
+    return found;
+}
+
+} // namespace
 
 HeaderFooterLayout::HeaderFooterLayout(const LayoutSources &sources, const std::vector<Section> &sections)
     : m_sources(sources)
@@ -36,13 +55,15 @@ const QTextDocument *HeaderFooterLayout::document(const QString &reference, int 
     if (reference.isEmpty() || !m_sources.related)
         return nullptr;
     const QString part = m_sources.related->target(m_sources.mainPart, reference);
-    const QString key = QStringLiteral("%1|%2|%3|%4|%5").arg(part).arg(section).arg(fields.page)
-                                .arg(fields.pages).arg(fields.sectionPages);
+    const pugi::xml_document *xml = m_sources.related->xml(part);
+    // A part without page fields looks the same on every page of a section: it is laid out once.
+    QString key = QStringLiteral("%1|%2").arg(part).arg(section);
+    if (xml && showsPageNumbers(*xml))
+        key += QStringLiteral("|%1|%2|%3").arg(fields.page).arg(fields.pages).arg(fields.sectionPages);
     if (const auto known = m_documents.constFind(key); known != m_documents.constEnd())
         return known->get();
 
     std::shared_ptr<QTextDocument> built;
-    const pugi::xml_document *xml = m_sources.related->xml(part);
     pugi::xml_node root = xml ? childElement(*xml, "hdr") : pugi::xml_node();
     if (!root && xml)
         root = childElement(*xml, "ftr");
