@@ -2,8 +2,9 @@
 
 #include "Form2.h"
 #include "MessageBoxes.h"
-#include "PictureBox.h"
 #include "LetterTemplate.h"
+#include "PictureBox.h"
+#include "PrintDialog.h"
 #include "Product.h"
 #include "SaveDialog.h"
 
@@ -11,6 +12,7 @@
 #include <QGroupBox>
 #include <QPainter>
 #include <QPicture>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScrollBar>
 
@@ -433,6 +435,34 @@ private slots:
         QCOMPARE(m_dialogs->boxes().size(), 1);
         QCOMPARE(m_dialogs->boxes()[0].text, QStringLiteral("Done."));
         QVERIFY(read(m_folder->filePath(written)).startsWith("%PDF-"));
+    }
+
+    // Ctrl+P prints the letter's pages on the printer the dialog sets up (here a PDF file); Cancel prints nothing.
+    void ctrlPPrintsThroughTheDialog()
+    {
+        auto form = loadedForm();
+        const QString letter = m_folder->filePath(QStringLiteral("letter.dotx"));
+        writeFile(letter, templateBytes());
+        QVERIFY(handOver(*form, letterPicture(QSize(400, 300)), letter));
+        const QString printed = m_folder->filePath(QStringLiteral("printed.pdf"));
+        bool accept = false;
+        int dialogs = 0;
+        PrintDialog::setHandler([&](QPrinter &printer) {
+            ++dialogs;
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(printed);
+            return accept;
+        });
+
+        QTest::keyClick(form.get(), Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(dialogs, 1);
+        QVERIFY(!QFileInfo::exists(printed));
+        accept = true;
+        QTest::keyClick(form.get(), Qt::Key_P, Qt::ControlModifier);
+        PrintDialog::setHandler({});
+        QCOMPARE(dialogs, 2);
+        QVERIFY(read(printed).startsWith("%PDF-"));
+        QVERIFY2(m_dialogs->boxes().isEmpty(), qPrintable(m_dialogs->boxes().value(0).text));
     }
 
     void overwriteAsksFirst_data()
