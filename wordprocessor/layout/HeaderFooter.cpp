@@ -5,8 +5,6 @@
 #include "WordXml.h"
 #include "XmlTree.h"
 
-#include <QAbstractTextDocumentLayout>
-#include <QPainter>
 #include <QTextDocument>
 
 namespace quill {
@@ -50,7 +48,8 @@ HeaderKind HeaderFooterLayout::kindOf(const PagePlace &place) const
 
 // The header or footer part `reference` names, built for the text column of section `section` with the
 // fields at `fields` and laid out unpaginated; null when the part is missing or holds no header or footer.
-const QTextDocument *HeaderFooterLayout::document(const QString &reference, int section, const FieldContext &fields)
+std::shared_ptr<const QTextDocument> HeaderFooterLayout::document(const QString &reference, int section,
+                                                                 const FieldContext &fields)
 {
     if (reference.isEmpty() || !m_sources.related)
         return nullptr;
@@ -61,7 +60,7 @@ const QTextDocument *HeaderFooterLayout::document(const QString &reference, int 
     if (xml && showsPageNumbers(*xml))
         key += QStringLiteral("|%1|%2|%3").arg(fields.page).arg(fields.pages).arg(fields.sectionPages);
     if (const auto known = m_documents.constFind(key); known != m_documents.constEnd())
-        return known->get();
+        return *known;
 
     std::shared_ptr<QTextDocument> built;
     pugi::xml_node root = xml ? childElement(*xml, "hdr") : pugi::xml_node();
@@ -81,7 +80,7 @@ const QTextDocument *HeaderFooterLayout::document(const QString &reference, int 
         }, &fields, part).addBody(root);
     }
     m_documents.insert(key, built);
-    return built.get();
+    return built;
 }
 
 qreal HeaderFooterLayout::tallest(int index, bool footer)
@@ -96,32 +95,23 @@ qreal HeaderFooterLayout::tallest(int index, bool footer)
         if ((HeaderKind(kind) == HeaderKind::First && !m_sections[size_t(index)].titlePage)
             || (HeaderKind(kind) == HeaderKind::Even && !m_evenAndOdd))
             continue;
-        const QTextDocument *built = document(headerReference(m_sections, index, HeaderKind(kind), footer), index, fields);
+        const auto built = document(headerReference(m_sections, index, HeaderKind(kind), footer), index, fields);
         if (built)
             height = qMax(height, built->size().height() / kLayoutOversampling);
     }
     return height;
 }
 
-QPicture HeaderFooterLayout::draw(const PagePlace &place, bool footer)
+PagePart HeaderFooterLayout::draw(const PagePlace &place, bool footer)
 {
-    QPicture picture;
     const QString reference = headerReference(m_sections, place.section, kindOf(place), footer);
-    const QTextDocument *built = document(reference, place.section, place.fields);
+    const std::shared_ptr<const QTextDocument> built = document(reference, place.section, place.fields);
     if (!built)
-        return picture;
+        return PagePart();
     const PageSetup &page = m_sections[size_t(place.section)].page;
     const qreal height = built->size().height() / kLayoutOversampling;
     const qreal top = footer ? page.pageSize.height() - page.footerDistance - height : page.headerDistance;
-    QPainter painter(&picture);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.translate(0, top);
-    painter.scale(1.0 / kLayoutOversampling, 1.0 / kLayoutOversampling);
-    QAbstractTextDocumentLayout::PaintContext context;
-    context.palette.setColor(QPalette::Text, Qt::black);
-    built->documentLayout()->draw(&painter, context);
-    return picture;
+    return PagePart{built, QPointF(0, top), QRectF()};
 }
 
 } // namespace quill

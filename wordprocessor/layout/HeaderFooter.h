@@ -2,10 +2,10 @@
 
 #include "BodyLayout.h"
 #include "FieldValues.h"
+#include "PageLayout.h"
 #include "Sections.h"
 
 #include <QHash>
-#include <QPicture>
 #include <QString>
 
 #include <memory>
@@ -35,14 +35,14 @@ public:
     // logical pixels; 0 when it shows none.
     qreal tallest(int index, bool footer);
 
-    // The header (or footer) the page at `place` shows, drawn at its place on the page: the header at the
-    // header distance from the top, the footer ending at the footer distance from the bottom. Empty when
-    // the page shows none.
-    QPicture draw(const PagePlace &place, bool footer);
+    // The header (or footer) the page at `place` shows, at its place on the page: the header at the header
+    // distance from the top, the footer ending at the footer distance from the bottom. Empty when the page
+    // shows none.
+    PagePart draw(const PagePlace &place, bool footer);
 
 private:
     HeaderKind kindOf(const PagePlace &place) const;
-    const QTextDocument *document(const QString &reference, int section, const FieldContext &fields);
+    std::shared_ptr<const QTextDocument> document(const QString &reference, int section, const FieldContext &fields);
 
     const LayoutSources &m_sources;
     const std::vector<Section> &m_sections;

@@ -13,24 +13,30 @@ namespace quill {
 
 namespace {
 
-// Records page `index` of `run` (0 for the run's first page) into a picture of its own.
-QPicture drawRunPage(const PageRun &run, int index)
+// Page `index` of a run's document (0 for the run's first page): its pages stack one page height apart.
+PagePart runPage(const std::shared_ptr<const QTextDocument> &document, const QSizeF &size, int index)
 {
-    QPicture picture;
-    const QSizeF size = run.page.pageSize;
-    QPainter painter(&picture);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.setClipRect(QRectF(QPointF(0, 0), size));
-    // The layout works in device pixels of its finer resolution, its pages stacked one page height apart.
-    painter.scale(1.0 / kLayoutOversampling, 1.0 / kLayoutOversampling);
     const qreal pageHeight = size.height() * kLayoutOversampling;
-    painter.translate(0, -index * pageHeight);
+    return PagePart{document, QPointF(0, -index * size.height()),
+                    QRectF(0, index * pageHeight, size.width() * kLayoutOversampling, pageHeight)};
+}
+
+// Draws `part` in logical pixels from the page's corner.
+void paintPart(QPainter &painter, const PagePart &part)
+{
+    if (!part.document)
+        return;
+    painter.save();
+    painter.translate(part.offset);
+    // The layout works in device pixels of its finer resolution.
+    painter.scale(1.0 / kLayoutOversampling, 1.0 / kLayoutOversampling);
+    if (!part.clip.isNull())
+        painter.setClipRect(part.clip, Qt::IntersectClip);
     QAbstractTextDocumentLayout::PaintContext context;
     context.palette.setColor(QPalette::Text, Qt::black);
-    context.clip = QRectF(0, index * pageHeight, size.width() * kLayoutOversampling, pageHeight);
-    run.document->documentLayout()->draw(&painter, context);
-    return picture;
+    context.clip = part.clip;
+    part.document->documentLayout()->draw(&painter, context);
+    painter.restore();
 }
 
 // Makes room for headers and footers taller than their sections' margins: the body begins below the header
@@ -93,8 +99,10 @@ DocumentPages layOutPages(const LayoutSources &sources)
     DocumentPages pages;
     std::vector<int> sectionOf;
     std::vector<bool> blank; // pages left empty before a section that begins on an odd or even page
-    // Each run is drawn as soon as it is laid out and then let go, so that only one run's layout is held.
+    // The pages keep their run's laid-out document and draw from it, wherever they are painted.
     layOutBody(sources, bodySections, [&](const PageSetup &page, PageRun &run) {
+        const int runPages = run.pageCount();
+        const std::shared_ptr<const QTextDocument> document(std::move(run.document));
         while (int(pages.size()) < run.firstPage) {
             Page empty;
             empty.size = page.pageSize;
@@ -102,10 +110,10 @@ DocumentPages layOutPages(const LayoutSources &sources)
             sectionOf.push_back(run.section);
             blank.push_back(true);
         }
-        for (int index = 0; index < run.pageCount(); ++index) {
+        for (int index = 0; index < runPages; ++index) {
             Page drawn;
             drawn.size = page.pageSize;
-            drawn.body = drawRunPage(run, index);
+            drawn.body = runPage(document, page.pageSize, index);
             pages.push_back(std::move(drawn));
             sectionOf.push_back(run.section);
             blank.push_back(false);
@@ -124,9 +132,13 @@ DocumentPages layOutPages(const LayoutSources &sources)
 
 void paintPage(QPainter &painter, const Page &page)
 {
-    painter.drawPicture(QPointF(0, 0), page.header);
-    painter.drawPicture(QPointF(0, 0), page.body);
-    painter.drawPicture(QPointF(0, 0), page.footer);
+    // The body only within the sheet: a table cell that spans a page break would reach onto the next.
+    painter.save();
+    painter.setClipRect(QRectF(QPointF(0, 0), page.size), Qt::IntersectClip);
+    paintPart(painter, page.body);
+    painter.restore();
+    paintPart(painter, page.header);
+    paintPart(painter, page.footer);
 }
 
 } // namespace quill

@@ -2,23 +2,36 @@
 
 #include "BodyLayout.h"
 
-#include <QPicture>
+#include <QPointF>
+#include <QRectF>
 #include <QSizeF>
 
+#include <memory>
 #include <vector>
 
 class QPainter;
+class QTextDocument;
 
 namespace quill {
 
-// One page as it prints: the sheet's size and what is drawn on it, in logical pixels at 96 dpi with the
-// sheet's top-left corner at the origin. The sheet itself (white paper) is not part of it.
+// Laid-out text drawn on a page: a document (in the layout's device pixels) placed with its origin at
+// `offset` logical pixels from the sheet's corner, only what lies in `clip` (device pixels of the document;
+// everything when null). Documents are shared: a run's pages, and the pages with the same header.
+struct PagePart
+{
+    std::shared_ptr<const QTextDocument> document; // null: nothing is drawn
+    QPointF offset;
+    QRectF clip;
+};
+
+// One page as it prints: the sheet's size (logical pixels at 96 dpi) and what is drawn on it. The sheet
+// itself (white paper) is not part of it.
 struct Page
 {
     QSizeF size;
-    QPicture header;
-    QPicture body;
-    QPicture footer;
+    PagePart header;
+    PagePart body;
+    PagePart footer;
 };
 
 // Every page of a document in order; at least one.
