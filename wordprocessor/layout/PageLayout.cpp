@@ -28,10 +28,11 @@ void paintPart(QPainter &painter, const PagePart &part)
         return;
     painter.save();
     painter.translate(part.offset);
+    // Only the part's own page of the document: a table cell that spans a page break would reach onto the next.
+    if (!part.clip.isNull())
+        painter.setClipRect(QRectF(part.clip.topLeft() / kLayoutOversampling, part.clip.size() / kLayoutOversampling));
     // The layout works in device pixels of its finer resolution.
     painter.scale(1.0 / kLayoutOversampling, 1.0 / kLayoutOversampling);
-    if (!part.clip.isNull())
-        painter.setClipRect(part.clip, Qt::IntersectClip);
     QAbstractTextDocumentLayout::PaintContext context;
     context.palette.setColor(QPalette::Text, Qt::black);
     context.clip = part.clip;
@@ -132,11 +133,7 @@ DocumentPages layOutPages(const LayoutSources &sources)
 
 void paintPage(QPainter &painter, const Page &page)
 {
-    // The body only within the sheet: a table cell that spans a page break would reach onto the next.
-    painter.save();
-    painter.setClipRect(QRectF(QPointF(0, 0), page.size), Qt::IntersectClip);
     paintPart(painter, page.body);
-    painter.restore();
     paintPart(painter, page.header);
     paintPart(painter, page.footer);
 }
