@@ -107,25 +107,18 @@ pugi::xml_node resolvePath(pugi::xml_node document, const std::vector<PathStep> 
     return current;
 }
 
-// The stored name of the part a relationship of `source` with the type ending in `typeSuffix` names, or empty.
-QString relatedPart(Package &package, const QString &source, const QString &typeSuffix)
-{
-    const Relationship related = package.relationship(source, typeSuffix);
-    return related.target.isEmpty() ? QString() : package.findPart(related.target);
-}
-
 // The part that holds the store item `itemId`: a document properties part or the custom XML part whose
 // properties part carries that id. Empty when there is none.
 QString dataPart(Package &package, const QString &itemId)
 {
     if (itemId.compare(QLatin1String(kCorePropertiesItem), Qt::CaseInsensitive) == 0)
-        return relatedPart(package, QString(), QStringLiteral("core-properties"));
+        return package.relatedPart(QString(), QStringLiteral("core-properties"));
     if (itemId.compare(QLatin1String(kExtendedPropertiesItem), Qt::CaseInsensitive) == 0)
-        return relatedPart(package, QString(), QStringLiteral("extended-properties"));
+        return package.relatedPart(QString(), QStringLiteral("extended-properties"));
     for (const QString &name : package.partNames()) {
         if (!package.contains(Package::relationshipsPartName(name)))
             continue;
-        const QString properties = relatedPart(package, name, QStringLiteral("customXmlProps"));
+        const QString properties = package.relatedPart(name, QStringLiteral("customXmlProps"));
         if (properties.isEmpty())
             continue;
         const pugi::xml_node item = childElement(package.xml(properties), "datastoreItem", XmlNamespace::DataStore);

@@ -36,8 +36,7 @@ QByteArray PackageParts::data(const QString &name)
 CoreProperties coreProperties(Package &package)
 {
     CoreProperties read;
-    const Relationship core = package.relationship(QString(), QStringLiteral("core-properties"));
-    const QString part = core.target.isEmpty() ? QString() : package.findPart(core.target);
+    const QString part = package.relatedPart(QString(), QStringLiteral("core-properties"));
     if (part.isEmpty())
         return read;
     pugi::xml_node properties;

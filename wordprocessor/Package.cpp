@@ -382,6 +382,12 @@ std::vector<Relationship> Package::relationships(const QString &sourcePart)
     return list;
 }
 
+QString Package::relatedPart(const QString &sourcePart, const QString &typeSuffix)
+{
+    const Relationship related = relationship(sourcePart, typeSuffix);
+    return related.target.isEmpty() ? QString() : findPart(related.target);
+}
+
 Relationship Package::relationship(const QString &sourcePart, const QString &typeSuffix)
 {
     for (const Relationship &candidate : relationships(sourcePart)) {

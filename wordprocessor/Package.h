@@ -66,6 +66,8 @@ public:
     std::vector<Relationship> relationships(const QString &sourcePart);
     // The first internal relationship of `sourcePart` whose type ends with "/" + `typeSuffix`, or none.
     Relationship relationship(const QString &sourcePart, const QString &typeSuffix);
+    // The stored name of the part that relationship() names; empty when there is none.
+    QString relatedPart(const QString &sourcePart, const QString &typeSuffix);
 
     // Writes the whole package to `path` through a temporary file that replaces `path` only on success;
     // throws Error, leaving any existing file at `path` as it was.

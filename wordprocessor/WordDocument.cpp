@@ -2,6 +2,7 @@
 
 #include "AutomationObject.h"
 #include "DataBinding.h"
+#include "FileHelpers.h"
 #include "LayoutParts.h"
 #include "WordXml.h"
 #include "XmlTree.h"
@@ -158,8 +159,7 @@ QString WordDocument::relatedPart(const QString &typeSuffix)
     const auto known = m_relatedParts.constFind(typeSuffix);
     if (known != m_relatedParts.constEnd())
         return *known;
-    const Relationship related = m_package->relationship(m_mainPart, typeSuffix);
-    const QString part = related.target.isEmpty() ? QString() : m_package->findPart(related.target);
+    const QString part = m_package->relatedPart(m_mainPart, typeSuffix);
     m_relatedParts.insert(typeSuffix, part);
     return part;
 }
@@ -355,18 +355,15 @@ void WordDocument::exportPdf(const QString &path)
     const QString target = QFileInfo(path).absoluteFilePath();
     const DocumentPages pages = layOutPages(layoutSources());
     const CoreProperties properties = coreProperties(*m_package);
-    const auto cannotWrite = [&](const QString &reason) {
-        return Error(Status::FileUnwritable, QStringLiteral("Cannot write the file %1: %2").arg(displayPath(target), reason));
-    };
     // The PDF takes the target's name only once it is complete: a failure leaves an old file as it was.
     QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly))
-        throw cannotWrite(file.errorString());
+        throw cannotWriteFile(target, file.errorString());
     if (!writePdf(pages, file, PdfInformation{properties.title, properties.author}))
-        throw cannotWrite(QStringLiteral("the pages could not be drawn."));
+        throw cannotWriteFile(target, QStringLiteral("the pages could not be drawn."));
     // A write that fails only when flushed (a full disk) must not pass for a complete file.
     if (!file.flush() || !file.commit())
-        throw cannotWrite(file.errorString());
+        throw cannotWriteFile(target, file.errorString());
 }
 
 void WordDocument::print(QPagedPaintDevice &printer)

@@ -32,8 +32,13 @@ void WriteBytesIfAbsent(const QByteArray &bytes, const QString &path)
     if (!written || file.error() != QFileDevice::NoError) {
         // A partial file would be taken for a complete one by the next run: remove it.
         file.remove();
-        throw Error(Status::FileUnwritable, QStringLiteral("Cannot write the file %1: %2").arg(QDir::toNativeSeparators(path), error));
+        throw cannotWriteFile(path, error);
     }
+}
+
+Error cannotWriteFile(const QString &path, const QString &reason)
+{
+    return Error(Status::FileUnwritable, QStringLiteral("Cannot write the file %1: %2").arg(QDir::toNativeSeparators(path), reason));
 }
 
 void DeleteFileQuietly(const QString &path)

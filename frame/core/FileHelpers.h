@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Error.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -12,6 +14,9 @@ bool FileExists(const QString &path);
 // Pending window events run once first. The file is created exclusively, so a link planted at `path`
 // is never followed. Throws Error when the file cannot be created or written; a partly written file is removed.
 void WriteBytesIfAbsent(const QByteArray &bytes, const QString &path);
+
+// The error of a file at `path` that cannot be written, for `reason`.
+Error cannotWriteFile(const QString &path, const QString &reason);
 
 // Deletes the file at `path` if it can; never fails.
 void DeleteFileQuietly(const QString &path);

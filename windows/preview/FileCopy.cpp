@@ -1,5 +1,6 @@
 #include "FileCopy.h"
 #include "Error.h"
+#include "FileHelpers.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,11 +20,6 @@ Error cannotRead(const QString &path, const QString &reason)
     return Error(Status::FileUnreadable, QStringLiteral("Cannot read the file %1: %2").arg(QDir::toNativeSeparators(path), reason));
 }
 
-Error cannotWrite(const QString &path, const QString &reason)
-{
-    return Error(Status::FileUnwritable, QStringLiteral("Cannot write the file %1: %2").arg(QDir::toNativeSeparators(path), reason));
-}
-
 } // namespace
 
 void copyFileReplacing(const QString &source, const QString &target)
@@ -34,7 +30,7 @@ void copyFileReplacing(const QString &source, const QString &target)
 
     QSaveFile output(target);
     if (!output.open(QIODevice::WriteOnly))
-        throw cannotWrite(target, output.errorString());
+        throw cannotWriteFile(target, output.errorString());
     std::vector<char> buffer(kChunkBytes);
     for (;;) {
         const qint64 read = input.read(buffer.data(), kChunkBytes);
@@ -43,15 +39,15 @@ void copyFileReplacing(const QString &source, const QString &target)
         if (read == 0)
             break;
         if (output.write(buffer.data(), read) != read)
-            throw cannotWrite(target, output.errorString());
+            throw cannotWriteFile(target, output.errorString());
     }
     // A buffered write that fails only when flushed (a full disk) escapes commit(), which would then
     // replace the target with a short copy: flush and check first.
     if (!output.flush())
-        throw cannotWrite(target, output.errorString());
+        throw cannotWriteFile(target, output.errorString());
     // Until commit the target is untouched; an uncommitted copy is discarded with `output`.
     if (!output.commit())
-        throw cannotWrite(target, output.errorString());
+        throw cannotWriteFile(target, output.errorString());
 }
 
 } // namespace quill

@@ -86,9 +86,7 @@ std::vector<PagePlace> pagePlaces(const std::vector<int> &sectionOf, const std::
 
 DocumentPages layOutPages(const LayoutSources &sources)
 {
-    const pugi::xml_node body = sources.document
-        ? childElement(sources.document->document_element(), "body") : pugi::xml_node();
-    const std::vector<Section> sections = readSections(body);
+    const std::vector<Section> sections = readSections(documentBody(sources));
     HeaderFooterLayout headers(sources, sections);
     std::vector<Section> bodySections = sections;
     makeRoomForHeaders(bodySections, headers);

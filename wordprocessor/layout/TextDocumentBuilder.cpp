@@ -14,6 +14,11 @@
 
 namespace quill {
 
+pugi::xml_node documentBody(const LayoutSources &sources)
+{
+    return sources.document ? childElement(sources.document->document_element(), "body") : pugi::xml_node();
+}
+
 QPaintDevice *layoutPaintDevice()
 {
     static QImage device = [] {
@@ -38,8 +43,7 @@ int BuiltDocument::pageCount() const
 void layOutBody(const LayoutSources &sources, std::vector<Section> sections, const PageRunHandler &handleRun,
                 const FieldContext *fields)
 {
-    const pugi::xml_node body = sources.document
-        ? childElement(sources.document->document_element(), "body") : pugi::xml_node();
+    const pugi::xml_node body = documentBody(sources);
     if (sections.empty())
         sections.emplace_back();
     const std::vector<Section> runSections = sections;
@@ -66,8 +70,7 @@ void layOutBody(const LayoutSources &sources, std::vector<Section> sections, con
 BuiltDocument buildTextDocument(const LayoutSources &sources)
 {
     BuiltDocument built;
-    const pugi::xml_node body = sources.document
-        ? childElement(sources.document->document_element(), "body") : pugi::xml_node();
+    const pugi::xml_node body = documentBody(sources);
     layOutBody(sources, readSections(body), [&](const PageSetup &, PageRun &run) {
         built.runs.push_back(std::move(run));
     });

@@ -47,6 +47,9 @@ struct BuiltDocument
     int pageCount() const;
 };
 
+// The w:body of `sources.document`; null when there is none.
+pugi::xml_node documentBody(const LayoutSources &sources);
+
 // The paint device every layout measures fonts against (kLayoutOversampling times 96 dpi).
 QPaintDevice *layoutPaintDevice();
 
