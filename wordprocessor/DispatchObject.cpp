@@ -16,9 +16,22 @@ bool holdsObject(const QVariant &value)
 
 } // namespace
 
+size_t DispatchObject::CaseBlindHash::operator()(const QString &name) const
+{
+    size_t hash = 0;
+    for (const QChar character : name) {
+        const char16_t unit = character.unicode();
+        // Names are ASCII: fold those directly, anything else through Unicode's case folding.
+        const char16_t folded = unit < 0x80 ? char16_t(unit >= u'A' && unit <= u'Z' ? unit + (u'a' - u'A') : unit)
+                                            : character.toCaseFolded().unicode();
+        hash = hash * 31 + folded;
+    }
+    return hash;
+}
+
 void DispatchObject::addMethod(const QString &name, const std::vector<QString> &parameters, Method method)
 {
-    Member &entry = m_members[name.toLower()];
+    Member &entry = m_members[name];
     entry.name = name;
     entry.parameters = parameters;
     entry.method = std::move(method);
@@ -26,7 +39,7 @@ void DispatchObject::addMethod(const QString &name, const std::vector<QString> &
 
 void DispatchObject::addProperty(const QString &name, Getter getter, Setter setter)
 {
-    Member &entry = m_members[name.toLower()];
+    Member &entry = m_members[name];
     entry.name = name;
     entry.getter = std::move(getter);
     entry.setter = std::move(setter);
@@ -38,10 +51,10 @@ void DispatchObject::checkAvailable() const
 
 const DispatchObject::Member &DispatchObject::member(const QString &name) const
 {
-    const auto found = m_members.constFind(name.toLower());
-    if (found == m_members.constEnd())
+    const auto found = m_members.find(name);
+    if (found == m_members.end())
         throw Error(Status::MemberNotFound, QStringLiteral("Object doesn't support this property or method (%1).").arg(name));
-    return found.value();
+    return found->second;
 }
 
 QVariant DispatchObject::invoke(const QString &name, const AutomationArguments &arguments)

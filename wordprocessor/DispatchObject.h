@@ -2,9 +2,10 @@
 
 #include "AutomationObject.h"
 
-#include <QHash>
+#include <QString>
 
 #include <functional>
+#include <unordered_map>
 
 namespace quill {
 
@@ -47,7 +48,20 @@ private:
     };
     const Member &member(const QString &name) const;
 
-    QHash<QString, Member> m_members; // lower-case name -> member
+    // Member names compared without regard to case, without making lower-case copies: objects are made and
+    // asked by name many times for each letter.
+    struct CaseBlindHash
+    {
+        size_t operator()(const QString &name) const;
+    };
+    struct CaseBlindEqual
+    {
+        bool operator()(const QString &one, const QString &other) const
+        {
+            return one.compare(other, Qt::CaseInsensitive) == 0;
+        }
+    };
+    std::unordered_map<QString, Member, CaseBlindHash, CaseBlindEqual> m_members;
 };
 
 // The value of a Boolean argument or property (True, False, numbers, "True"/"False"); throws on a type mismatch.

@@ -9,13 +9,15 @@ namespace quill {
 
 namespace {
 
-std::vector<QString> executeParameters()
+// Execute's parameters in Word's order, made once: every range's Find lists them.
+const std::vector<QString> &executeParameters()
 {
-    return {QStringLiteral("FindText"), QStringLiteral("MatchCase"), QStringLiteral("MatchWholeWord"),
+    static const std::vector<QString> parameters{QStringLiteral("FindText"), QStringLiteral("MatchCase"), QStringLiteral("MatchWholeWord"),
             QStringLiteral("MatchWildcards"), QStringLiteral("MatchSoundsLike"), QStringLiteral("MatchAllWordForms"),
             QStringLiteral("Forward"), QStringLiteral("Wrap"), QStringLiteral("Format"),
             QStringLiteral("ReplaceWith"), QStringLiteral("Replace"), QStringLiteral("MatchKashida"),
             QStringLiteral("MatchDiacritics"), QStringLiteral("MatchAlefHamza"), QStringLiteral("MatchControl")};
+    return parameters;
 }
 
 // Positions of Execute's parameters.

@@ -2,7 +2,9 @@
 
 #include "AutomationObject.h"
 #include "DataBinding.h"
+#include "ParagraphScan.h"
 #include "RunContent.h"
+#include "SearchIndex.h"
 #include "WordXml.h"
 #include "XmlTree.h"
 
@@ -12,115 +14,12 @@ namespace quill {
 
 namespace {
 
-// The characters Word's Range.Text shows for the objects inside a run.
-constexpr QChar kTabCharacter = u'\t';
-constexpr QChar kLineBreakCharacter = u'\v';
-constexpr QChar kPageBreakCharacter = u'\f';
-constexpr QChar kColumnBreakCharacter = QChar(0x0E);
-constexpr QChar kNonBreakingHyphenCharacter = QChar(0x1E);
-constexpr QChar kOptionalHyphenCharacter = QChar(0x1F);
-constexpr QChar kSymbolCharacter = u'(';
-constexpr QChar kParagraphMark = u'\r';
-constexpr QChar kNoCharacter = QChar(0);
 // How the text of a content control ends its lines in the data it is bound to.
 constexpr QChar kStoredLineEnd = u'\n';
 // Characters XML 1.0 cannot carry: controls below the blank (except tab and line ends) and two non-characters.
 constexpr char16_t kFirstPrintableCharacter = u' ';
 constexpr char16_t kNonCharacterFFFE = 0xFFFE;
 constexpr char16_t kNonCharacterFFFF = 0xFFFF;
-
-// One w:t element and where its text sits in the chunk it belongs to.
-struct TextPiece
-{
-    pugi::xml_node element;
-    int start = 0;
-    int length = 0;
-};
-
-// Text of a paragraph between two barriers (tabs, breaks, fields, drawings): what one match may span.
-struct TextChunk
-{
-    QString text;
-    std::vector<TextPiece> pieces;
-};
-
-struct ScannedParagraph
-{
-    std::vector<TextChunk> chunks;
-    QString text; // as Range.Text shows it, barriers included
-};
-
-// The character Range.Text shows for a run item that stands between matches, or kNoCharacter for an item that
-// shows none (fields, drawings, references).
-QChar shownCharacter(RunItem item, pugi::xml_node element)
-{
-    switch (item) {
-    case RunItem::Tab:
-        return kTabCharacter;
-    case RunItem::Break:
-        switch (breakKind(element)) {
-        case BreakKind::Page:
-            return kPageBreakCharacter;
-        case BreakKind::Column:
-            return kColumnBreakCharacter;
-        case BreakKind::Line:
-            break;
-        }
-        return kLineBreakCharacter;
-    case RunItem::CarriageReturn:
-        return kLineBreakCharacter;
-    case RunItem::NoBreakHyphen:
-        return kNonBreakingHyphenCharacter;
-    case RunItem::SoftHyphen:
-        return kOptionalHyphenCharacter;
-    case RunItem::Symbol:
-        return kSymbolCharacter;
-    default:
-        return kNoCharacter;
-    }
-}
-
-// Reads one paragraph; `fields` carries the open complex fields from one paragraph to the next.
-ScannedParagraph scanParagraph(pugi::xml_node paragraph, FieldNesting &fields)
-{
-    ScannedParagraph scanned;
-    TextChunk current;
-    const auto closeChunk = [&]() {
-        if (!current.pieces.empty())
-            scanned.chunks.push_back(std::move(current));
-        current = TextChunk();
-    };
-    walkTree(paragraph, [&](pugi::xml_node node) {
-        if (node.type() != pugi::node_element)
-            return WalkStep::SkipChildren;
-        const RunItem item = runItem(node, paragraph);
-        if (item == RunItem::Other)
-            return WalkStep::Descend;
-        if (item == RunItem::FieldCharacter) {
-            closeChunk();
-            fields.step(node);
-            return WalkStep::SkipChildren;
-        }
-        // Field codes show nothing: no text, no barrier character.
-        if (item == RunItem::Skipped || !fields.isShown())
-            return WalkStep::SkipChildren;
-        if (item == RunItem::Text) {
-            const QString text = elementText(node);
-            current.pieces.push_back(TextPiece{node, int(current.text.size()), int(text.size())});
-            current.text += text;
-            scanned.text += text;
-            return WalkStep::SkipChildren;
-        }
-        // Every other item is a barrier no match spans.
-        closeChunk();
-        const QChar shown = shownCharacter(item, node);
-        if (shown != kNoCharacter)
-            scanned.text += shown;
-        return WalkStep::SkipChildren;
-    });
-    closeChunk();
-    return scanned;
-}
 
 bool isWordCharacter(QChar character)
 {
@@ -158,29 +57,28 @@ struct Match
 // The paragraphs of one container root and the matches found in them, in document order.
 struct RootSearch
 {
-    std::vector<ScannedParagraph> paragraphs;
+    pugi::xml_node root;
+    std::vector<IndexedParagraph> *paragraphs = nullptr;
     std::vector<Match> matches;
 };
 
-RootSearch searchRoot(pugi::xml_node root, const FindOptions &options)
+RootSearch searchRoot(pugi::xml_node root, const FindOptions &options, SearchIndex &index)
 {
-    RootSearch search;
+    RootSearch search{root, &index.paragraphs(root), {}};
     const QString needle = options.matchCase ? options.text : foldCase(options.text);
-    FieldNesting fields;
-    for (const pugi::xml_node paragraph : containerParagraphs(root)) {
-        search.paragraphs.push_back(scanParagraph(paragraph, fields));
-        const ScannedParagraph &scanned = search.paragraphs.back();
+    for (size_t paragraphIndex = 0; paragraphIndex < search.paragraphs->size(); ++paragraphIndex) {
+        const ScannedParagraph &scanned = (*search.paragraphs)[paragraphIndex].scanned;
         for (size_t chunkIndex = 0; chunkIndex < scanned.chunks.size(); ++chunkIndex) {
-            const QString &original = scanned.chunks[chunkIndex].text;
-            const QString haystack = options.matchCase ? original : foldCase(original);
+            const ScannedChunk &chunk = scanned.chunks[chunkIndex];
+            const QString &haystack = options.matchCase ? chunk.text : chunk.folded;
             qsizetype position = haystack.indexOf(needle, 0, Qt::CaseSensitive);
             while (position >= 0) {
                 const qsizetype end = position + needle.size();
                 const bool wholeWord = !options.matchWholeWord
-                        || ((position == 0 || !isWordCharacter(original.at(position - 1)))
-                            && (end == original.size() || !isWordCharacter(original.at(end))));
+                        || ((position == 0 || !isWordCharacter(chunk.text.at(position - 1)))
+                            && (end == chunk.text.size() || !isWordCharacter(chunk.text.at(end))));
                 if (wholeWord) {
-                    search.matches.push_back(Match{search.paragraphs.size() - 1, chunkIndex, int(position)});
+                    search.matches.push_back(Match{paragraphIndex, chunkIndex, int(position)});
                     position = haystack.indexOf(needle, end, Qt::CaseSensitive);
                 } else {
                     position = haystack.indexOf(needle, position + 1, Qt::CaseSensitive);
@@ -218,7 +116,7 @@ void noteBoundControl(pugi::xml_node element, std::vector<pugi::xml_node> *contr
 // Replaces the chosen matches (indexes into search.matches) inside their w:t elements; notes the data-bound
 // controls whose text changed in `boundControls` (when given).
 void replaceMatches(RootSearch &search, const std::vector<size_t> &chosen, const QString &replacement,
-                    int needleLength, std::vector<pugi::xml_node> *boundControls)
+                    int needleLength, std::vector<pugi::xml_node> *boundControls, SearchIndex &index)
 {
     // Group by chunk; within a chunk go from the last match to the first so earlier offsets stay valid.
     std::vector<size_t> order(chosen);
@@ -233,16 +131,16 @@ void replaceMatches(RootSearch &search, const std::vector<size_t> &chosen, const
                 break;
             --groupBegin;
         }
-        TextChunk &chunk = search.paragraphs[last.paragraph].chunks[last.chunk];
+        const ScannedChunk &chunk = (*search.paragraphs)[last.paragraph].scanned.chunks[last.chunk];
         std::vector<QString> texts;
         std::vector<bool> touched(chunk.pieces.size(), false);
-        for (const TextPiece &piece : chunk.pieces)
+        for (const ScannedPiece &piece : chunk.pieces)
             texts.push_back(chunk.text.mid(piece.start, piece.length));
         for (size_t index = groupEnd; index > groupBegin; --index) {
             const Match &match = search.matches[order[index - 1]];
             const int matchEnd = match.offset + needleLength;
             for (size_t pieceIndex = 0; pieceIndex < chunk.pieces.size(); ++pieceIndex) {
-                const TextPiece &piece = chunk.pieces[pieceIndex];
+                const ScannedPiece &piece = chunk.pieces[pieceIndex];
                 const int pieceEnd = piece.start + piece.length;
                 if (piece.length == 0 || pieceEnd <= match.offset || piece.start >= matchEnd)
                     continue;
@@ -262,29 +160,36 @@ void replaceMatches(RootSearch &search, const std::vector<size_t> &chosen, const
         }
         groupEnd = groupBegin;
     }
+    // Read the changed paragraphs again, once every match in them is replaced (the matches point into the old reading).
+    std::vector<size_t> changed;
+    for (const size_t chosenIndex : order)
+        changed.push_back(search.matches[chosenIndex].paragraph);
+    changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
+    for (const size_t paragraph : changed)
+        index.refresh(search.root, paragraph);
 }
 
 void replaceAllInRoot(pugi::xml_node root, const FindOptions &options, const QString &replacement,
-                      int &found, bool &modified, std::vector<pugi::xml_node> *boundControls)
+                      int &found, bool &modified, std::vector<pugi::xml_node> *boundControls, SearchIndex &index)
 {
-    RootSearch search = searchRoot(root, options);
+    RootSearch search = searchRoot(root, options, index);
     found += int(search.matches.size());
     if (search.matches.empty())
         return;
     std::vector<size_t> all(search.matches.size());
     for (size_t index = 0; index < all.size(); ++index)
         all[index] = index;
-    replaceMatches(search, all, replacement, int(options.text.size()), boundControls);
+    replaceMatches(search, all, replacement, int(options.text.size()), boundControls, index);
     modified = true;
 }
 
 void replaceNthInRoot(pugi::xml_node root, const FindOptions &options, const QString &replacement,
-                      size_t ordinal, bool &modified, std::vector<pugi::xml_node> *boundControls)
+                      size_t ordinal, bool &modified, std::vector<pugi::xml_node> *boundControls, SearchIndex &index)
 {
-    RootSearch search = searchRoot(root, options);
+    RootSearch search = searchRoot(root, options, index);
     if (ordinal >= search.matches.size())
         return;
-    replaceMatches(search, {ordinal}, replacement, int(options.text.size()), boundControls);
+    replaceMatches(search, {ordinal}, replacement, int(options.text.size()), boundControls, index);
     modified = true;
 }
 
@@ -303,26 +208,6 @@ void checkSupported(const FindOptions &options)
 
 } // namespace
 
-QString foldCase(const QString &text)
-{
-    QString folded = text;
-    for (qsizetype index = 0; index < folded.size(); ++index) {
-        const QChar character = folded.at(index);
-        if (character.isHighSurrogate() && index + 1 < folded.size() && folded.at(index + 1).isLowSurrogate()) {
-            const char32_t codePoint = QChar::surrogateToUcs4(character, folded.at(index + 1));
-            const char32_t foldedPoint = QChar::toCaseFolded(codePoint);
-            // Keep the length: only a fold that stays outside the basic plane is taken.
-            if (QChar::requiresSurrogates(foldedPoint)) {
-                folded[index] = QChar(QChar::highSurrogate(foldedPoint));
-                folded[index + 1] = QChar(QChar::lowSurrogate(foldedPoint));
-            }
-            ++index;
-            continue;
-        }
-        folded[index] = character.toCaseFolded();
-    }
-    return folded;
-}
 
 QString paragraphText(pugi::xml_node paragraph)
 {
@@ -361,20 +246,22 @@ QString storyText(const Story &story)
 }
 
 int findInStory(const Story &story, const FindOptions &options, ReplaceMode mode, bool &modified,
-                std::vector<pugi::xml_node> *boundControls)
+                std::vector<pugi::xml_node> *boundControls, SearchIndex *kept)
 {
     checkSupported(options);
     if (options.text.isEmpty())
         return 0;
     const QString replacement = xmlSafe(options.replacement);
+    SearchIndex once;
+    SearchIndex &index = kept ? *kept : once;
 
     if (mode == ReplaceMode::All) {
         int found = 0;
         for (const StoryContainer &container : story.containers) {
-            replaceAllInRoot(container.root, options, replacement, found, modified, boundControls);
+            replaceAllInRoot(container.root, options, replacement, found, modified, boundControls, index);
             for (const pugi::xml_node mirror : container.mirrors) {
                 int mirrorFound = 0;
-                replaceAllInRoot(mirror, options, replacement, mirrorFound, modified, boundControls);
+                replaceAllInRoot(mirror, options, replacement, mirrorFound, modified, boundControls, index);
             }
         }
         return found;
@@ -384,12 +271,12 @@ int findInStory(const Story &story, const FindOptions &options, ReplaceMode mode
     int found = 0;
     size_t targetContainer = 0;
     size_t targetOrdinal = 0;
-    for (size_t index = 0; index < story.containers.size(); ++index) {
-        const size_t count = searchRoot(story.containers[index].root, options).matches.size();
+    for (size_t containerIndex = 0; containerIndex < story.containers.size(); ++containerIndex) {
+        const size_t count = searchRoot(story.containers[containerIndex].root, options, index).matches.size();
         if (count == 0)
             continue;
         if (found == 0 || !options.forward) {
-            targetContainer = index;
+            targetContainer = containerIndex;
             targetOrdinal = options.forward ? 0 : count - 1;
         }
         found += int(count);
@@ -397,9 +284,9 @@ int findInStory(const Story &story, const FindOptions &options, ReplaceMode mode
     if (found == 0 || mode == ReplaceMode::None)
         return found;
     const StoryContainer &container = story.containers[targetContainer];
-    replaceNthInRoot(container.root, options, replacement, targetOrdinal, modified, boundControls);
+    replaceNthInRoot(container.root, options, replacement, targetOrdinal, modified, boundControls, index);
     for (const pugi::xml_node mirror : container.mirrors)
-        replaceNthInRoot(mirror, options, replacement, targetOrdinal, modified, boundControls);
+        replaceNthInRoot(mirror, options, replacement, targetOrdinal, modified, boundControls, index);
     return found;
 }
 

@@ -10,6 +10,8 @@
 
 namespace quill {
 
+class SearchIndex;
+
 // Word's WdFindWrap values.
 enum class FindWrap { Stop = 0, Continue = 1, Ask = 2 };
 
@@ -41,8 +43,9 @@ struct FindOptions
 // (VML copies of text boxes) change alike. Returns the number of matches found in the story (not counting mirrors).
 // Sets `modified` when any XML changed; adds each data-bound content control whose text changed, once, to
 // `boundControls` when given. Throws Error for options this engine does not support.
+// With `index`, the paragraphs are read from and kept in it (see SearchIndex); without, they are read anew.
 int findInStory(const Story &story, const FindOptions &options, ReplaceMode mode, bool &modified,
-                std::vector<pugi::xml_node> *boundControls = nullptr);
+                std::vector<pugi::xml_node> *boundControls = nullptr, SearchIndex *index = nullptr);
 
 // The text of `story` as Word's Range.Text gives it: each paragraph followed by "\r";
 // tabs "\t", line breaks "\v", page breaks "\f".

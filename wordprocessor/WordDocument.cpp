@@ -4,6 +4,7 @@
 #include "DataBinding.h"
 #include "FileHelpers.h"
 #include "LayoutParts.h"
+#include "SearchIndex.h"
 #include "WordXml.h"
 #include "XmlTree.h"
 #include "layout/BodyLayout.h"
@@ -91,6 +92,7 @@ WordDocument::~WordDocument() = default;
 std::unique_ptr<WordDocument> WordDocument::open(const QString &path, bool readOnly)
 {
     std::unique_ptr<WordDocument> document(new WordDocument);
+    document->m_searchIndex = std::make_unique<SearchIndex>();
     document->m_path = QFileInfo(path).absoluteFilePath();
     document->m_readOnly = readOnly;
     document->m_package = Package::open(document->m_path);
@@ -187,15 +189,20 @@ int WordDocument::storyRangeCount(StoryType type)
     case StoryType::Endnotes:
     case StoryType::Comments:
         return notes(type).empty() ? 0 : 1;
-    case StoryType::TextFrame: {
-        const pugi::xml_node body = documentBody(*m_package, m_mainPart);
-        return textBoxContainers(body).empty() ? 0 : 1;
-    }
+    case StoryType::TextFrame:
+        return bodyTextBoxes().empty() ? 0 : 1;
     default: {
         const auto found = m_headerFooterParts.find(type);
         return found == m_headerFooterParts.end() ? 0 : int(found->second.size());
     }
     }
+}
+
+const std::vector<StoryContainer> &WordDocument::bodyTextBoxes()
+{
+    if (!m_bodyTextBoxes)
+        m_bodyTextBoxes = textBoxContainers(documentBody(*m_package, m_mainPart));
+    return *m_bodyTextBoxes;
 }
 
 std::vector<StoryType> WordDocument::storyTypes()
@@ -222,7 +229,7 @@ Story WordDocument::story(StoryType type, int index)
         break;
     case StoryType::TextFrame:
         story.partName = m_mainPart;
-        story.containers = textBoxContainers(body);
+        story.containers = bodyTextBoxes();
         break;
     case StoryType::Footnotes:
     case StoryType::Endnotes:
@@ -247,14 +254,16 @@ Story WordDocument::story(StoryType type, int index)
     return story;
 }
 
-std::vector<pugi::xml_node> WordDocument::shapes()
+const std::vector<pugi::xml_node> &WordDocument::shapes()
 {
-    return floatingShapes(documentBody(*m_package, m_mainPart));
+    if (!m_shapes)
+        m_shapes = floatingShapes(documentBody(*m_package, m_mainPart));
+    return *m_shapes;
 }
 
 Story WordDocument::shapeStory(int index)
 {
-    const std::vector<pugi::xml_node> all = shapes();
+    const std::vector<pugi::xml_node> &all = shapes();
     if (index < 0 || size_t(index) >= all.size())
         throw Error(Status::NoSuchItem, QStringLiteral("The requested member of the collection does not exist (the document has no such shape)."));
     Story story;
@@ -268,7 +277,7 @@ int WordDocument::find(const Story &story, const FindOptions &options, ReplaceMo
 {
     bool changed = false;
     std::vector<pugi::xml_node> boundControls;
-    const int found = findInStory(story, options, mode, changed, &boundControls);
+    const int found = findInStory(story, options, mode, changed, &boundControls, m_searchIndex.get());
     if (changed) {
         m_package->markModified(story.partName);
         m_modified = true;

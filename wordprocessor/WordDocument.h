@@ -11,6 +11,7 @@ class QPagedPaintDevice;
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <pugixml.hpp>
@@ -19,6 +20,7 @@ namespace quill {
 
 struct LayoutSources;
 class PackageParts;
+class SearchIndex;
 
 // Content type of a WordprocessingML document's main part.
 inline constexpr char kDocumentMainContentType[] =
@@ -58,7 +60,7 @@ public:
     Story story(StoryType type, int index = 0);
 
     // The floating shapes of the body, in document order.
-    std::vector<pugi::xml_node> shapes();
+    const std::vector<pugi::xml_node> &shapes();
     // The text of the text boxes of shape number `index` (from 0), as a story.
     Story shapeStory(int index);
 
@@ -87,6 +89,7 @@ private:
     void readStructure();
     QString relatedPart(const QString &typeSuffix);
     std::vector<pugi::xml_node> notes(StoryType type);
+    const std::vector<StoryContainer> &bodyTextBoxes();
     void setMainContentType();
 
     std::unique_ptr<Package> m_package;
@@ -98,6 +101,11 @@ private:
     bool m_modified = false;
     // Header and footer parts per story kind, distinct, in section order.
     std::map<StoryType, std::vector<QString>> m_headerFooterParts;
+    // The body's text boxes and floating shapes, found on first use: replacing text adds or removes none.
+    std::optional<std::vector<StoryContainer>> m_bodyTextBoxes;
+    std::optional<std::vector<pugi::xml_node>> m_shapes;
+    // What searches have read of the stories, kept from one search to the next.
+    std::unique_ptr<SearchIndex> m_searchIndex;
 };
 
 } // namespace quill

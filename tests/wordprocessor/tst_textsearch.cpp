@@ -93,6 +93,7 @@ private slots:
     void elementsInsideTextSurvive_data();
     void elementsInsideTextSurvive();
     void fieldsAndPromptsAreUntouched();
+    void laterSearchesSeeEarlierReplacements();
     void replaceOneFollowsDirection();
     void wholeWordOnly();
     void unsupportedOptionsFail();
@@ -359,6 +360,28 @@ void TestTextSearch::fieldsAndPromptsAreUntouched()
     const QString saved = folder.filePath(QStringLiteral("letter.doc"));
     document->saveAs(saved);
     QCOMPARE(readPackage(saved).parts.value(QStringLiteral("word/header1.xml")), readPackage(source).parts.value(QStringLiteral("word/header1.xml")));
+}
+
+void TestTextSearch::laterSearchesSeeEarlierReplacements()
+{
+    // A field that opens in one paragraph and closes in the next, tags split across runs, and replacements that
+    // make new matches, empty text elements and move later matches along: each search must see the text as the
+    // searches before it left it, in the paragraphs they changed and in the ones they did not.
+    const QByteArray content = paragraph(run("[A") + run("] and [B]"))
+            + paragraph(fieldBegin() + "<w:r><w:instrText xml:space=\"preserve\"> REF [A] </w:instrText></w:r>" + fieldSeparate()
+                        + run("[A]"))
+            + paragraph(run("[A]") + fieldEnd() + run(" tail [B]"));
+    QTemporaryDir folder;
+    auto document = openDocument(folder, DocumentRecipe{content, {}, {}, {}, false, {}});
+    QVERIFY(document);
+    QCOMPARE(document->replaceEverywhere(QStringLiteral("[A]"), QStringLiteral("x[B]x")), 3);
+    QCOMPARE(document->replaceEverywhere(QStringLiteral("[B]"), QString()), 5);
+    QCOMPARE(document->replaceEverywhere(QStringLiteral("tail"), QStringLiteral("[a]")), 1);
+    QCOMPARE(document->replaceEverywhere(QStringLiteral("xx and"), QStringLiteral("one")), 1);
+    QCOMPARE(document->replaceEverywhere(QStringLiteral("[A]"), QStringLiteral("end")), 1);
+    QCOMPARE(document->storyText(StoryType::MainText), QStringLiteral("one \rxx\rxx end \r"));
+    QVERIFY(QString::fromUtf8(body(*document).first_child().next_sibling().child("w:r").next_sibling("w:r").child_value("w:instrText"))
+                    .contains(QStringLiteral("[A]")));
 }
 
 void TestTextSearch::replaceOneFollowsDirection()
