@@ -45,6 +45,10 @@ constexpr zip_uint16_t kFixedDosDate = (1 << 5) | 1;
 
 constexpr char kPackageRelationships[] = "_rels/.rels";
 
+// A package file up to this size is read whole and kept, so that saving copies the parts nobody changed as
+// they were compressed instead of compressing them again (most of the time a letter's save takes).
+constexpr qint64 kMaxKeptArchiveSize = qint64(32) * 1024 * 1024;
+
 QString displayPath(const QString &path)
 {
     return QDir::toNativeSeparators(path);
@@ -99,6 +103,43 @@ struct ArchiveCloser
     void operator()(zip_t *archive) const { zip_discard(archive); }
 };
 using ArchiveHandle = std::unique_ptr<zip_t, ArchiveCloser>;
+
+// Opens the zip archive held in `bytes` (which must outlive it) for reading; null with `errorCode` set when it cannot.
+ArchiveHandle openArchiveInMemory(const QByteArray &bytes, int &errorCode)
+{
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t *source = zip_source_buffer_create(bytes.constData(), zip_uint64_t(bytes.size()), 0, &error);
+    zip_t *archive = source ? zip_open_from_source(source, ZIP_RDONLY, &error) : nullptr;
+    if (!archive) {
+        if (source)
+            zip_source_free(source);
+        errorCode = zip_error_code_zip(&error);
+    }
+    zip_error_fini(&error);
+    return ArchiveHandle(archive);
+}
+
+// The whole file at `path` when it is small enough to keep and can be read; empty otherwise.
+QByteArray keptArchiveBytes(const QString &path, qint64 size)
+{
+    if (size <= 0 || size > kMaxKeptArchiveSize)
+        return {};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QByteArray bytes = file.readAll();
+    return bytes.size() == size ? bytes : QByteArray();
+}
+
+// True when entry `index` is stored with deflate and without encryption: its compressed bytes can be copied as they are.
+bool isPlainlyDeflated(zip_t *archive, zip_uint64_t index)
+{
+    zip_stat_t stat;
+    return zip_stat_index(archive, index, 0, &stat) == 0 && (stat.valid & ZIP_STAT_COMP_METHOD)
+           && (stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.comp_method == ZIP_CM_DEFLATE
+           && stat.encryption_method == ZIP_EM_NONE;
+}
 
 struct FileCloser
 {
@@ -187,7 +228,9 @@ std::unique_ptr<Package> Package::open(const QString &path)
         failOpen(path, Status::FileUnreadable, QStringLiteral("the file cannot be read (permission denied)."));
 
     int errorCode = 0;
-    ArchiveHandle archive(zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &errorCode));
+    QByteArray bytes = keptArchiveBytes(path, info.size());
+    ArchiveHandle archive = bytes.isEmpty() ? ArchiveHandle(zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &errorCode))
+                                            : openArchiveInMemory(bytes, errorCode);
     if (!archive) {
         if (errorCode == ZIP_ER_NOZIP)
             failNotAPackage(path);
@@ -212,13 +255,17 @@ std::unique_ptr<Package> Package::open(const QString &path)
         auto entry = std::make_unique<Part>();
         entry->name = QString::fromUtf8(rawName);
         entry->isDirectory = entry->name.endsWith(QLatin1Char('/'));
-        if (!entry->isDirectory)
+        if (!entry->isDirectory) {
             entry->data = readEntry(path, archive.get(), zip_uint64_t(index), entry->name, totalSize);
+            if (!bytes.isEmpty() && isPlainlyDeflated(archive.get(), zip_uint64_t(index)))
+                entry->archiveIndex = index;
+        }
         const QString key = entry->name.toLower();
         if (!package->m_index.contains(key))
             package->m_index.insert(key, entry.get());
         package->m_parts.push_back(std::move(entry));
     }
+    package->m_archiveBytes = std::move(bytes);
     return package;
 }
 
@@ -241,6 +288,7 @@ void Package::setData(const QString &name, const QByteArray &data)
     found->data = data;
     found->xml.reset();
     found->modified = false;
+    found->archiveIndex = -1;
 }
 
 std::vector<QString> Package::partNames() const
@@ -425,14 +473,25 @@ void Package::save(const QString &path) const
         failSave(reason);
     };
 
-    // The buffers must stay alive until zip_close has written them.
+    // The buffers and the original archive must stay alive until zip_close has written them.
     std::vector<QByteArray> buffers;
     buffers.reserve(m_parts.size());
+    int originalError = 0;
+    const ArchiveHandle original = m_archiveBytes.isEmpty() ? nullptr : openArchiveInMemory(m_archiveBytes, originalError);
     for (const auto &entry : m_parts) {
         const QByteArray name = entry->name.toUtf8();
         zip_int64_t index = -1;
+        const bool copied = original && entry->archiveIndex >= 0 && !entry->modified;
         if (entry->isDirectory) {
             index = zip_dir_add(archive, name.constData(), ZIP_FL_ENC_UTF_8);
+        } else if (copied) {
+            // The whole entry from its start: libzip copies the compressed bytes without unpacking them.
+            zip_source_t *source = zip_source_zip(archive, original.get(), zip_uint64_t(entry->archiveIndex), 0, 0, -1);
+            if (!source)
+                discardAndFail(QString::fromLocal8Bit(zip_strerror(archive)) + QLatin1Char('.'));
+            index = zip_file_add(archive, name.constData(), source, ZIP_FL_ENC_UTF_8);
+            if (index < 0)
+                zip_source_free(source);
         } else {
             buffers.push_back(serialise(*entry));
             const QByteArray &bytes = buffers.back();
@@ -445,7 +504,7 @@ void Package::save(const QString &path) const
         }
         if (index < 0
             || zip_file_set_dostime(archive, zip_uint64_t(index), kFixedDosTime, kFixedDosDate, 0) < 0
-            || (!entry->isDirectory
+            || (!entry->isDirectory && !copied
                 && zip_set_file_compression(archive, zip_uint64_t(index), ZIP_CM_DEFLATE, kSaveCompressionLevel) < 0))
             discardAndFail(QString::fromLocal8Bit(zip_strerror(archive)) + QLatin1Char('.'));
     }

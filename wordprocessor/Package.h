@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -86,6 +87,7 @@ private:
         bool isDirectory = false;
         std::unique_ptr<pugi::xml_document> xml;
         bool modified = false;
+        std::int64_t archiveIndex = -1; // the deflated entry of m_archiveBytes holding `data`, or -1
     };
 
     Package() = default;
@@ -94,6 +96,7 @@ private:
     QByteArray serialise(const Part &part) const;
 
     QString m_path;
+    QByteArray m_archiveBytes; // the file read, when small enough to keep (see archiveIndex)
     std::vector<std::unique_ptr<Part>> m_parts;
     QHash<QString, Part *> m_index; // lower-case name -> part
 };
