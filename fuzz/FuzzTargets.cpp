@@ -1,12 +1,12 @@
 #include "FuzzTargets.h"
 
 #include "AutomationObject.h"
+#include "FuzzSupport.h"
 #include "TextSearch.h"
 #include "WordDocument.h"
 
 #include <QByteArray>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <zip.h>
 
@@ -28,38 +28,6 @@ const QByteArray kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\" standa
 const QByteArray kRelationshipBase = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
 const QByteArray kWordNamespaces = " xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\""
                                    " xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"";
-
-// A folder of this process for the input and the saved copy; removed at exit.
-const QTemporaryDir &scratchFolder()
-{
-    static const QTemporaryDir folder;
-    if (!folder.isValid()) {
-        std::fprintf(stderr, "fuzz: no scratch folder\n");
-        std::abort();
-    }
-    return folder;
-}
-
-QString scratchPath(const char *name)
-{
-    return scratchFolder().filePath(QString::fromLatin1(name));
-}
-
-void writeFileOrAbort(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
-        std::fprintf(stderr, "fuzz: cannot write %s\n", qPrintable(path));
-        std::abort();
-    }
-}
-
-// Stops the run with a message: the engine broke a promise on this input.
-[[noreturn]] void broken(const char *what)
-{
-    std::fprintf(stderr, "fuzz: %s\n", what);
-    std::abort();
-}
 
 // The story text with line ends in one form: XML turns a carriage return inside text into a line feed.
 QString comparableText(QString text)

@@ -16,4 +16,11 @@ int readPackage(const std::uint8_t *data, std::size_t size);
 // that the XML may refer to (r:id "rIdHeader"). Aborts like readPackage.
 int replaceInDocument(const std::uint8_t *data, std::size_t size);
 
+// Reads `size` bytes as a name pattern (the first line) and a recipient list (the rest), as the merge
+// reads them, and names each row's letter. A TAB and a number at the end of the first line put that
+// many blank lines (at most 65535) before the list, so that a small list crosses the reader's pieces.
+// Aborts when the reader or the names break a promise (lines, cells, a written list read back, safe
+// and distinct names).
+int readRecipients(const std::uint8_t *data, std::size_t size);
+
 } // namespace quill::fuzz

@@ -113,6 +113,12 @@ QString NamePattern::expand(const std::vector<FieldReplacement> &fields) const
     return safeFileName(name);
 }
 
+QString NamePattern::nameFor(const std::vector<FieldReplacement> &fields, qint64 line) const
+{
+    const QString name = expand(fields);
+    return name.isEmpty() ? QStringLiteral("letter-%1").arg(line) : name;
+}
+
 QString NameBook::claim(const QString &base)
 {
     const QString folded = base.toCaseFolded();

@@ -32,6 +32,9 @@ public:
     // The safe file name, without extension, for a letter with `fields` (in field order); empty when
     // the values leave nothing of it.
     QString expand(const std::vector<FieldReplacement> &fields) const;
+    // The file name, without extension, for the letter of the row on `line` of the list: the
+    // expansion, or "letter-LINE" when the values leave nothing of it.
+    QString nameFor(const std::vector<FieldReplacement> &fields, qint64 line) const;
 
 private:
     struct Piece

@@ -187,10 +187,8 @@ MergeReport MergeRun::run(const std::atomic<bool> &stop, const std::function<voi
                 continue;
             }
             std::vector<FieldReplacement> fields = m_columns.fields(row, m_stored);
-            QString name = m_pattern.expand(fields);
-            if (name.isEmpty())
-                name = QStringLiteral("letter-%1").arg(row.line);
-            if (!queue.push({row.line, std::move(fields), names.claim(name)}, stop))
+            const QString name = names.claim(m_pattern.nameFor(fields, row.line));
+            if (!queue.push({row.line, std::move(fields), name}, stop))
                 break;
         }
     } catch (const Error &error) {

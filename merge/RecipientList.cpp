@@ -44,16 +44,36 @@ bool isBlankLine(const char *bytes, qsizetype size)
     return true;
 }
 
+// Where the line of `bytes` that starts at `start` ends: after its line end (LF, CRLF or a lone CR,
+// as libcsv ends rows), or at `size` when it has none; `hasEnd` tells which.
+qsizetype lineEndAt(const char *bytes, qsizetype start, qsizetype size, bool &hasEnd)
+{
+    for (qsizetype i = start; i < size; ++i) {
+        if (bytes[i] == '\n' || bytes[i] == '\r') {
+            hasEnd = true;
+            return bytes[i] == '\r' && i + 1 < size && bytes[i + 1] == '\n' ? i + 2 : i + 1;
+        }
+    }
+    hasEnd = false;
+    return size;
+}
+
 // The separator of the first line that is not blank: ';' when it has semicolons and no commas.
 char detectSeparator(const QByteArray &start)
 {
-    for (const QByteArray &line : start.split('\n')) {
-        if (line.trimmed().isEmpty())
-            continue;
-        return line.contains(';') && !line.contains(',') ? ';' : ',';
+    bool hasEnd = false;
+    for (qsizetype begin = 0, end = 0; begin < start.size(); begin = end) {
+        end = lineEndAt(start.constData(), begin, start.size(), hasEnd);
+        const QByteArrayView line(start.constData() + begin, end - begin);
+        if (!isBlankLine(line.data(), line.size()))
+            return line.contains(';') && !line.contains(',') ? ';' : ',';
     }
     return ',';
 }
+
+// libcsv's callbacks: a cell read, a row ended.
+void onCell(void *bytes, size_t size, void *parser);
+void onRowEnd(int, void *parser);
 
 } // namespace
 
@@ -74,6 +94,7 @@ struct RecipientList::Parser
     bool rowOpen = false; // a line that is not blank was fed since the last row ended
 
     bool skipLine = false; // the rest of the line is dropped after a row that cannot be parsed
+    bool crEnded = false;  // the last piece ended in a CR, so a LF that starts the next one ends no line
     unsigned char separator = ',';
 
     Parser() { start(); }
@@ -102,6 +123,17 @@ struct RecipientList::Parser
     }
     Parser(const Parser &) = delete;
     Parser &operator=(const Parser &) = delete;
+
+    // Parses `size` bytes of one line; a row that cannot be parsed is given up with the rest of its line.
+    void parse(const char *bytes, qsizetype size)
+    {
+        if (csv_parse(&csv, bytes, size_t(size), onCell, onRowEnd, this) != size_t(size)) {
+            rejectRow(csv_error(&csv) == CSV_ENOMEM
+                              ? QStringLiteral("a cell is longer than %1 MB").arg(kCellBufferLimit >> 20)
+                              : QStringLiteral("a quote is misplaced: quote a cell whole and double the quotes inside it"));
+            skipLine = true;
+        }
+    }
 
     void addCell(const char *bytes, size_t size)
     {
@@ -203,26 +235,27 @@ void RecipientList::feed(const char *bytes, qsizetype size)
 {
     Parser &parser = *m_parser;
     qsizetype start = 0;
+    if (parser.crEnded && size > 0 && bytes[0] == '\n') {
+        // The second half of a CRLF: the line it ends was counted with the CR.
+        parser.parse(bytes, 1);
+        start = 1;
+    }
+    parser.crEnded = false;
     while (start < size) {
-        const void *lineEnd = std::memchr(bytes + start, '\n', size_t(size - start));
-        const qsizetype end = lineEnd ? static_cast<const char *>(lineEnd) - bytes + 1 : size;
+        bool hasEnd = false;
+        const qsizetype end = lineEndAt(bytes, start, size, hasEnd);
         if (!parser.skipLine) {
             if (parser.atLineStart && !parser.rowOpen)
                 parser.rowStart = parser.line;
             if (!isBlankLine(bytes + start, end - start))
                 parser.rowOpen = true;
-            const size_t length = size_t(end - start);
-            if (csv_parse(&parser.csv, bytes + start, length, onCell, onRowEnd, &parser) != length) {
-                parser.rejectRow(csv_error(&parser.csv) == CSV_ENOMEM
-                                         ? QStringLiteral("a cell is longer than %1 MB").arg(kCellBufferLimit >> 20)
-                                         : QStringLiteral("a quote is misplaced: quote a cell whole and double the quotes inside it"));
-                parser.skipLine = true;
-            }
+            parser.parse(bytes + start, end - start);
         }
-        parser.atLineStart = lineEnd != nullptr;
-        if (lineEnd) {
+        parser.atLineStart = hasEnd;
+        if (hasEnd) {
             ++parser.line;
             parser.skipLine = false;
+            parser.crEnded = end == size && bytes[end - 1] == '\r';
         }
         start = end;
     }

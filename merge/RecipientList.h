@@ -26,7 +26,7 @@ constexpr qsizetype kMaxCellBytes = 1 << 20;
 QString lineMessage(const QString &path, qint64 line, const QString &text);
 
 // A recipient list as spreadsheets write CSV: RFC 4180 quoting (doubled quotes, line breaks inside
-// quotes), CRLF or LF line ends, UTF-8 with or without a byte-order mark, separated by commas, or by
+// quotes), CRLF, LF or CR line ends, UTF-8 with or without a byte-order mark, separated by commas, or by
 // semicolons when the header line has semicolons and no commas. Read with libcsv in small pieces, so
 // a list of any length takes the same memory. Blank lines are skipped; cells are kept exactly as
 // written, blanks included.

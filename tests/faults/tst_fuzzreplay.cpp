@@ -18,7 +18,7 @@ private slots:
         QTest::addColumn<QString>("path");
         const QDir fuzz(QStringLiteral(QUILL_SOURCE_DIR "/fuzz"));
         int rows = 0;
-        for (const char *name : {"package", "replace"}) {
+        for (const char *name : {"package", "replace", "recipients"}) {
             for (const char *kind : {"corpus", "crashes"}) {
                 const QDir folder(fuzz.filePath(QStringLiteral("%1/%2").arg(QLatin1String(kind), QLatin1String(name))));
                 for (const QString &file : folder.entryList(QDir::Files | QDir::Hidden, QDir::Name)) {
@@ -45,8 +45,10 @@ private slots:
         // which ends the test as failed.
         if (target == QLatin1String("package"))
             fuzz::readPackage(data, std::size_t(bytes.size()));
-        else
+        else if (target == QLatin1String("replace"))
             fuzz::replaceInDocument(data, std::size_t(bytes.size()));
+        else
+            fuzz::readRecipients(data, std::size_t(bytes.size()));
     }
 };
 

@@ -50,6 +50,8 @@ private slots:
         QTest::newRow("line breaks inside quotes count as lines") << QByteArray("A,B\n\"l1\nl2\",z\n3,4\n")
                                                                   << QStringList{"1:A|B", "2:l1\nl2|z", "4:3|4"};
         QTest::newRow("CRLF inside quotes kept") << QByteArray("A,B\r\n\"l1\r\nl2\",z\r\n") << QStringList{"1:A|B", "2:l1\r\nl2|z"};
+        QTest::newRow("CR line ends, as old Mac spreadsheets write") << QByteArray("A;B\r1,5;2\r\r\"l1\rl2\";3\r4;5")
+                                                                  << QStringList{"1:A|B", "2:1,5|2", "4:l1\rl2|3", "6:4|5"};
         QTest::newRow("blank lines skipped and counted") << QByteArray("\nA,B\n\n1,2\r\n\r\n\n3,4") << QStringList{"2:A|B", "4:1|2", "7:3|4"};
         QTest::newRow("blanks and formulas kept as typed") << QByteArray("A,B,C\n  x ,=1+1,@sum\n") << QStringList{"1:A|B|C", "2:  x |=1+1|@sum"};
         QTest::newRow("UTF-8 kept") << QByteArray("A,B\nSöhne,日本\n") << QStringList{"1:A|B", "2:Söhne|日本"};
