@@ -7,9 +7,19 @@ namespace quill {
 
 namespace {
 
+// Invisible characters that reorder or hide what a name shows: the direction marks, embeddings, overrides and
+// isolates, and the byte-order mark. With them a name can show "letter.pdf.exe" as "letter.exe.pdf".
+bool isDirectionOrByteOrderMark(QChar c)
+{
+    const char16_t unit = c.unicode();
+    return unit == 0x061C || unit == 0x200E || unit == 0x200F || (unit >= 0x202A && unit <= 0x202E)
+           || (unit >= 0x2066 && unit <= 0x2069) || unit == 0xFEFF;
+}
+
 bool isRemoved(QChar c)
 {
-    return c == QLatin1Char('/') || c == QLatin1Char('\\') || c.category() == QChar::Other_Control;
+    return c == QLatin1Char('/') || c == QLatin1Char('\\') || c.category() == QChar::Other_Control
+           || isDirectionOrByteOrderMark(c);
 }
 
 // Leading dots and dashes would hide a file or read as an option; blanks at either end are invisible.
