@@ -24,7 +24,7 @@ private slots:
         QTest::newRow("leading dash") << "-rf letters" << "rf letters";
         QTest::newRow("trailing dot and blanks") << "  Acme Inc. " << "Acme Inc";
         QTest::newRow("control characters") << "tab\there\nnew\x01" << "tabherenew";
-        QTest::newRow("direction overrides and byte-order marks") << "\xEF\xBB\xBFinvoice\xE2\x80\xAEfdp.exe" << "invoicefdp.exe";
+        QTest::newRow("direction overrides and byte-order marks") << "\xEF\xBB\xBF" "invoice\xE2\x80\xAE" "fdp.exe" << "invoicefdp.exe";
         QTest::newRow("only removed characters") << "../-./" << "";
         QTest::newRow("cut at a character boundary") << QString(150, QChar(0xE9)) << QString(kMaxNameBytes / 2, QChar(0xE9));
     }
