@@ -16,6 +16,8 @@ for tool in soffice pdftotext; do
 done
 
 readonly ROWS=50
+# How long LibreOffice may take for the whole sample, a new profile included, in seconds.
+readonly SOFFICE_SECONDS=180
 # The rows whose .doc letters LibreOffice reads: every sixth from the third, so that each name of
 # the list below is among them.
 readonly DOC_SAMPLE=(3 9 15 21 27 33 39 45)
@@ -112,7 +114,8 @@ for row in "${DOC_SAMPLE[@]}"; do
     cp "$found" "$work/sample/$row.doc"
     sample+=("$work/sample/$row.doc")
 done
-soffice "-env:UserInstallation=file://$work/profile" --headless --norestore \
+# Its exit status says little (it is not always zero when the files were made): the text files count.
+timeout "$SOFFICE_SECONDS" soffice "-env:UserInstallation=file://$work/profile" --headless --norestore \
     --convert-to "txt:Text (encoded):UTF8" --outdir "$work/text" "${sample[@]}" >"$work/soffice.log" 2>&1 || true
 for row in "${DOC_SAMPLE[@]}"; do
     [ -s "$work/text/$row.txt" ] || { cat "$work/soffice.log"; fail "LibreOffice made no text of the .doc of row $row"; }
