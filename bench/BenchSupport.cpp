@@ -95,6 +95,39 @@ std::vector<FieldReplacement> sampleFields()
     return fields;
 }
 
+namespace {
+
+// The fields numbered by the row in recipientList(): the recipient's name, company and street.
+constexpr int kNumberedFields[] = {7, 11, 4};
+
+QByteArray csvLine(const QStringList &cells)
+{
+    QStringList quoted;
+    for (const QString &cell : cells)
+        quoted << QLatin1Char('"') + QString(cell).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+    return quoted.join(QLatin1Char(',')).toUtf8() + '\n';
+}
+
+} // namespace
+
+QByteArray recipientList(int rows)
+{
+    const std::vector<FieldReplacement> sample = sampleFields();
+    QStringList header;
+    for (const FieldReplacement &field : sample)
+        header << field.tag.mid(1, field.tag.size() - 2);
+    QByteArray list = csvLine(header);
+    for (int row = 1; row <= rows; ++row) {
+        QStringList cells;
+        for (const FieldReplacement &field : sample)
+            cells << field.text;
+        for (int index : kNumberedFields)
+            cells[index] += QStringLiteral(" %1").arg(row);
+        list += csvLine(cells);
+    }
+    return list;
+}
+
 void fillLetter(const QByteArray &templateBytes, const std::vector<FieldReplacement> &fields, const QString &folder,
                 const QString &resultPath)
 {

@@ -42,6 +42,11 @@ private:
 // The example sender and recipient and today's date, as the letter's fourteen fields, in field order.
 std::vector<FieldReplacement> sampleFields();
 
+// A recipient list of `rows` data rows as CSV, every cell quoted: the header names the letter's
+// fourteen tags, and each row holds the example data with the recipient's name, company and street
+// numbered by the row, so that every letter and its file name are the row's own.
+QByteArray recipientList(int rows);
+
 // Fills the template package `templateBytes` the way "Start Creating Template" does: writes the
 // template work file into `folder`, opens it read-only through the automation layer, replaces the
 // fields in every story and every shape, saves the letter as `resultPath`, closes the document,

@@ -4,6 +4,7 @@
 //   quill_bench --write-template=PATH   writes the embedded template package (for the anchors)
 //   quill_bench --write-letter=PATH     writes the letter filled with the example data (for the anchors)
 //   quill_bench --write-fields=PATH     writes the example data as JSON, tag to text (for the anchors)
+//   quill_bench --write-recipients=ROWS:PATH   writes the merge benchmark's recipient list of ROWS rows (CSV)
 //   quill_bench --write-synthetic=PAGES:PATH   writes the synthetic template of PAGES pages
 //   quill_bench --render=PATH:COUNT     fills the template at PATH and renders it COUNT times (to run under a profiler)
 #include "BenchSupport.h"
@@ -39,7 +40,7 @@ constexpr int kZoomStartPercents[] = {100, 375};
 constexpr int kZoomStepPercent = 25;
 constexpr float kPercent = 100.0f;
 // Recipients of the merge benchmark.
-constexpr int kMergeRows = 200;
+constexpr int kMergeRows = 1000;
 
 WorkPlace &workPlace()
 {
@@ -60,6 +61,12 @@ const QByteArray &syntheticTemplateBytes(int pages)
     if (found == made.end())
         found = made.emplace(pages, syntheticTemplate(pages, workPlace().tempFolder())).first;
     return found->second;
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
 // Stops the benchmark when a step showed a message box (an error report).
@@ -140,15 +147,10 @@ void BM_Merge(benchmark::State &state)
 {
     const LetterFormat format = state.range(0) == 0 ? LetterFormat::Doc : LetterFormat::Pdf;
     const QString list = workFile(QStringLiteral("recipients.csv"));
-    QFile file(list);
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!writeFile(list, recipientList(kMergeRows))) {
         state.SkipWithError("cannot write the recipient list");
         return;
     }
-    file.write("RecipientName,CompanyName,City2\n");
-    for (int row = 0; row < kMergeRows; ++row)
-        file.write(QStringLiteral("Recipient %1,Company %1 Ltd,Town %1\n").arg(row).toUtf8());
-    file.close();
     const QString folder = workFile(QStringLiteral("merged"));
     for (auto _ : state) {
         state.PauseTiming();
@@ -257,12 +259,6 @@ void BM_RenderPages(benchmark::State &state)
 }
 BENCHMARK(BM_RenderPages)->Name("render_pages")->ArgName("pages")->Apply(registerPageArguments)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
-
 // Handles the file-writing and profiling options; returns false when none was given.
 bool runFileOptions(const QStringList &arguments, int &status)
 {
@@ -271,6 +267,7 @@ bool runFileOptions(const QStringList &arguments, int &status)
     const QString syntheticOption = QStringLiteral("--write-synthetic=");
     const QString renderOption = QStringLiteral("--render=");
     const QString fieldsOption = QStringLiteral("--write-fields=");
+    const QString recipientsOption = QStringLiteral("--write-recipients=");
     bool handled = false;
     status = 0;
     for (const QString &argument : arguments) {
@@ -284,6 +281,12 @@ bool runFileOptions(const QStringList &arguments, int &status)
             for (const FieldReplacement &field : sampleFields())
                 fields.insert(field.tag, field.text);
             if (!writeFile(argument.mid(fieldsOption.size()), QJsonDocument(fields).toJson()))
+                status = 1;
+        } else if (argument.startsWith(recipientsOption)) {
+            handled = true;
+            const QString rows = argument.mid(recipientsOption.size()).section(QLatin1Char(':'), 0, 0);
+            const QString path = argument.mid(recipientsOption.size()).section(QLatin1Char(':'), 1);
+            if (!writeFile(path, recipientList(rows.toInt())))
                 status = 1;
         } else if (argument.startsWith(syntheticOption)) {
             handled = true;

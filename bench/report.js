@@ -2,7 +2,8 @@
 // whether each target is met. Exits 0 either way: the verdicts are for reading, not for gating.
 //   node report.js RESULTS_FOLDER
 // RESULTS_FOLDER holds bench.json (Google Benchmark, with medians), docxtemplater.json,
-// libreoffice.json, peak_memory.txt (the program's own stages) and peak_time.txt (/usr/bin/time -v).
+// docxtemplater_merge.json, libreoffice.json, libreoffice_batch.json, peak_memory.txt (the program's
+// own stages), peak_time.txt and merge_peak_ROWS.txt (/usr/bin/time -v of a session and of merges).
 'use strict';
 const fs = require('fs');
 const path = require('path');
@@ -21,6 +22,10 @@ const ZOOM_STEP_MS = 100;
 const PDF_FACTOR = 50;
 const PAGES_FACTOR = 120;
 const PEAK_MB = 300;
+const FILL_MS = 3;
+const MERGE_DOC_PER_SECOND = 300;
+const MERGE_PDF_PER_SECOND = 100;
+const MERGE_MEMORY_FACTOR = 1.2;
 const BYTES_PER_MB = 1e6;
 const BYTES_PER_KIB = 1024;
 
@@ -33,7 +38,15 @@ for (const entry of JSON.parse(read('bench.json')).benchmarks) {
 }
 const docxtemplater = JSON.parse(read('docxtemplater.json'));
 const libreoffice = JSON.parse(read('libreoffice.json'));
-const peakKiB = Number((read('peak_time.txt').match(/Maximum resident set size \(kbytes\): (\d+)/) || [])[1]);
+const docxtemplaterMerge = JSON.parse(read('docxtemplater_merge.json'));
+const libreofficeBatch = JSON.parse(read('libreoffice_batch.json'));
+// The maximum resident set that /usr/bin/time -v wrote into `name`, in bytes.
+const peakBytes = (name) => BYTES_PER_KIB * Number((read(name).match(/Maximum resident set size \(kbytes\): (\d+)/) || [])[1]);
+const peakKiB = peakBytes('peak_time.txt') / BYTES_PER_KIB;
+// The merges measured for memory, by rows, fewest first.
+const mergePeaks = fs.readdirSync(folder).map((name) => name.match(/^merge_peak_(\d+)\.txt$/)).filter(Boolean)
+    .map((match) => ({ rows: Number(match[1]), bytes: peakBytes(match[0]) })).sort((a, b) => a.rows - b.rows);
+const mb = (bytes) => `${(bytes / BYTES_PER_MB).toFixed(1)} MB`;
 
 const ms = (value) => `${value.toFixed(value < 10 ? 2 : 1)} ms`;
 const median = (name) => {
@@ -48,6 +61,8 @@ for (const [name, value] of Object.entries(medians)) {
 console.log(`  ${'docxtemplater fill'.padEnd(30)} ${ms(docxtemplater.fill_median_ms).padStart(10)}   (${docxtemplater.runs} fills in one Node process)`);
 console.log(`  ${'LibreOffice PDF, cold profile'.padEnd(30)} ${ms(libreoffice.cold_median_ms).padStart(10)}`);
 console.log(`  ${'LibreOffice PDF, warm profile'.padEnd(30)} ${ms(libreoffice.warm_median_ms).padStart(10)}`);
+console.log(`  ${'LibreOffice PDF, batch'.padEnd(30)} ${ms(libreofficeBatch.per_letter_ms).padStart(10)}   per letter`
+    + ` (${libreofficeBatch.letters} letters in one process, ${ms(libreofficeBatch.batch_ms)})`);
 
 const road = median('whole_road');
 const pdf = median('pdf');
@@ -69,11 +84,6 @@ const perPage = (kind) => {
 console.log('\nRatios');
 console.log(`  LibreOffice (warm) / whole road   ${(libreoffice.warm_median_ms / road).toFixed(1)}`);
 console.log(`  LibreOffice (warm) PDF / our PDF  ${(libreoffice.warm_median_ms / pdf).toFixed(1)}`);
-for (const [name, label] of [['merge/pdf:0', 'merge to .doc'], ['merge/pdf:1', 'merge to PDF']]) {
-    const entry = JSON.parse(read('bench.json')).benchmarks.find((b) => b.run_name === `${name}/iterations:1/real_time`
-        && b.aggregate_name === 'median');
-    if (entry) console.log(`  ${label.padEnd(32)} ${entry.letters_per_second.toFixed(0)} letters per second`);
-}
 console.log(`  LibreOffice (cold) / whole road   ${(libreoffice.cold_median_ms / road).toFixed(1)}`);
 console.log(`  docxtemplater fill / our fill     ${(docxtemplater.fill_median_ms / fill).toFixed(2)}`);
 const fillGrowth = perPage('fill_pages');
@@ -85,6 +95,28 @@ console.log(`  fill + render, 100 pages / 1 page ${(both(100) / both(1)).toFixed
 console.log('\nPeak memory: a whole session, zoom stepped to the largest drawable factor');
 process.stdout.write(read('peak_memory.txt'));
 console.log(`  maximum resident set (/usr/bin/time -v): ${(peakKiB * BYTES_PER_KIB / BYTES_PER_MB).toFixed(1)} MB`);
+
+// Letters per second of a merge (median), from its benchmark's counter.
+const mergeRate = (pdf) => {
+    const entry = JSON.parse(read('bench.json')).benchmarks.find((b) => b.aggregate_name === 'median'
+        && b.run_name === `merge/pdf:${pdf}/iterations:1/real_time`);
+    if (!entry) throw new Error(`no median for merge/pdf:${pdf} in bench.json`);
+    return entry.letters_per_second;
+};
+const mergeDoc = mergeRate(0);
+const mergePdf = mergeRate(1);
+const perSecond = (rate) => `${rate.toFixed(rate < 10 ? 1 : 0)} letters/s`;
+console.log(`\nMerge (${docxtemplaterMerge.letters} rows, ours on all cores)`);
+console.log(`  ours to .doc                     ${perSecond(mergeDoc)}`);
+console.log(`  ours to PDF                      ${perSecond(mergePdf)}`);
+console.log(`  docxtemplater, one Node process  ${perSecond(docxtemplaterMerge.letters_per_second)};`
+    + ` ours to .doc ${(mergeDoc / docxtemplaterMerge.letters_per_second).toFixed(2)} x that`);
+console.log(`  LibreOffice .doc to PDF, batch   ${perSecond(libreofficeBatch.letters_per_second)};`
+    + ` ours to PDF ${(mergePdf / libreofficeBatch.letters_per_second).toFixed(1)} x that`);
+console.log('\nPeak memory of a merge into .doc (/usr/bin/time -v)');
+for (const { rows, bytes } of mergePeaks) console.log(`  ${String(rows).padStart(6)} rows: ${mb(bytes)}`);
+const [fewest, most] = [mergePeaks[0], mergePeaks[mergePeaks.length - 1]];
+const mergeGrowth = most.bytes / fewest.bytes;
 
 const verdicts = [
     [road <= WHOLE_ROAD_MS, `whole road ${ms(road)} <= ${WHOLE_ROAD_MS} ms`],
@@ -101,6 +133,11 @@ const verdicts = [
     [renderGrowth.one <= PAGES_FACTOR, `render, 100 pages ${renderGrowth.one.toFixed(1)} x 1 page <= ${PAGES_FACTOR} x`],
     [renderGrowth.average <= PAGES_FACTOR,
         `render, 100 pages ${renderGrowth.average.toFixed(1)} x an average page of 3 <= ${PAGES_FACTOR} x`],
+    [fill <= FILL_MS, `fill ${ms(fill)} <= ${FILL_MS} ms`],
+    [mergeDoc >= MERGE_DOC_PER_SECOND, `merge to .doc ${perSecond(mergeDoc)} >= ${MERGE_DOC_PER_SECOND}`],
+    [mergePdf >= MERGE_PDF_PER_SECOND, `merge to PDF ${perSecond(mergePdf)} >= ${MERGE_PDF_PER_SECOND}`],
+    [mergeGrowth <= MERGE_MEMORY_FACTOR, `merge peak memory, ${most.rows} rows ${mergeGrowth.toFixed(2)} x`
+        + ` ${fewest.rows} rows <= ${MERGE_MEMORY_FACTOR} x`],
     [peakKiB * BYTES_PER_KIB <= PEAK_MB * BYTES_PER_MB,
         `peak resident set ${(peakKiB * BYTES_PER_KIB / BYTES_PER_MB).toFixed(1)} MB <= ${PEAK_MB} MB`],
 ];
