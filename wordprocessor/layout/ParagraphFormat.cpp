@@ -1,5 +1,6 @@
 #include "ParagraphFormat.h"
 
+#include "FontLeading.h"
 #include "LengthScale.h"
 #include "Pictures.h"
 #include "TextDocumentBuilder.h"
@@ -93,8 +94,10 @@ ParagraphFormatter::LineMetrics ParagraphFormatter::lineMetrics(const QTextCharF
     if (cached != m_lineMetrics.constEnd())
         return *cached;
     const QFontMetricsF metrics(format.font(), layoutPaintDevice());
-    const qreal deviceHeight = metrics.ascent() + metrics.descent() + qMax<qreal>(metrics.leading(), 0);
-    const LineMetrics line{roundToTwips(deviceHeight / kLayoutOversampling), qreal(qCeil(deviceHeight))};
+    const qreal textHeight = metrics.ascent() + metrics.descent();
+    const qreal deviceHeight = textHeight + qMax<qreal>(metrics.leading(), 0);
+    const qreal officeHeight = textHeight + officeLeading(format.font(), metrics);
+    const LineMetrics line{roundToTwips(officeHeight / kLayoutOversampling), qreal(qCeil(deviceHeight))};
     m_lineMetrics.insert(key, line);
     return line;
 }
