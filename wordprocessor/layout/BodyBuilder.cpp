@@ -21,6 +21,8 @@ constexpr int kDefaultTabStopTwips = 720;
 constexpr int kTableEdgeIndentCompatibilityMode = 15;
 // The page height of a text box's flow, in logical pixels: taller than any page, so its text never breaks.
 constexpr qreal kUnbrokenPageHeight = 1.0e5;
+// A table width of type pct that fills the text column (100 %, in fiftieths of a percent).
+constexpr qreal kWholeWidth50ths = 5000;
 // Qt hides an empty block right after a table; this invisible character keeps it.
 constexpr char16_t kZeroWidthSpace = 0x200B;
 
@@ -405,8 +407,9 @@ QTextTableFormat BodyBuilder::tableFormat(const TableProperties &table, const Ta
     format.setBorderCollapse(true);
     format.setCellSpacing(0);
     format.setCellPadding(0);
+    const std::vector<qreal> columns = columnWidths(table, grid);
     QList<QTextLength> widths;
-    for (int twips : grid.columnWidths)
+    for (qreal twips : columns)
         widths.append(QTextLength(QTextLength::FixedLength, m_scale.scaled(twips)));
     format.setColumnWidthConstraints(widths);
     const Qt::Alignment alignment = table.alignment.value_or(Qt::AlignLeft);
@@ -420,17 +423,35 @@ QTextTableFormat BodyBuilder::tableFormat(const TableProperties &table, const Ta
         // Qt would put a table wider than the column at the column's left edge, and counts a negative indent
         // into a centred table's width: place a body table from the column's left edge, as LibreOffice does,
         // centred or right-aligned even where it sticks out of the column (the indent does not count then).
-        const PageSetup &page = m_sections[size_t(m_section)].page;
-        const qreal columnPixels = page.pageSize.width() - page.margins.left() - page.margins.right();
-        const qreal columnTwips = pixelsToTwips(columnPixels);
-        const int tableTwips = std::accumulate(grid.columnWidths.begin(), grid.columnWidths.end(), 0);
-        const qreal room = columnTwips - tableTwips;
+        const qreal tableTwips = std::accumulate(columns.begin(), columns.end(), qreal(0));
+        const qreal room = textColumnTwips() - tableTwips;
         format.setAlignment(Qt::AlignLeft);
         format.setLeftMargin(m_scale.scaled(alignment & Qt::AlignHCenter ? room / 2 : room));
     }
     format.setTopMargin(m_flow.atStart ? 0 : m_scale.scaled(m_flow.pendingAfterTwips));
     format.setHeaderRowCount(grid.headerRows);
     return format;
+}
+
+// The width of the page's text column, in twips.
+qreal BodyBuilder::textColumnTwips() const
+{
+    const PageSetup &page = m_sections[size_t(m_section)].page;
+    return pixelsToTwips(page.pageSize.width() - page.margins.left() - page.margins.right());
+}
+
+// The widths of a table's columns, in twips: its grid's, stretched to its width where that is a share of
+// the text column (a body table's; LibreOffice sizes nested tables by their grid).
+std::vector<qreal> BodyBuilder::columnWidths(const TableProperties &table, const TableGrid &grid) const
+{
+    std::vector<qreal> widths(grid.columnWidths.begin(), grid.columnWidths.end());
+    const qreal gridTwips = std::accumulate(widths.begin(), widths.end(), qreal(0));
+    if (!table.widthPercent50ths || m_tableDepth > 0 || gridTwips <= 0)
+        return widths;
+    const qreal factor = textColumnTwips() * *table.widthPercent50ths / kWholeWidth50ths / gridTwips;
+    for (qreal &width : widths)
+        width *= factor;
+    return widths;
 }
 
 // Writes every cell's content into `qtTable`, then formats the cells.

@@ -88,6 +88,8 @@ private:
 
     void addTable(pugi::xml_node tbl);
     QTextTableFormat tableFormat(const TableProperties &table, const TableGrid &grid) const;
+    qreal textColumnTwips() const;
+    std::vector<qreal> columnWidths(const TableProperties &table, const TableGrid &grid) const;
     void fillCells(QTextTable *qtTable, const TableGrid &grid, const ResolvedStyle &style,
                    const TableProperties &table, const TableLook &look);
     CellContent addCellContent(pugi::xml_node tc, int position, const TableContext &context);

@@ -112,6 +112,7 @@ struct TableProperties
     std::array<std::optional<int>, kCellMarginSideCount> cellMargins; // twips, indexed by BorderSide
     std::optional<int> indent;                  // w:tblInd, twips
     std::optional<Qt::Alignment> alignment;     // w:jc of the table
+    std::optional<int> widthPercent50ths;       // w:tblW of type pct: the share of the text column, in 1/50 %
     std::optional<int> rowBandSize;             // rows in one band of a table style (w:tblStyleRowBandSize)
     std::optional<int> columnBandSize;          // columns in one band (w:tblStyleColBandSize)
 
