@@ -257,6 +257,9 @@ void BodyBuilder::writeParagraph(const ParagraphProperties &paragraph, const QSt
     const int gap = m_settings.addParagraphSpacing ? previousAfter + ownBefore : qMax(previousAfter, ownBefore);
 
     QTextBlockFormat baseFormat = m_paragraphs.blockFormat(paragraph);
+    const ParagraphBorders borders = ParagraphBorders::of(paragraph);
+    bool joinsAbove = false;
+    const int borderTwips = placeBorders(baseFormat, borders, breakBefore, joinsAbove);
     if (!inTable) {
         baseFormat.setProperty(KeepWithNextProperty, paragraph.keepWithNext.value_or(false));
         baseFormat.setProperty(KeepLinesTogetherProperty, paragraph.keepLinesTogether.value_or(false));
@@ -275,7 +278,13 @@ void BodyBuilder::writeParagraph(const ParagraphProperties &paragraph, const QSt
         if (part == 0 && m_flow.tableBefore
             && (pieces.empty() || pieces.front().text.startsWith(QChar(kLineSeparator))))
             pieces.insert(pieces.begin(), TextPiece{QString(QChar(kZeroWidthSpace)), markFormat});
-        placeSpaceBefore(format, before, gap, part == 0, startsPage, inTable);
+        if (borders.any()) {
+            // The box spans the gap above where the paragraph continues the one above.
+            setBorderBox(format, lineHeight, part == 0 && joinsAbove ? gap + borderTwips : 0);
+            if (part > 0)
+                format.clearProperty(BorderTopPenProperty);
+        }
+        placeSpaceBefore(format, before + borderTwips, gap + borderTwips, part == 0, startsPage, inTable);
 
         startBlock(format, markFormat);
         int lines = 1;
@@ -289,9 +298,38 @@ void BodyBuilder::writeParagraph(const ParagraphProperties &paragraph, const QSt
         m_flow.tableBefore = nullptr;
     }
     m_flow.pendingAfterTwips = after;
+    m_flow.previousBorders = borders;
+    m_flow.pendingBorderTwips = ParagraphBorders::extentTwips(borders.bottom);
+    m_flow.previousBlock = m_cursor.block();
     m_flow.previousStyle = styleId;
     m_flow.previousContextual = contextual;
     m_flow.lastWasParagraph = true;
+}
+
+// Records a paragraph's borders in its block format `format`. Where the paragraph continues the box of the
+// one above on the same page run (the same borders), that one loses its bottom line. Returns the room taken between the two
+// paragraphs' texts beyond their spacing (the bottom line above, this one's top or between line), in twips.
+int BodyBuilder::placeBorders(QTextBlockFormat &format, const ParagraphBorders &borders, bool startsPage,
+                              bool &joinsAbove)
+{
+    const int previousBottom = m_flow.tableBefore ? 0 : m_flow.pendingBorderTwips;
+    if (!borders.any() && previousBottom == 0)
+        return 0;
+    joinsAbove = borders.any() && !m_flow.atStart && !m_flow.tableBefore && !startsPage
+                            && m_flow.previousBorders == borders && m_flow.previousBlock.isValid()
+                            && m_flow.previousBlock.document() == m_document;
+    if (joinsAbove && borders.bottom.visible) {
+        QTextBlockFormat above = m_flow.previousBlock.blockFormat();
+        above.clearProperty(BorderBottomPenProperty);
+        QTextCursor(m_flow.previousBlock).setBlockFormat(above);
+    }
+    if (borders.any()) {
+        setBorderProperties(format, borders, joinsAbove);
+        markParagraphBorders(*m_document);
+    }
+    if (joinsAbove)
+        return ParagraphBorders::extentTwips(borders.between);
+    return previousBottom + ParagraphBorders::extentTwips(borders.top);
 }
 
 // Takes the page breaks at either end of a paragraph's text out of it, as they leave no empty line
@@ -393,6 +431,9 @@ void BodyBuilder::addTable(pugi::xml_node tbl)
     m_flow.atStart = false;
     m_flow.tableBefore = qtTable;
     m_flow.pendingAfterTwips = 0;
+    m_flow.pendingBorderTwips = 0;
+    m_flow.previousBorders = ParagraphBorders();
+    m_flow.previousBlock = QTextBlock();
     m_flow.previousStyle.clear();
     m_flow.previousContextual = false;
     m_flow.lastWasParagraph = false;
@@ -428,7 +469,7 @@ QTextTableFormat BodyBuilder::tableFormat(const TableProperties &table, const Ta
         format.setAlignment(Qt::AlignLeft);
         format.setLeftMargin(m_scale.scaled(alignment & Qt::AlignHCenter ? room / 2 : room));
     }
-    format.setTopMargin(m_flow.atStart ? 0 : m_scale.scaled(m_flow.pendingAfterTwips));
+    format.setTopMargin(m_flow.atStart ? 0 : m_scale.scaled(m_flow.pendingAfterTwips + m_flow.pendingBorderTwips));
     format.setHeaderRowCount(grid.headerRows);
     return format;
 }
@@ -497,7 +538,7 @@ CellContent BodyBuilder::addCellContent(pugi::xml_node tc, int position, const T
     addBlockContent(tc, context);
     CellContent content;
     content.leadingTwips = m_flow.leadingTwips;
-    content.trailingTwips = m_flow.lastWasParagraph ? m_flow.pendingAfterTwips : 0;
+    content.trailingTwips = m_flow.lastWasParagraph ? m_flow.pendingAfterTwips + m_flow.pendingBorderTwips : 0;
     content.contentTwips = m_flow.contentTwips;
     m_flow = outerFlow;
     return content;

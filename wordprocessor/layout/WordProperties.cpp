@@ -210,6 +210,8 @@ void ParagraphProperties::apply(pugi::xml_node pPr)
             widowControl = isOn(property);
         } else if (std::strcmp(name, "shd") == 0) {
             shading = shadingColor(property);
+        } else if (std::strcmp(name, "pBdr") == 0) {
+            readBorders(property, borders);
         } else if (std::strcmp(name, "numPr") == 0) {
             overlay(numberingId, intAttribute(childElement(property, "numId"), "val"));
             overlay(numberingLevel, intAttribute(childElement(property, "ilvl"), "val"));
@@ -247,6 +249,8 @@ void ParagraphProperties::apply(const ParagraphProperties &other)
     overlay(numberingId, other.numberingId);
     overlay(numberingLevel, other.numberingLevel);
     overlay(shading, other.shading);
+    for (int side = 0; side < kBorderSideCount; ++side)
+        overlay(borders[side], other.borders[side]);
     for (const auto &[position, stop] : other.tabs)
         tabs[position] = stop;
 }
@@ -259,6 +263,7 @@ BorderLine BorderLine::fromElement(pugi::xml_node border)
         return line;
     line.visible = true;
     line.widthPixels = eighthPointsToPixels(intAttribute(border, "sz").value_or(0));
+    line.spacePixels = pointsToPixels(qMax(0, intAttribute(border, "space").value_or(0)));
     line.color = colorFromHex(textAttribute(border, "color"));
     if (!line.color.isValid())
         line.color = Qt::black;
