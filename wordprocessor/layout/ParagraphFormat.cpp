@@ -8,6 +8,8 @@
 #include <QFontMetricsF>
 #include <QtMath>
 
+#include <algorithm>
+
 namespace quill {
 
 namespace {
@@ -16,6 +18,11 @@ namespace {
 constexpr int kSingleLineSpacing = 240;
 // Furthest a default tab stop is placed for an indented paragraph, in twips (22 inches).
 constexpr int kDefaultTabExtentTwips = 31680;
+
+bool isBreakOnly(const QString &text)
+{
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) { return c == QChar(kLineSeparator); });
+}
 
 QString fontKey(const QTextCharFormat &format)
 {
@@ -53,6 +60,9 @@ qreal ParagraphFormatter::applyLineHeight(QTextBlockFormat &format, const Paragr
     LineMetrics natural;
     bool raisedLine = false; // a picture in the paragraph makes its line taller than the text
     for (const TextPiece &piece : pieces) {
+        // A line break's own run does not make the line taller, as LibreOffice measures lines.
+        if (isBreakOnly(piece.text))
+            continue;
         const LineMetrics line = lineMetrics(piece.format);
         natural.height = qMax(natural.height, line.height);
         natural.deviceHeight = qMax(natural.deviceHeight, line.deviceHeight);
