@@ -395,9 +395,13 @@ void BodyBuilder::addTable(pugi::xml_node tbl)
     const ResolvedStyle &style = m_styles.style(styleId);
     TableProperties table = style.table.properties;
     table.apply(tblPr);
-    const TableGrid grid = readTableGrid(tbl);
+    TableGrid grid = readTableGrid(tbl);
     if (grid.rowCount == 0 || grid.columnCount == 0)
         return;
+    const TableLook look = TableLook::fromElement(childElement(tblPr, "tblLook"));
+    // A style whose first row is a header row makes the table's first row repeat on every page.
+    if (grid.headerRows == 0 && look.firstRow && style.table.parts[FirstRow].repeatsAsHeader.value_or(false))
+        grid.headerRows = 1;
 
     QTextTableFormat format = tableFormat(table, grid);
     if (m_flow.pendingPageBreak) {
@@ -423,7 +427,7 @@ void BodyBuilder::addTable(pugi::xml_node tbl)
         if (span > 1 || cell.rowSpan > 1)
             qtTable->mergeCells(cell.row, cell.column, cell.rowSpan, span);
     }
-    fillCells(qtTable, grid, style, table, TableLook::fromElement(childElement(tblPr, "tblLook")));
+    fillCells(qtTable, grid, style, table, look);
 
     m_cursor = qtTable->lastCursorPosition();
     m_cursor.movePosition(QTextCursor::NextBlock);

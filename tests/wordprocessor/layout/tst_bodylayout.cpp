@@ -157,6 +157,7 @@ private slots:
     void indentsAndTabsFollowTheTextColumn();
     void tableColumnsFollowTheGrid();
     void tableWidthIsAShareOfTheColumn();
+    void styleHeaderRowRepeats();
     void tableStyleFormatsItsParts_data();
     void tableStyleFormatsItsParts();
     void listLabelsCount();
@@ -648,6 +649,22 @@ void BodyLayoutTest::tableWidthIsAShareOfTheColumn()
         return blockRect(blockWithText(built, text)).left() / built.deviceScale;
     };
     QVERIFY(qAbs((left(QStringLiteral("B")) - left(QStringLiteral("A"))) * 15 - 2160) < 8);
+}
+
+void BodyLayoutTest::styleHeaderRowRepeats()
+{
+    // The style's first row is a header row; the table shows its first row (the default look).
+    const QByteArray styles = stylesXml(QStringLiteral(
+        R"(<w:style w:type="table" w:styleId="Headed"><w:tblStylePr w:type="firstRow"><w:trPr><w:tblHeader/></w:trPr>)"
+        R"(</w:tblStylePr></w:style>)"));
+    const QString row = QStringLiteral(R"(<w:tr><w:tc><w:p><w:r><w:t>%1</w:t></w:r></w:p></w:tc></w:tr>)");
+    const DocxParts docx = parts(documentXml(
+        QStringLiteral(R"(<w:tbl><w:tblPr><w:tblStyle w:val="Headed"/></w:tblPr><w:tblGrid><w:gridCol w:w="2000"/></w:tblGrid>)")
+        + row.arg(QStringLiteral("Head")) + row.arg(QStringLiteral("Body")) + QStringLiteral("</w:tbl><w:p/>")), styles);
+    const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+    QTextTable *table = QTextCursor(blockWithText(built, QStringLiteral("Head"))).currentTable();
+    QVERIFY(table);
+    QCOMPARE(table->format().headerRowCount(), 1);
 }
 
 void BodyLayoutTest::tableStyleFormatsItsParts_data()
