@@ -307,8 +307,9 @@ void BodyBuilder::writeParagraph(const ParagraphProperties &paragraph, const QSt
 }
 
 // Records a paragraph's borders in its block format `format`. Where the paragraph continues the box of the
-// one above on the same page run (the same borders), that one loses its bottom line. Returns the room taken between the two
-// paragraphs' texts beyond their spacing (the bottom line above, this one's top or between line), in twips.
+// one above on the same page run (the same borders), that one loses its bottom line and `joinsAbove` is set.
+// Returns the room taken between the two paragraphs' texts beyond their spacing (the bottom line above,
+// this one's top or between line), in twips.
 int BodyBuilder::placeBorders(QTextBlockFormat &format, const ParagraphBorders &borders, bool startsPage,
                               bool &joinsAbove)
 {
@@ -316,8 +317,8 @@ int BodyBuilder::placeBorders(QTextBlockFormat &format, const ParagraphBorders &
     if (!borders.any() && previousBottom == 0)
         return 0;
     joinsAbove = borders.any() && !m_flow.atStart && !m_flow.tableBefore && !startsPage
-                            && m_flow.previousBorders == borders && m_flow.previousBlock.isValid()
-                            && m_flow.previousBlock.document() == m_document;
+                 && m_flow.previousBorders == borders && m_flow.previousBlock.isValid()
+                 && m_flow.previousBlock.document() == m_document;
     if (joinsAbove && borders.bottom.visible) {
         QTextBlockFormat above = m_flow.previousBlock.blockFormat();
         above.clearProperty(BorderBottomPenProperty);
