@@ -21,6 +21,8 @@ constexpr int kDefaultTabStopTwips = 720;
 constexpr int kTableEdgeIndentCompatibilityMode = 15;
 // The page height of a text box's flow, in logical pixels: taller than any page, so its text never breaks.
 constexpr qreal kUnbrokenPageHeight = 1.0e5;
+// A table width of type pct that fills the text column (100 %, in fiftieths of a percent).
+constexpr qreal kWholeWidth50ths = 5000;
 // Qt hides an empty block right after a table; this invisible character keeps it.
 constexpr char16_t kZeroWidthSpace = 0x200B;
 
@@ -255,6 +257,9 @@ void BodyBuilder::writeParagraph(const ParagraphProperties &paragraph, const QSt
     const int gap = m_settings.addParagraphSpacing ? previousAfter + ownBefore : qMax(previousAfter, ownBefore);
 
     QTextBlockFormat baseFormat = m_paragraphs.blockFormat(paragraph);
+    const ParagraphBorders borders = ParagraphBorders::of(paragraph);
+    bool joinsAbove = false;
+    const int borderTwips = placeBorders(baseFormat, borders, breakBefore, joinsAbove);
     if (!inTable) {
         baseFormat.setProperty(KeepWithNextProperty, paragraph.keepWithNext.value_or(false));
         baseFormat.setProperty(KeepLinesTogetherProperty, paragraph.keepLinesTogether.value_or(false));
@@ -273,7 +278,13 @@ void BodyBuilder::writeParagraph(const ParagraphProperties &paragraph, const QSt
         if (part == 0 && m_flow.tableBefore
             && (pieces.empty() || pieces.front().text.startsWith(QChar(kLineSeparator))))
             pieces.insert(pieces.begin(), TextPiece{QString(QChar(kZeroWidthSpace)), markFormat});
-        placeSpaceBefore(format, before, gap, part == 0, startsPage, inTable);
+        if (borders.any()) {
+            // The box spans the gap above where the paragraph continues the one above.
+            setBorderBox(format, lineHeight, part == 0 && joinsAbove ? gap + borderTwips : 0);
+            if (part > 0)
+                format.clearProperty(BorderTopPenProperty);
+        }
+        placeSpaceBefore(format, before + borderTwips, gap + borderTwips, part == 0, startsPage, inTable);
 
         startBlock(format, markFormat);
         int lines = 1;
@@ -287,9 +298,39 @@ void BodyBuilder::writeParagraph(const ParagraphProperties &paragraph, const QSt
         m_flow.tableBefore = nullptr;
     }
     m_flow.pendingAfterTwips = after;
+    m_flow.previousBorders = borders;
+    m_flow.pendingBorderTwips = ParagraphBorders::extentTwips(borders.bottom);
+    m_flow.previousBlock = m_cursor.block();
     m_flow.previousStyle = styleId;
     m_flow.previousContextual = contextual;
     m_flow.lastWasParagraph = true;
+}
+
+// Records a paragraph's borders in its block format `format`. Where the paragraph continues the box of the
+// one above on the same page run (the same borders), that one loses its bottom line and `joinsAbove` is set.
+// Returns the room taken between the two paragraphs' texts beyond their spacing (the bottom line above,
+// this one's top or between line), in twips.
+int BodyBuilder::placeBorders(QTextBlockFormat &format, const ParagraphBorders &borders, bool startsPage,
+                              bool &joinsAbove)
+{
+    const int previousBottom = m_flow.tableBefore ? 0 : m_flow.pendingBorderTwips;
+    if (!borders.any() && previousBottom == 0)
+        return 0;
+    joinsAbove = borders.any() && !m_flow.atStart && !m_flow.tableBefore && !startsPage
+                 && m_flow.previousBorders == borders && m_flow.previousBlock.isValid()
+                 && m_flow.previousBlock.document() == m_document;
+    if (joinsAbove && borders.bottom.visible) {
+        QTextBlockFormat above = m_flow.previousBlock.blockFormat();
+        above.clearProperty(BorderBottomPenProperty);
+        QTextCursor(m_flow.previousBlock).setBlockFormat(above);
+    }
+    if (borders.any()) {
+        setBorderProperties(format, borders, joinsAbove);
+        markParagraphBorders(*m_document);
+    }
+    if (joinsAbove)
+        return ParagraphBorders::extentTwips(borders.between);
+    return previousBottom + ParagraphBorders::extentTwips(borders.top);
 }
 
 // Takes the page breaks at either end of a paragraph's text out of it, as they leave no empty line
@@ -355,9 +396,13 @@ void BodyBuilder::addTable(pugi::xml_node tbl)
     const ResolvedStyle &style = m_styles.style(styleId);
     TableProperties table = style.table.properties;
     table.apply(tblPr);
-    const TableGrid grid = readTableGrid(tbl);
+    TableGrid grid = readTableGrid(tbl);
     if (grid.rowCount == 0 || grid.columnCount == 0)
         return;
+    const TableLook look = TableLook::fromElement(childElement(tblPr, "tblLook"));
+    // A style whose first row is a header row makes the table's first row repeat on every page.
+    if (grid.headerRows == 0 && look.firstRow && style.table.parts[FirstRow].repeatsAsHeader.value_or(false))
+        grid.headerRows = 1;
 
     QTextTableFormat format = tableFormat(table, grid);
     if (m_flow.pendingPageBreak) {
@@ -383,7 +428,7 @@ void BodyBuilder::addTable(pugi::xml_node tbl)
         if (span > 1 || cell.rowSpan > 1)
             qtTable->mergeCells(cell.row, cell.column, cell.rowSpan, span);
     }
-    fillCells(qtTable, grid, style, table, TableLook::fromElement(childElement(tblPr, "tblLook")));
+    fillCells(qtTable, grid, style, table, look);
 
     m_cursor = qtTable->lastCursorPosition();
     m_cursor.movePosition(QTextCursor::NextBlock);
@@ -391,6 +436,9 @@ void BodyBuilder::addTable(pugi::xml_node tbl)
     m_flow.atStart = false;
     m_flow.tableBefore = qtTable;
     m_flow.pendingAfterTwips = 0;
+    m_flow.pendingBorderTwips = 0;
+    m_flow.previousBorders = ParagraphBorders();
+    m_flow.previousBlock = QTextBlock();
     m_flow.previousStyle.clear();
     m_flow.previousContextual = false;
     m_flow.lastWasParagraph = false;
@@ -405,8 +453,9 @@ QTextTableFormat BodyBuilder::tableFormat(const TableProperties &table, const Ta
     format.setBorderCollapse(true);
     format.setCellSpacing(0);
     format.setCellPadding(0);
+    const std::vector<qreal> columns = columnWidths(table, grid);
     QList<QTextLength> widths;
-    for (int twips : grid.columnWidths)
+    for (qreal twips : columns)
         widths.append(QTextLength(QTextLength::FixedLength, m_scale.scaled(twips)));
     format.setColumnWidthConstraints(widths);
     const Qt::Alignment alignment = table.alignment.value_or(Qt::AlignLeft);
@@ -420,17 +469,35 @@ QTextTableFormat BodyBuilder::tableFormat(const TableProperties &table, const Ta
         // Qt would put a table wider than the column at the column's left edge, and counts a negative indent
         // into a centred table's width: place a body table from the column's left edge, as LibreOffice does,
         // centred or right-aligned even where it sticks out of the column (the indent does not count then).
-        const PageSetup &page = m_sections[size_t(m_section)].page;
-        const qreal columnPixels = page.pageSize.width() - page.margins.left() - page.margins.right();
-        const qreal columnTwips = pixelsToTwips(columnPixels);
-        const int tableTwips = std::accumulate(grid.columnWidths.begin(), grid.columnWidths.end(), 0);
-        const qreal room = columnTwips - tableTwips;
+        const qreal tableTwips = std::accumulate(columns.begin(), columns.end(), qreal(0));
+        const qreal room = textColumnTwips() - tableTwips;
         format.setAlignment(Qt::AlignLeft);
         format.setLeftMargin(m_scale.scaled(alignment & Qt::AlignHCenter ? room / 2 : room));
     }
-    format.setTopMargin(m_flow.atStart ? 0 : m_scale.scaled(m_flow.pendingAfterTwips));
+    format.setTopMargin(m_flow.atStart ? 0 : m_scale.scaled(m_flow.pendingAfterTwips + m_flow.pendingBorderTwips));
     format.setHeaderRowCount(grid.headerRows);
     return format;
+}
+
+// The width of the page's text column, in twips.
+qreal BodyBuilder::textColumnTwips() const
+{
+    const PageSetup &page = m_sections[size_t(m_section)].page;
+    return pixelsToTwips(page.pageSize.width() - page.margins.left() - page.margins.right());
+}
+
+// The widths of a table's columns, in twips: its grid's, stretched to its width where that is a share of
+// the text column (a body table's; LibreOffice sizes nested tables by their grid).
+std::vector<qreal> BodyBuilder::columnWidths(const TableProperties &table, const TableGrid &grid) const
+{
+    std::vector<qreal> widths(grid.columnWidths.begin(), grid.columnWidths.end());
+    const qreal gridTwips = std::accumulate(widths.begin(), widths.end(), qreal(0));
+    if (!table.widthPercent50ths || m_tableDepth > 0 || gridTwips <= 0)
+        return widths;
+    const qreal factor = textColumnTwips() * *table.widthPercent50ths / kWholeWidth50ths / gridTwips;
+    for (qreal &width : widths)
+        width *= factor;
+    return widths;
 }
 
 // Writes every cell's content into `qtTable`, then formats the cells.
@@ -476,7 +543,7 @@ CellContent BodyBuilder::addCellContent(pugi::xml_node tc, int position, const T
     addBlockContent(tc, context);
     CellContent content;
     content.leadingTwips = m_flow.leadingTwips;
-    content.trailingTwips = m_flow.lastWasParagraph ? m_flow.pendingAfterTwips : 0;
+    content.trailingTwips = m_flow.lastWasParagraph ? m_flow.pendingAfterTwips + m_flow.pendingBorderTwips : 0;
     content.contentTwips = m_flow.contentTwips;
     m_flow = outerFlow;
     return content;

@@ -2,6 +2,7 @@
 
 #include "LengthScale.h"
 #include "Numbering.h"
+#include "ParagraphBorders.h"
 #include "ParagraphFormat.h"
 #include "Pictures.h"
 #include "RunReader.h"
@@ -11,6 +12,7 @@
 #include "TextDocumentBuilder.h"
 #include "ThemeFonts.h"
 
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextFormat>
 
@@ -67,6 +69,9 @@ private:
         bool pendingPageBreak = false;  // a page break ended the previous paragraph: the next item starts a page
         qreal contentTwips = 0;         // estimated height of the flow's paragraphs, lines unwrapped
         bool lastWasParagraph = false;
+        ParagraphBorders previousBorders; // of the previous paragraph, whose box the next may continue
+        int pendingBorderTwips = 0;       // room the previous paragraph's bottom border takes below it
+        QTextBlock previousBlock;         // the previous paragraph's last block
     };
 
     static Settings readSettings(const pugi::xml_document *settings);
@@ -82,12 +87,15 @@ private:
     void endSection();
     void writeParagraph(const ParagraphProperties &paragraph, const QString &styleId, ParagraphText &text,
                         const QTextCharFormat &markFormat, bool inTable);
+    int placeBorders(QTextBlockFormat &format, const ParagraphBorders &borders, bool startsPage, bool &joinsAbove);
     bool takeEdgeBreaks(ParagraphText &text, bool pageBreakBefore, bool inTable, bool &breakBefore);
     void placeSpaceBefore(QTextBlockFormat &format, int before, int gap, bool firstPart, bool startsPage,
                           bool inTable);
 
     void addTable(pugi::xml_node tbl);
     QTextTableFormat tableFormat(const TableProperties &table, const TableGrid &grid) const;
+    qreal textColumnTwips() const;
+    std::vector<qreal> columnWidths(const TableProperties &table, const TableGrid &grid) const;
     void fillCells(QTextTable *qtTable, const TableGrid &grid, const ResolvedStyle &style,
                    const TableProperties &table, const TableLook &look);
     CellContent addCellContent(pugi::xml_node tc, int position, const TableContext &context);

@@ -26,6 +26,12 @@ constexpr qreal halfPointsToPoints(int halfPoints)
     return halfPoints / 2.0;
 }
 
+// A length in points as logical pixels at 96 dpi.
+constexpr qreal pointsToPixels(qreal points)
+{
+    return points * kLayoutDpi / kPointsPerInch;
+}
+
 // A border width in eighths of a point (w:sz of a border) as logical pixels at 96 dpi.
 constexpr qreal eighthPointsToPixels(int eighths)
 {

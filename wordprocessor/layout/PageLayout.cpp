@@ -2,6 +2,7 @@
 
 #include "HeaderFooter.h"
 #include "LayoutUnits.h"
+#include "ParagraphBorders.h"
 #include "TextDocumentBuilder.h"
 #include "WordXml.h"
 
@@ -37,6 +38,7 @@ void paintPart(QPainter &painter, const PagePart &part)
     context.palette.setColor(QPalette::Text, Qt::black);
     context.clip = part.clip;
     part.document->documentLayout()->draw(&painter, context);
+    paintParagraphBorders(painter, *part.document);
     painter.restore();
 }
 

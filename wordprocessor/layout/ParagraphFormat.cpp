@@ -1,11 +1,14 @@
 #include "ParagraphFormat.h"
 
+#include "FontLeading.h"
 #include "LengthScale.h"
 #include "Pictures.h"
 #include "TextDocumentBuilder.h"
 
 #include <QFontMetricsF>
 #include <QtMath>
+
+#include <algorithm>
 
 namespace quill {
 
@@ -15,6 +18,11 @@ namespace {
 constexpr int kSingleLineSpacing = 240;
 // Furthest a default tab stop is placed for an indented paragraph, in twips (22 inches).
 constexpr int kDefaultTabExtentTwips = 31680;
+
+bool isBreakOnly(const QString &text)
+{
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) { return c == QChar(kLineSeparator); });
+}
 
 QString fontKey(const QTextCharFormat &format)
 {
@@ -52,6 +60,9 @@ qreal ParagraphFormatter::applyLineHeight(QTextBlockFormat &format, const Paragr
     LineMetrics natural;
     bool raisedLine = false; // a picture in the paragraph makes its line taller than the text
     for (const TextPiece &piece : pieces) {
+        // A line break's own run does not make the line taller, as LibreOffice measures lines.
+        if (isBreakOnly(piece.text))
+            continue;
         const LineMetrics line = lineMetrics(piece.format);
         natural.height = qMax(natural.height, line.height);
         natural.deviceHeight = qMax(natural.deviceHeight, line.deviceHeight);
@@ -93,8 +104,10 @@ ParagraphFormatter::LineMetrics ParagraphFormatter::lineMetrics(const QTextCharF
     if (cached != m_lineMetrics.constEnd())
         return *cached;
     const QFontMetricsF metrics(format.font(), layoutPaintDevice());
-    const qreal deviceHeight = metrics.ascent() + metrics.descent() + qMax<qreal>(metrics.leading(), 0);
-    const LineMetrics line{roundToTwips(deviceHeight / kLayoutOversampling), qreal(qCeil(deviceHeight))};
+    const qreal textHeight = metrics.ascent() + metrics.descent();
+    const qreal deviceHeight = textHeight + qMax<qreal>(metrics.leading(), 0);
+    const qreal officeHeight = textHeight + officeLeading(format.font(), metrics);
+    const LineMetrics line{roundToTwips(officeHeight / kLayoutOversampling), qreal(qCeil(deviceHeight))};
     m_lineMetrics.insert(key, line);
     return line;
 }

@@ -52,8 +52,13 @@ const ResolvedStyle &StyleSheet::resolve(const QString &id, int depth) const
     const pugi::xml_node node = m_styleNodes.value(id);
     if (node) {
         const QString basedOn = textAttribute(childElement(node, "basedOn"), "val");
-        if (!basedOn.isEmpty() && basedOn != id && depth < kMaxStyleDepth)
+        if (!basedOn.isEmpty() && basedOn != id && depth < kMaxStyleDepth) {
             resolved = resolve(basedOn, depth + 1);
+            // LibreOffice gives a table's paragraphs the paragraph properties of the table's own style only,
+            // not those of the style it is based on.
+            if (textAttribute(node, "type") == QLatin1String("table"))
+                resolved.paragraph = ParagraphProperties();
+        }
         resolved.paragraph.apply(childElement(node, "pPr"));
         resolved.run.apply(childElement(node, "rPr"));
         resolved.table.apply(node);

@@ -168,6 +168,8 @@ void TablePartFormat::apply(pugi::xml_node container)
     run.apply(childElement(container, "rPr"));
     table.apply(childElement(container, "tblPr"));
     cell.apply(childElement(container, "tcPr"));
+    if (const pugi::xml_node header = childElement(childElement(container, "trPr"), "tblHeader"))
+        repeatsAsHeader = isOn(header);
 }
 
 void TablePartFormat::apply(const TablePartFormat &other)
@@ -175,6 +177,8 @@ void TablePartFormat::apply(const TablePartFormat &other)
     paragraph.apply(other.paragraph);
     run.apply(other.run);
     table.apply(other.table);
+    if (other.repeatsAsHeader)
+        repeatsAsHeader = other.repeatsAsHeader;
     cell.apply(other.cell);
 }
 

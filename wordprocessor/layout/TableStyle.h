@@ -47,8 +47,9 @@ struct TablePartFormat
     RunProperties run;
     TableProperties table; // the part's borders as a whole: outer sides at its edges, inside sides within
     CellProperties cell;
+    std::optional<bool> repeatsAsHeader; // w:tblHeader of the part's w:trPr: its rows repeat on every page
 
-    // Overlays the w:pPr, w:rPr, w:tblPr and w:tcPr children of `container` (a w:style or w:tblStylePr).
+    // Overlays the w:pPr, w:rPr, w:tblPr, w:trPr and w:tcPr children of `container` (a w:style or w:tblStylePr).
     void apply(pugi::xml_node container);
     // Overlays what `other` sets.
     void apply(const TablePartFormat &other);

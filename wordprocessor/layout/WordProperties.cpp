@@ -52,6 +52,26 @@ QTextOption::TabType tabTypeFromValue(const QString &value)
     return QTextOption::LeftTab;
 }
 
+// Fiftieths of a percent in a whole percent, as w:w of a width of type pct counts them.
+constexpr int kPercentTo50ths = 50;
+
+// The percentage a width element (w:tblW) of type pct gives, in fiftieths of a percent ("5000" or "100%");
+// unset for other types and for none.
+std::optional<int> percentWidth(pugi::xml_node width)
+{
+    if (textAttribute(width, "type") != QLatin1String("pct"))
+        return std::nullopt;
+    QString value = textAttribute(width, "w");
+    const bool percentSign = value.endsWith(QLatin1Char('%'));
+    if (percentSign)
+        value.chop(1);
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    if (!ok || number <= 0)
+        return std::nullopt;
+    return qRound(percentSign ? number * kPercentTo50ths : number);
+}
+
 template<typename T>
 void overlay(std::optional<T> &target, const std::optional<T> &source)
 {
@@ -190,6 +210,8 @@ void ParagraphProperties::apply(pugi::xml_node pPr)
             widowControl = isOn(property);
         } else if (std::strcmp(name, "shd") == 0) {
             shading = shadingColor(property);
+        } else if (std::strcmp(name, "pBdr") == 0) {
+            readBorders(property, borders);
         } else if (std::strcmp(name, "numPr") == 0) {
             overlay(numberingId, intAttribute(childElement(property, "numId"), "val"));
             overlay(numberingLevel, intAttribute(childElement(property, "ilvl"), "val"));
@@ -227,6 +249,8 @@ void ParagraphProperties::apply(const ParagraphProperties &other)
     overlay(numberingId, other.numberingId);
     overlay(numberingLevel, other.numberingLevel);
     overlay(shading, other.shading);
+    for (int side = 0; side < kBorderSideCount; ++side)
+        overlay(borders[side], other.borders[side]);
     for (const auto &[position, stop] : other.tabs)
         tabs[position] = stop;
 }
@@ -239,6 +263,7 @@ BorderLine BorderLine::fromElement(pugi::xml_node border)
         return line;
     line.visible = true;
     line.widthPixels = eighthPointsToPixels(intAttribute(border, "sz").value_or(0));
+    line.spacePixels = pointsToPixels(qMax(0, intAttribute(border, "space").value_or(0)));
     line.color = colorFromHex(textAttribute(border, "color"));
     if (!line.color.isValid())
         line.color = Qt::black;
@@ -280,6 +305,8 @@ void TableProperties::apply(pugi::xml_node tblPr)
         overlay(indent, intAttribute(tblInd, "w"));
     if (const pugi::xml_node jc = childElement(tblPr, "jc"))
         overlay(alignment, alignmentFromValue(textAttribute(jc, "val")));
+    if (const pugi::xml_node tblW = childElement(tblPr, "tblW"))
+        overlay(widthPercent50ths, percentWidth(tblW));
     overlay(rowBandSize, intAttribute(childElement(tblPr, "tblStyleRowBandSize"), "val"));
     overlay(columnBandSize, intAttribute(childElement(tblPr, "tblStyleColBandSize"), "val"));
 }
@@ -292,6 +319,7 @@ void TableProperties::apply(const TableProperties &other)
         overlay(cellMargins[side], other.cellMargins[side]);
     overlay(indent, other.indent);
     overlay(alignment, other.alignment);
+    overlay(widthPercent50ths, other.widthPercent50ths);
     overlay(rowBandSize, other.rowBandSize);
     overlay(columnBandSize, other.columnBandSize);
 }

@@ -61,6 +61,27 @@ struct RunProperties
     void apply(const RunProperties &other);
 };
 
+// One border line of a table, cell or paragraph, in logical pixels.
+struct BorderLine
+{
+    bool visible = false;
+    qreal widthPixels = 0;
+    qreal spacePixels = 0; // between the line and the text it borders (w:space, in points)
+    QColor color;
+
+    bool operator==(const BorderLine &other) const
+    {
+        return visible == other.visible && widthPixels == other.widthPixels && spacePixels == other.spacePixels
+               && color == other.color;
+    }
+
+    // Reads a border element (w:top, w:insideH, ...): w:val none/nil hides it; w:sz in eighths of a point.
+    static BorderLine fromElement(pugi::xml_node border);
+};
+
+// The sides a table border or cell margin is given for.
+enum BorderSide { TopSide, LeftSide, BottomSide, RightSide, InsideHorizontal, InsideVertical, kBorderSideCount };
+
 // Paragraph formatting (w:pPr); lengths in twips, unset unless some level sets them.
 struct ParagraphProperties
 {
@@ -81,26 +102,14 @@ struct ParagraphProperties
     std::optional<int> numberingLevel;
     std::optional<QColor> shading;              // w:shd; an invalid colour for none
     std::map<int, TabStop> tabs;                // by position in twips
+    // w:pBdr by BorderSide (w:between as InsideHorizontal); inside sides other than that unused.
+    std::array<std::optional<BorderLine>, kBorderSideCount> borders;
 
     // Overlays the properties that the element `pPr` sets (its w:rPr, the paragraph mark, is not read here).
     void apply(pugi::xml_node pPr);
     // Overlays the properties that `other` sets.
     void apply(const ParagraphProperties &other);
 };
-
-// One border line of a table or cell, in logical pixels.
-struct BorderLine
-{
-    bool visible = false;
-    qreal widthPixels = 0;
-    QColor color;
-
-    // Reads a border element (w:top, w:insideH, ...): w:val none/nil hides it; w:sz in eighths of a point.
-    static BorderLine fromElement(pugi::xml_node border);
-};
-
-// The sides a table border or cell margin is given for.
-enum BorderSide { TopSide, LeftSide, BottomSide, RightSide, InsideHorizontal, InsideVertical, kBorderSideCount };
 
 // The four sides of a cell margin.
 inline constexpr int kCellMarginSideCount = 4;
@@ -112,6 +121,7 @@ struct TableProperties
     std::array<std::optional<int>, kCellMarginSideCount> cellMargins; // twips, indexed by BorderSide
     std::optional<int> indent;                  // w:tblInd, twips
     std::optional<Qt::Alignment> alignment;     // w:jc of the table
+    std::optional<int> widthPercent50ths;       // w:tblW of type pct: the share of the text column, in 1/50 %
     std::optional<int> rowBandSize;             // rows in one band of a table style (w:tblStyleRowBandSize)
     std::optional<int> columnBandSize;          // columns in one band (w:tblStyleColBandSize)
 

@@ -151,8 +151,13 @@ private slots:
     void kerningOnlyWhereAsked();
     void paragraphSpacing_data();
     void paragraphSpacing();
+    void lineHeightsFollowTheFont_data();
+    void lineHeightsFollowTheFont();
+    void paragraphBordersTakeRoomAndShareABox();
     void indentsAndTabsFollowTheTextColumn();
     void tableColumnsFollowTheGrid();
+    void tableWidthIsAShareOfTheColumn();
+    void styleHeaderRowRepeats();
     void tableStyleFormatsItsParts_data();
     void tableStyleFormatsItsParts();
     void listLabelsCount();
@@ -501,6 +506,82 @@ void BodyLayoutTest::paragraphSpacing()
     QCOMPARE(qRound(gapPixels * 15), gapTwips);
 }
 
+void BodyLayoutTest::lineHeightsFollowTheFont_data()
+{
+    QTest::addColumn<QString>("firstRuns");
+    QTest::addColumn<qreal>("linePixels");
+
+    const QString run = QStringLiteral(R"(<w:r><w:rPr><w:rFonts w:ascii="%1"/><w:sz w:val="%2"/></w:rPr><w:t>First</w:t></w:r>)");
+    // Carlito's Windows ascent and descent cover its whole line gap: 2500/2048 em of 10 pt.
+    QTest::newRow("Calibri keeps no gap") << run.arg(QStringLiteral("Calibri")).arg(20) << 16.28;
+    // Liberation Serif's gap lies outside its Windows metrics and counts: (2268 + 87)/2048 em of 12 pt.
+    QTest::newRow("Times New Roman keeps its gap") << run.arg(QStringLiteral("Times New Roman")).arg(24) << 18.40;
+    // A larger run that holds only a line break does not make the lines taller (two lines here).
+    QTest::newRow("break run") << run.arg(QStringLiteral("Calibri")).arg(20)
+                                      + QStringLiteral(R"(<w:r><w:rPr><w:sz w:val="60"/></w:rPr><w:br/></w:r>)")
+                               << 2 * 16.28;
+}
+
+void BodyLayoutTest::lineHeightsFollowTheFont()
+{
+    QFETCH(QString, firstRuns);
+    QFETCH(qreal, linePixels);
+
+    const DocxParts docx = parts(documentXml(QStringLiteral("<w:p>") + firstRuns + QStringLiteral("</w:p>")
+                                             + paragraph(QStringLiteral("Second"))));
+    const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+    const qreal first = blockRect(blockWithText(built, QStringLiteral("First"))).top();
+    const qreal second = blockRect(blockWithText(built, QStringLiteral("Second"))).top();
+    QVERIFY2(qAbs((second - first) / built.deviceScale - linePixels) < 0.1,
+             qPrintable(QString::number((second - first) / built.deviceScale)));
+}
+
+void BodyLayoutTest::paragraphBordersTakeRoomAndShareABox()
+{
+    // Red lines of 1 pt, 4 pt from the text: "One" has a bottom line; "Three" and "Four" share one box.
+    const QString line = QStringLiteral(R"(w:val="single" w:sz="8" w:space="4" w:color="FF0000")");
+    const QString bottom = QStringLiteral("<w:pBdr><w:bottom %1/></w:pBdr>").arg(line);
+    const QString box = QStringLiteral("<w:pBdr><w:top %1/><w:left %1/><w:bottom %1/></w:pBdr>").arg(line);
+    const auto build = [&](const QString &firstProperties) {
+        return parts(documentXml(paragraph(QStringLiteral("One"), firstProperties) + paragraph(QStringLiteral("Two"))
+                                 + paragraph(QStringLiteral("Three"), box) + paragraph(QStringLiteral("Four"), box)));
+    };
+    const DocxParts bordered = build(bottom);
+    const quill::BuiltDocument built = quill::buildTextDocument(bordered.sources());
+    const quill::BuiltDocument plain = quill::buildTextDocument(build(QString()).sources());
+    const auto top = [](const quill::BuiltDocument &document, const QString &text) {
+        return blockRect(blockWithText(document, text)).top() / document.deviceScale;
+    };
+    // The bottom line and its space (4 pt + 1 pt) push the next paragraph down.
+    const qreal room = (top(built, QStringLiteral("Two")) - top(built, QStringLiteral("One")))
+                       - (top(plain, QStringLiteral("Two")) - top(plain, QStringLiteral("One")));
+    QVERIFY2(qAbs(room * 15 - 100) < 2, qPrintable(QString::number(room)));
+    // The box's top line is drawn once, above "Three": "Four" sits right under "Three".
+    QVERIFY(qAbs(top(built, QStringLiteral("Four")) - top(built, QStringLiteral("Three"))
+                 - (top(plain, QStringLiteral("Four")) - top(plain, QStringLiteral("Three")))) < 0.1);
+
+    const QImage page = quill::renderPicture(quill::renderBody(bordered.sources()).picture);
+    const auto isRed = [&](qreal x, qreal y) {
+        const QColor pixel = page.pixelColor(int(x), int(y));
+        return pixel.red() > 200 && pixel.green() < 120 && pixel.blue() < 120;
+    };
+    const qreal middle = 300;
+    const qreal two = top(built, QStringLiteral("Two"));
+    QVERIFY(isRed(middle, two - 0.7));
+    QVERIFY(!isRed(middle, two - 3));
+    const qreal three = top(built, QStringLiteral("Three"));
+    const qreal four = top(built, QStringLiteral("Four"));
+    // A top line lies its space above the text; no line is drawn between the paragraphs of one box.
+    QVERIFY(isRed(middle, three - 6));
+    QVERIFY(!isRed(middle, three - 3));
+    QVERIFY(!isRed(middle, four - 6));
+    QVERIFY(!isRed(middle, four + 6));
+    // The left line runs down the whole box, 4 pt and its width left of the text column (120 px).
+    QVERIFY(isRed(120 - 6, three + 2));
+    QVERIFY(isRed(120 - 6, four - 0.5));
+    QVERIFY(isRed(120 - 6, four + 2));
+}
+
 void BodyLayoutTest::indentsAndTabsFollowTheTextColumn()
 {
     // Left indent 720, hanging 360: the first line starts at 360 twips, the label's tab reaches 720,
@@ -553,6 +634,37 @@ void BodyLayoutTest::tableColumnsFollowTheGrid()
     QCOMPARE(table->cellAt(1, 0).rowSpan(), 2);
     QCOMPARE(table->cellAt(2, 1), table->cellAt(1, 0));
     QCOMPARE(left(QStringLiteral("E")), left(QStringLiteral("D")));
+}
+
+void BodyLayoutTest::tableWidthIsAShareOfTheColumn()
+{
+    // Half the text column (8640 twips): the grid's two columns stretch to 2160 twips each.
+    const DocxParts docx = parts(documentXml(QStringLiteral(
+        R"(<w:tbl><w:tblPr><w:tblW w:w="2500" w:type="pct"/></w:tblPr>)"
+        R"(<w:tblGrid><w:gridCol w:w="1000"/><w:gridCol w:w="1000"/></w:tblGrid>)"
+        R"(<w:tr><w:tc><w:p><w:r><w:t>A</w:t></w:r></w:p></w:tc><w:tc><w:p><w:r><w:t>B</w:t></w:r></w:p></w:tc></w:tr>)"
+        R"(</w:tbl><w:p/>)")));
+    const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+    const auto left = [&](const QString &text) {
+        return blockRect(blockWithText(built, text)).left() / built.deviceScale;
+    };
+    QVERIFY(qAbs((left(QStringLiteral("B")) - left(QStringLiteral("A"))) * 15 - 2160) < 8);
+}
+
+void BodyLayoutTest::styleHeaderRowRepeats()
+{
+    // The style's first row is a header row; the table shows its first row (the default look).
+    const QByteArray styles = stylesXml(QStringLiteral(
+        R"(<w:style w:type="table" w:styleId="Headed"><w:tblStylePr w:type="firstRow"><w:trPr><w:tblHeader/></w:trPr>)"
+        R"(</w:tblStylePr></w:style>)"));
+    const QString row = QStringLiteral(R"(<w:tr><w:tc><w:p><w:r><w:t>%1</w:t></w:r></w:p></w:tc></w:tr>)");
+    const DocxParts docx = parts(documentXml(
+        QStringLiteral(R"(<w:tbl><w:tblPr><w:tblStyle w:val="Headed"/></w:tblPr><w:tblGrid><w:gridCol w:w="2000"/></w:tblGrid>)")
+        + row.arg(QStringLiteral("Head")) + row.arg(QStringLiteral("Body")) + QStringLiteral("</w:tbl><w:p/>")), styles);
+    const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+    QTextTable *table = QTextCursor(blockWithText(built, QStringLiteral("Head"))).currentTable();
+    QVERIFY(table);
+    QCOMPARE(table->format().headerRowCount(), 1);
 }
 
 void BodyLayoutTest::tableStyleFormatsItsParts_data()
