@@ -13,12 +13,31 @@ namespace quill {
 
 namespace {
 
+// The width of the line between columns, in logical pixels.
+constexpr qreal kColumnSeparatorWidth = 0.75;
+
+// Where a page of a run's document is drawn as a column of a sheet, in logical pixels: moved `across` from
+// the first column, and showing the document from `left` for `width` (its column and half the spaces on
+// either side).
+struct ColumnPlace
+{
+    qreal across = 0;
+    qreal left = 0;
+    qreal width = 0;
+};
+
 // Page `index` of a run's document (0 for the run's first page): its pages stack one page height apart.
-PagePart runPage(const std::shared_ptr<const QTextDocument> &document, const QSizeF &size, int index)
+// With columns, each page of the document is one column, placed at `column`.
+PagePart runPage(const std::shared_ptr<const QTextDocument> &document, const QSizeF &size, int index,
+                 const ColumnPlace *column = nullptr)
 {
     const qreal pageHeight = size.height() * kLayoutOversampling;
-    return PagePart{document, QPointF(0, -index * size.height()),
-                    QRectF(0, index * pageHeight, size.width() * kLayoutOversampling, pageHeight)};
+    if (!column)
+        return PagePart{document, QPointF(0, -index * size.height()),
+                        QRectF(0, index * pageHeight, size.width() * kLayoutOversampling, pageHeight)};
+    return PagePart{document, QPointF(column->across, -index * size.height()),
+                    QRectF(column->left * kLayoutOversampling, index * pageHeight,
+                           column->width * kLayoutOversampling, pageHeight)};
 }
 
 // Draws `part` in logical pixels from the page's corner.
@@ -82,6 +101,59 @@ std::vector<PagePlace> pagePlaces(const std::vector<int> &sectionOf, const std::
     return places;
 }
 
+// A section with columns is laid out one column wide: its right margin takes up the other columns, and
+// each page of its documents becomes one column of a sheet (placeColumns).
+void narrowToFirstColumn(std::vector<Section> &sections)
+{
+    for (Section &section : sections) {
+        const std::vector<ColumnBox> boxes = columnBoxes(section);
+        if (boxes.size() < 2)
+            continue;
+        const PageSetup &page = section.page;
+        const qreal textWidth = page.pageSize.width() - page.margins.left() - page.margins.right();
+        section.page.margins.setRight(page.margins.right() + textWidth - boxes.front().width);
+    }
+}
+
+// The sheets of a run of `documentPages` pages laid out in `section` (its page with the body's margins):
+// one per page, or with columns, one per so many pages side by side, the separator line between columns.
+// The run's first page goes into column `firstColumn` of the first sheet.
+std::vector<Page> placeColumns(const std::shared_ptr<const QTextDocument> &document, const Section &section,
+                               int documentPages, int firstColumn)
+{
+    const std::vector<ColumnBox> boxes = columnBoxes(section);
+    const int columns = int(boxes.size());
+    const PageSetup &page = section.page;
+    std::vector<Page> sheets;
+    for (int index = 0; index < documentPages; ++index) {
+        const int column = (firstColumn + index) % columns;
+        if (column == 0 || index == 0) {
+            sheets.emplace_back();
+            sheets.back().size = page.pageSize;
+        }
+        Page &sheet = sheets.back();
+        if (columns == 1) {
+            sheet.body.push_back(runPage(document, page.pageSize, index));
+            continue;
+        }
+        const ColumnBox &box = boxes[size_t(column)];
+        const qreal across = box.left - boxes.front().left;
+        const qreal gapBefore = column > 0 ? box.left - boxes[size_t(column) - 1].left - boxes[size_t(column) - 1].width : 0;
+        const qreal gapAfter = column + 1 < columns ? boxes[size_t(column) + 1].left - box.left - box.width : 0;
+        // The outer columns keep the page's margins, where hanging numbers and wide tables reach.
+        const qreal left = column > 0 ? page.margins.left() - gapBefore / 2 : 0;
+        const qreal right = column + 1 < columns ? page.margins.left() + box.width + gapAfter / 2
+                                                 : page.pageSize.width() - across;
+        const ColumnPlace place{across, left, right - left};
+        sheet.body.push_back(runPage(document, page.pageSize, index, &place));
+        if (column > 0 && section.columns.separator) {
+            const qreal x = page.margins.left() + box.left - gapBefore / 2;
+            sheet.separators.emplace_back(x, page.margins.top(), x, page.pageSize.height() - page.margins.bottom());
+        }
+    }
+    return sheets;
+}
+
 } // namespace
 
 DocumentPages layOutPages(const LayoutSources &sources)
@@ -90,6 +162,8 @@ DocumentPages layOutPages(const LayoutSources &sources)
     HeaderFooterLayout headers(sources, sections);
     std::vector<Section> bodySections = sections;
     makeRoomForHeaders(bodySections, headers);
+    const std::vector<Section> columnSections = bodySections;
+    narrowToFirstColumn(bodySections);
 
     FieldContext bodyFields;
     bodyFields.dates = sources.dates;
@@ -98,22 +172,39 @@ DocumentPages layOutPages(const LayoutSources &sources)
     DocumentPages pages;
     std::vector<int> sectionOf;
     std::vector<bool> blank; // pages left empty before a section that begins on an odd or even page
+    int laidOutPages = 0;    // pages of the runs' documents so far: with columns, more than the sheets
+    int runSection = -1;     // the section of the last run
+    int nextColumn = 0;      // the column of the last sheet that the next page of that section fills
     // The pages keep their run's laid-out document and draw from it, wherever they are painted.
     layOutBody(sources, bodySections, [&](const PageSetup &page, PageRun &run) {
         const int runPages = run.pageCount();
         const std::shared_ptr<const QTextDocument> document(std::move(run.document));
-        while (int(pages.size()) < run.firstPage) {
+        for (int skipped = laidOutPages; skipped < run.firstPage; ++skipped) {
             Page empty;
             empty.size = page.pageSize;
             pages.push_back(std::move(empty));
             sectionOf.push_back(run.section);
             blank.push_back(true);
         }
-        for (int index = 0; index < runPages; ++index) {
-            Page drawn;
-            drawn.size = page.pageSize;
-            drawn.body = runPage(document, page.pageSize, index);
-            pages.push_back(std::move(drawn));
+        const Section &section = columnSections[size_t(run.section)];
+        const int columns = int(columnBoxes(section).size());
+        // A run that begins inside a section with columns follows a column break: it goes on in the next
+        // column of the same sheet.
+        const bool continues = !pages.empty() && run.section == runSection && nextColumn > 0
+            && run.firstPage == laidOutPages;
+        const int firstColumn = continues ? nextColumn : 0;
+        laidOutPages = run.firstPage + runPages;
+        runSection = run.section;
+        nextColumn = (firstColumn + runPages) % columns;
+        std::vector<Page> sheets = placeColumns(document, section, runPages, firstColumn);
+        for (Page &sheet : sheets) {
+            if (continues && &sheet == &sheets.front()) {
+                Page &current = pages.back();
+                current.body.insert(current.body.end(), sheet.body.begin(), sheet.body.end());
+                current.separators.insert(current.separators.end(), sheet.separators.begin(), sheet.separators.end());
+                continue;
+            }
+            pages.push_back(std::move(sheet));
             sectionOf.push_back(run.section);
             blank.push_back(false);
         }
@@ -131,7 +222,15 @@ DocumentPages layOutPages(const LayoutSources &sources)
 
 void paintPage(QPainter &painter, const Page &page)
 {
-    paintPart(painter, page.body);
+    for (const PagePart &column : page.body)
+        paintPart(painter, column);
+    if (!page.separators.empty()) {
+        painter.save();
+        painter.setPen(QPen(Qt::black, kColumnSeparatorWidth));
+        for (const QLineF &line : page.separators)
+            painter.drawLine(line);
+        painter.restore();
+    }
     paintPart(painter, page.header);
     paintPart(painter, page.footer);
 }

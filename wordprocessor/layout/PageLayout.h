@@ -2,6 +2,7 @@
 
 #include "BodyLayout.h"
 
+#include <QLineF>
 #include <QPointF>
 #include <QRectF>
 #include <QSizeF>
@@ -30,8 +31,9 @@ struct Page
 {
     QSizeF size;
     PagePart header;
-    PagePart body;
+    std::vector<PagePart> body; // the body's text, one part per column that holds some, left to right
     PagePart footer;
+    std::vector<QLineF> separators; // lines between columns, in logical pixels from the sheet's corner
 };
 
 // Every page of a document in order; at least one.
