@@ -1,9 +1,11 @@
 #include "PageLayout.h"
 
 #include "HeaderFooter.h"
+#include "NoteAreas.h"
 #include "LayoutUnits.h"
 #include "TextDocumentBuilder.h"
 #include "WordXml.h"
+#include "XmlTree.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QPainter>
@@ -154,6 +156,112 @@ std::vector<Page> placeColumns(const std::shared_ptr<const QTextDocument> &docum
     return sheets;
 }
 
+// True when the body `body` holds an element named `name` (w:footnoteReference, w:endnoteReference): only then
+// does the layout look for the marks in its text.
+bool refersTo(pugi::xml_node body, const char *name)
+{
+    bool found = false;
+    walkTree(body, [&](pugi::xml_node node) {
+        found = isElement(node, name);
+        return found ? WalkStep::Stop : WalkStep::Descend;
+    });
+    return found;
+}
+
+// The sheets of a body in order, with the section each belongs to.
+struct Sheets
+{
+    DocumentPages pages;
+    std::vector<int> sectionOf;
+    std::vector<bool> blank; // pages left empty before a section that begins on an odd or even page
+};
+
+// Gathers the sheets of a body's page runs, their footnotes, and the endnotes after them.
+class SheetCollector
+{
+public:
+    SheetCollector(const LayoutSources &sources, const std::vector<Section> &sections)
+        : m_sections(sections)
+        , m_footnotes(sources, false)
+        , m_endnotes(sources, true)
+        , m_hasFootnotes(refersTo(documentBody(sources), "footnoteReference"))
+        , m_hasEndnotes(refersTo(documentBody(sources), "endnoteReference"))
+    {
+    }
+
+    void addRun(const PageSetup &page, PageRun &run)
+    {
+        const Section &section = m_sections[size_t(run.section)];
+        const int columns = int(columnBoxes(section).size());
+        std::vector<PageNotes> notes;
+        if (m_hasFootnotes && columns == 1)
+            notes = placeFootnotes(*run.document, section, m_footnotes);
+        if (m_hasEndnotes) {
+            for (NoteReference &reference : noteReferences(*run.document, run.document->pageSize().height(), true))
+                m_endnoteReferences.push_back(std::move(reference));
+        }
+        const int runPages = run.pageCount();
+        const std::shared_ptr<const QTextDocument> document(std::move(run.document));
+        // The runs' first pages count the pages laid out before them and an empty page before a section that
+        // begins on an odd or even page.
+        for (int skipped = m_expectedFirstPage; skipped < run.firstPage; ++skipped)
+            add(Page{page.pageSize, {}, {}, {}, {}, {}}, run.section, true);
+        // A run that begins inside a section with columns follows a column break: it goes on in the next
+        // column of the same sheet.
+        const bool continues = !m_sheets.pages.empty() && run.section == m_runSection && m_nextColumn > 0
+            && run.firstPage == m_expectedFirstPage;
+        const int firstColumn = continues ? m_nextColumn : 0;
+        m_expectedFirstPage = run.firstPage + runPages;
+        m_runSection = run.section;
+        m_nextColumn = (firstColumn + runPages) % columns;
+        std::vector<Page> sheets = placeColumns(document, section, runPages, firstColumn);
+        for (size_t index = 0; index < sheets.size(); ++index) {
+            Page &sheet = sheets[index];
+            if (index < notes.size()) {
+                sheet.notes = std::move(notes[index].notes);
+                if (!notes[index].separator.isNull())
+                    sheet.separators.push_back(notes[index].separator);
+            }
+            if (continues && index == 0) {
+                Page &current = m_sheets.pages.back();
+                current.body.insert(current.body.end(), sheet.body.begin(), sheet.body.end());
+                current.separators.insert(current.separators.end(), sheet.separators.begin(), sheet.separators.end());
+                continue;
+            }
+            add(std::move(sheet), run.section, false);
+        }
+    }
+
+    // Ends the pages with the endnotes the body refers to, on pages of the last section.
+    void addEndnotes()
+    {
+        const int last = int(m_sections.size()) - 1;
+        for (Page &page : endnotePages(m_endnoteReferences, m_sections.back(), m_endnotes))
+            add(std::move(page), last, false);
+    }
+
+    Sheets take() { return std::move(m_sheets); }
+
+private:
+    void add(Page page, int section, bool blank)
+    {
+        m_sheets.pages.push_back(std::move(page));
+        m_sheets.sectionOf.push_back(section);
+        m_sheets.blank.push_back(blank);
+    }
+
+    Sheets m_sheets;
+    const std::vector<Section> &m_sections; // with the body's margins, not narrowed to a column
+    NoteTexts m_footnotes;
+    NoteTexts m_endnotes;
+    bool m_hasFootnotes;
+    bool m_hasEndnotes;
+    std::vector<NoteReference> m_endnoteReferences;
+    int m_expectedFirstPage = 0; // where the next run begins unless a page is left empty before it
+    int m_runSection = -1;       // the section of the last run
+    int m_nextColumn = 0;        // the column of the last sheet that the next page of that section fills
+};
+
 } // namespace
 
 DocumentPages layOutPages(const LayoutSources &sources)
@@ -169,61 +277,29 @@ DocumentPages layOutPages(const LayoutSources &sources)
     bodyFields.dates = sources.dates;
     bodyFields.now = QDateTime::currentDateTime();
 
-    DocumentPages pages;
-    std::vector<int> sectionOf;
-    std::vector<bool> blank; // pages left empty before a section that begins on an odd or even page
-    int laidOutPages = 0;    // pages of the runs' documents so far: with columns, more than the sheets
-    int runSection = -1;     // the section of the last run
-    int nextColumn = 0;      // the column of the last sheet that the next page of that section fills
     // The pages keep their run's laid-out document and draw from it, wherever they are painted.
-    layOutBody(sources, bodySections, [&](const PageSetup &page, PageRun &run) {
-        const int runPages = run.pageCount();
-        const std::shared_ptr<const QTextDocument> document(std::move(run.document));
-        for (int skipped = laidOutPages; skipped < run.firstPage; ++skipped) {
-            Page empty;
-            empty.size = page.pageSize;
-            pages.push_back(std::move(empty));
-            sectionOf.push_back(run.section);
-            blank.push_back(true);
-        }
-        const Section &section = columnSections[size_t(run.section)];
-        const int columns = int(columnBoxes(section).size());
-        // A run that begins inside a section with columns follows a column break: it goes on in the next
-        // column of the same sheet.
-        const bool continues = !pages.empty() && run.section == runSection && nextColumn > 0
-            && run.firstPage == laidOutPages;
-        const int firstColumn = continues ? nextColumn : 0;
-        laidOutPages = run.firstPage + runPages;
-        runSection = run.section;
-        nextColumn = (firstColumn + runPages) % columns;
-        std::vector<Page> sheets = placeColumns(document, section, runPages, firstColumn);
-        for (Page &sheet : sheets) {
-            if (continues && &sheet == &sheets.front()) {
-                Page &current = pages.back();
-                current.body.insert(current.body.end(), sheet.body.begin(), sheet.body.end());
-                current.separators.insert(current.separators.end(), sheet.separators.begin(), sheet.separators.end());
-                continue;
-            }
-            pages.push_back(std::move(sheet));
-            sectionOf.push_back(run.section);
-            blank.push_back(false);
-        }
-    }, &bodyFields);
+    SheetCollector collector(sources, columnSections);
+    layOutBody(sources, bodySections, [&](const PageSetup &page, PageRun &run) { collector.addRun(page, run); },
+               &bodyFields);
+    collector.addEndnotes();
 
-    const std::vector<PagePlace> places = pagePlaces(sectionOf, sections, sources);
-    for (size_t index = 0; index < pages.size(); ++index) {
-        if (blank[index])
+    Sheets sheets = collector.take();
+    const std::vector<PagePlace> places = pagePlaces(sheets.sectionOf, sections, sources);
+    for (size_t index = 0; index < sheets.pages.size(); ++index) {
+        if (sheets.blank[index])
             continue;
-        pages[index].header = headers.draw(places[index], false);
-        pages[index].footer = headers.draw(places[index], true);
+        sheets.pages[index].header = headers.draw(places[index], false);
+        sheets.pages[index].footer = headers.draw(places[index], true);
     }
-    return pages;
+    return std::move(sheets.pages);
 }
 
 void paintPage(QPainter &painter, const Page &page)
 {
     for (const PagePart &column : page.body)
         paintPart(painter, column);
+    for (const PagePart &note : page.notes)
+        paintPart(painter, note);
     if (!page.separators.empty()) {
         painter.save();
         painter.setPen(QPen(Qt::black, kColumnSeparatorWidth));

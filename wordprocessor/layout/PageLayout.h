@@ -31,9 +31,10 @@ struct Page
 {
     QSizeF size;
     PagePart header;
-    std::vector<PagePart> body; // the body's text, one part per column that holds some, left to right
+    std::vector<PagePart> body;  // the body's text, one part per column that holds some, left to right
+    std::vector<PagePart> notes; // footnotes at the foot of the page, or the endnotes of an endnote page
     PagePart footer;
-    std::vector<QLineF> separators; // lines between columns, in logical pixels from the sheet's corner
+    std::vector<QLineF> separators; // lines between columns and above footnotes, logical pixels from the corner
 };
 
 // Every page of a document in order; at least one.

@@ -38,6 +38,54 @@ struct Move
     int line = 0;
 };
 
+void breakBefore(const QTextBlock &block)
+{
+    QTextBlockFormat format = block.blockFormat();
+    format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+    // A paragraph pushed to a new page keeps no space above it.
+    format.setTopMargin(0);
+    QTextCursor(block).setBlockFormat(format);
+}
+
+// Line `index` becomes the last line of its paragraph, which Qt does not justify: widen its spaces so
+// that it still fills the line, as it did inside the whole paragraph.
+void keepJustified(QTextDocument &document, const QTextBlock &block, int index)
+{
+    const QTextLine line = block.layout()->lineAt(index);
+    const QString text = block.text().mid(line.textStart(), line.textLength());
+    if (text.contains(QChar::LineSeparator))
+        return;
+    const qsizetype spaces = text.trimmed().count(QLatin1Char(' '));
+    const qreal slack = line.width() - line.naturalTextWidth() - kJustifySafetyPixels;
+    if (spaces == 0 || slack <= 0)
+        return;
+    QTextCursor cursor(&document);
+    cursor.setPosition(block.position() + line.textStart());
+    cursor.setPosition(block.position() + line.textStart() + line.textLength(), QTextCursor::KeepAnchor);
+    QTextCharFormat spacing;
+    // Word spacing is in the layout's device pixels.
+    spacing.setFontWordSpacing(slack / spaces);
+    cursor.mergeCharFormat(spacing);
+}
+
+// Ends `block` before its line `line`; the rest becomes a paragraph that starts a new page.
+void splitBefore(QTextDocument &document, const QTextBlock &block, int line)
+{
+    const int position = block.position() + block.layout()->lineAt(line).textStart();
+    if (block.blockFormat().alignment() & Qt::AlignJustify)
+        keepJustified(document, block, line - 1);
+    QTextBlockFormat rest = block.blockFormat();
+    rest.setTextIndent(0);
+    rest.setTopMargin(0);
+    rest.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+    QTextCursor cursor(&document);
+    cursor.setPosition(position);
+    // A line break that ended the line is the paragraph break now; kept, it would add an empty line.
+    if (document.characterAt(position - 1) == QChar::LineSeparator)
+        cursor.deletePreviousChar();
+    cursor.insertBlock(rest, block.charFormat());
+}
+
 class KeepRules
 {
 public:
@@ -61,12 +109,8 @@ public:
             // From the end backwards, so that splitting a paragraph moves nothing still to be handled.
             QTextCursor edit(&m_document);
             edit.beginEditBlock();
-            for (auto move = moves.rbegin(); move != moves.rend(); ++move) {
-                if (move->line == 0)
-                    breakBefore(move->block);
-                else
-                    splitBefore(move->block, move->line);
-            }
+            for (auto move = moves.rbegin(); move != moves.rend(); ++move)
+                startPageAt(m_document, move->block, move->line);
             edit.endEditBlock();
         }
     }
@@ -206,54 +250,6 @@ private:
         return std::nullopt;
     }
 
-    void breakBefore(const QTextBlock &block)
-    {
-        QTextBlockFormat format = block.blockFormat();
-        format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
-        // A paragraph pushed to a new page keeps no space above it.
-        format.setTopMargin(0);
-        QTextCursor(block).setBlockFormat(format);
-    }
-
-    // Ends `block` before its line `line`; the rest becomes a paragraph that starts a new page.
-    void splitBefore(const QTextBlock &block, int line)
-    {
-        const int position = block.position() + block.layout()->lineAt(line).textStart();
-        if (block.blockFormat().alignment() & Qt::AlignJustify)
-            keepJustified(block, line - 1);
-        QTextBlockFormat rest = block.blockFormat();
-        rest.setTextIndent(0);
-        rest.setTopMargin(0);
-        rest.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
-        QTextCursor cursor(&m_document);
-        cursor.setPosition(position);
-        // A line break that ended the line is the paragraph break now; kept, it would add an empty line.
-        if (m_document.characterAt(position - 1) == QChar::LineSeparator)
-            cursor.deletePreviousChar();
-        cursor.insertBlock(rest, block.charFormat());
-    }
-
-    // Line `index` becomes the last line of its paragraph, which Qt does not justify: widen its spaces so
-    // that it still fills the line, as it did inside the whole paragraph.
-    void keepJustified(const QTextBlock &block, int index)
-    {
-        const QTextLine line = block.layout()->lineAt(index);
-        const QString text = block.text().mid(line.textStart(), line.textLength());
-        if (text.contains(QChar::LineSeparator))
-            return;
-        const qsizetype spaces = text.trimmed().count(QLatin1Char(' '));
-        const qreal slack = line.width() - line.naturalTextWidth() - kJustifySafetyPixels;
-        if (spaces == 0 || slack <= 0)
-            return;
-        QTextCursor cursor(&m_document);
-        cursor.setPosition(block.position() + line.textStart());
-        cursor.setPosition(block.position() + line.textStart() + line.textLength(), QTextCursor::KeepAnchor);
-        QTextCharFormat spacing;
-        // Word spacing is in the layout's device pixels.
-        spacing.setFontWordSpacing(slack / spaces);
-        cursor.mergeCharFormat(spacing);
-    }
-
     QTextDocument &m_document;
     QAbstractTextDocumentLayout *m_layout;
     qreal m_pageHeight;
@@ -261,6 +257,14 @@ private:
 };
 
 } // namespace
+
+void startPageAt(QTextDocument &document, const QTextBlock &block, int line)
+{
+    if (line <= 0)
+        breakBefore(block);
+    else
+        splitBefore(document, block, line);
+}
 
 void applyKeepRules(QTextDocument &document, qreal pageHeight)
 {

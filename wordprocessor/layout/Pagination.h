@@ -2,6 +2,7 @@
 
 #include <QTextFormat>
 
+class QTextBlock;
 class QTextDocument;
 
 namespace quill {
@@ -19,5 +20,9 @@ enum PaginationProperty {
 // widow control no paragraph leaves its first or last line alone on a page. `pageHeight` is in the
 // document's device pixels; the document must be paginated already. Paragraphs inside tables are left alone.
 void applyKeepRules(QTextDocument &document, qreal pageHeight);
+
+// Makes paragraph `block` of the main flow start a new page at its line `line`: from its start when 0 (it keeps
+// no space above it), or else its lines from `line` on become a paragraph of their own that starts the page.
+void startPageAt(QTextDocument &document, const QTextBlock &block, int line);
 
 } // namespace quill
