@@ -1,5 +1,7 @@
 #include "ParagraphFormat.h"
 
+#include "FontLeading.h"
+
 #include "LengthScale.h"
 #include "Pictures.h"
 #include "TextDocumentBuilder.h"
@@ -93,8 +95,10 @@ ParagraphFormatter::LineMetrics ParagraphFormatter::lineMetrics(const QTextCharF
     if (cached != m_lineMetrics.constEnd())
         return *cached;
     const QFontMetricsF metrics(format.font(), layoutPaintDevice());
+    // Qt's own line holds the font's whole line gap; Word's and LibreOffice's only what lineLeading says.
     const qreal deviceHeight = metrics.ascent() + metrics.descent() + qMax<qreal>(metrics.leading(), 0);
-    const LineMetrics line{roundToTwips(deviceHeight / kLayoutOversampling), qreal(qCeil(deviceHeight))};
+    const qreal wordHeight = metrics.ascent() + metrics.descent() + lineLeading(format.font(), layoutPaintDevice());
+    const LineMetrics line{roundToTwips(wordHeight / kLayoutOversampling), qreal(qCeil(deviceHeight))};
     m_lineMetrics.insert(key, line);
     return line;
 }

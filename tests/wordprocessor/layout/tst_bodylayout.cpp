@@ -151,6 +151,8 @@ private slots:
     void kerningOnlyWhereAsked();
     void paragraphSpacing_data();
     void paragraphSpacing();
+    void lineHeightLeavesOutTheCoveredLineGap_data();
+    void lineHeightLeavesOutTheCoveredLineGap();
     void indentsAndTabsFollowTheTextColumn();
     void tableColumnsFollowTheGrid();
     void tableStyleFormatsItsParts_data();
@@ -499,6 +501,36 @@ void BodyLayoutTest::paragraphSpacing()
     const qreal firstLinePixels = 24;
     const qreal gapPixels = (second.top() - first.top()) / built.deviceScale - firstLinePixels;
     QCOMPARE(qRound(gapPixels * 15), gapTwips);
+}
+
+void BodyLayoutTest::lineHeightLeavesOutTheCoveredLineGap_data()
+{
+    QTest::addColumn<QString>("font");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<qreal>("pitchPixels");
+
+    // 11 pt is 14.67 px. Carlito's line gap lies inside its Windows ascent and descent (1.221 em): LibreOffice
+    // and Word add none of it. Liberation Serif's (0.042 em) lies beyond them (1.107 em) and is added.
+    QTest::newRow("Carlito, single") << QStringLiteral("Calibri") << 240 << 17.91;
+    QTest::newRow("Carlito, 1.15") << QStringLiteral("Calibri") << 276 << 20.59;
+    QTest::newRow("Liberation Serif, single") << QStringLiteral("Times New Roman") << 240 << 16.86;
+}
+
+void BodyLayoutTest::lineHeightLeavesOutTheCoveredLineGap()
+{
+    QFETCH(QString, font);
+    QFETCH(int, line);
+    QFETCH(qreal, pitchPixels);
+
+    const QString rPr = QStringLiteral(R"(<w:rFonts w:ascii="%1" w:hAnsi="%1"/><w:sz w:val="22"/>)").arg(font);
+    const QString pPr = QStringLiteral(R"(<w:spacing w:after="0" w:line="%1" w:lineRule="auto"/>)").arg(line);
+    const DocxParts docx = parts(documentXml(paragraph(QStringLiteral("First"), pPr, rPr)
+                                             + paragraph(QStringLiteral("Second"), pPr, rPr)));
+    const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+    const QRectF first = blockRect(blockWithText(built, QStringLiteral("First")));
+    const QRectF second = blockRect(blockWithText(built, QStringLiteral("Second")));
+    QVERIFY2(qAbs((second.top() - first.top()) / built.deviceScale - pitchPixels) < 0.5,
+             qPrintable(QString::number((second.top() - first.top()) / built.deviceScale)));
 }
 
 void BodyLayoutTest::indentsAndTabsFollowTheTextColumn()
