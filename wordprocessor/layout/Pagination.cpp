@@ -31,11 +31,13 @@ struct FlowItem
     QTextTable *table = nullptr;
 };
 
-// A move the rules ask for: the paragraph starts a new page, from its first line or from line `line`.
+// A move the rules ask for: the paragraph starts a new page, from its first line or from line `line`. A
+// paragraph that an earlier move sent to a new page and that now goes along with the moved one is `released`.
 struct Move
 {
     QTextBlock block;
     int line = 0;
+    QTextBlock released;
 };
 
 void breakBefore(const QTextBlock &block)
@@ -43,7 +45,20 @@ void breakBefore(const QTextBlock &block)
     QTextBlockFormat format = block.blockFormat();
     format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
     // A paragraph pushed to a new page keeps no space above it.
+    format.setProperty(MovedByRuleProperty, true);
+    format.setProperty(MovedSpaceBeforeProperty, format.topMargin());
     format.setTopMargin(0);
+    QTextCursor(block).setBlockFormat(format);
+}
+
+// Undoes breakBefore: the paragraph follows the one before it again, with its space before.
+void release(const QTextBlock &block)
+{
+    QTextBlockFormat format = block.blockFormat();
+    format.setPageBreakPolicy(QTextFormat::PageBreak_Auto);
+    format.setTopMargin(format.doubleProperty(MovedSpaceBeforeProperty));
+    format.clearProperty(MovedByRuleProperty);
+    format.clearProperty(MovedSpaceBeforeProperty);
     QTextCursor(block).setBlockFormat(format);
 }
 
@@ -109,8 +124,11 @@ public:
             // From the end backwards, so that splitting a paragraph moves nothing still to be handled.
             QTextCursor edit(&m_document);
             edit.beginEditBlock();
-            for (auto move = moves.rbegin(); move != moves.rend(); ++move)
+            for (auto move = moves.rbegin(); move != moves.rend(); ++move) {
+                if (move->released.isValid())
+                    release(move->released);
                 startPageAt(m_document, move->block, move->line);
+            }
             edit.endEditBlock();
         }
     }
@@ -221,7 +239,7 @@ private:
                 ++onFirstPage;
             if (flag(block, KeepLinesTogetherProperty)
                 || (flag(block, WidowControlProperty) && onFirstPage < kMinimumLinesAtBreak))
-                return Move{block, 0};
+                return Move{block, 0, QTextBlock()};
         }
 
         if (first != last && flag(block, WidowControlProperty) && lines > kMinimumLinesAtBreak) {
@@ -232,9 +250,9 @@ private:
                 // Too short to leave two lines behind: the whole paragraph goes.
                 const int split = lines - kMinimumLinesAtBreak;
                 if (split >= kMinimumLinesAtBreak)
-                    return Move{block, split};
+                    return Move{block, split, QTextBlock()};
                 if (!startsPage(index) && !hasForcedBreak(item))
-                    return Move{block, 0};
+                    return Move{block, 0, QTextBlock()};
             }
         }
 
@@ -244,8 +262,11 @@ private:
             while (start > 0 && !m_items[start - 1].table && flag(m_items[start - 1].block, KeepWithNextProperty)
                    && lastPage(m_items[start - 1]) == firstPage(m_items[start]))
                 --start;
+            // The next paragraph starts its page only because a rule moved it there: it comes along.
+            const FlowItem &next = m_items[index + 1];
+            const bool nextMoved = !next.table && flag(next.block, MovedByRuleProperty);
             if (!startsPage(start) && !hasForcedBreak(m_items[start]))
-                return Move{m_items[start].block, 0};
+                return Move{m_items[start].block, 0, nextMoved ? next.block : QTextBlock()};
         }
         return std::nullopt;
     }

@@ -13,6 +13,8 @@ enum PaginationProperty {
     KeepLinesTogetherProperty,                            // w:keepLines
     WidowControlProperty,                                 // w:widowControl
     PageTopSpacerProperty,                                // an empty block that stands for a paragraph's space before
+    MovedByRuleProperty,       // the paragraph starts its page because a rule moved it there, not a page break
+    MovedSpaceBeforeProperty,  // the space before (device pixels) it had before it was moved
 };
 
 // Moves paragraphs of the main flow to the next page the way Word and LibreOffice do: a paragraph kept with
