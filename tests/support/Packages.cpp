@@ -69,11 +69,6 @@ PackageEntries documentEntries(const DocumentRecipe &recipe)
         overrides += "<Override PartName=\"/word/footnotes.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.footnotes+xml\"/>";
         relationships += "<Relationship Id=\"rIdNotes\" Type=\"" + relationshipBase + "footnotes\" Target=\"footnotes.xml\"/>";
     }
-    if (!recipe.endnotes.isEmpty()) {
-        parts.emplace_back("word/endnotes.xml", declaration + "<w:endnotes" + wordNamespaces() + ">" + recipe.endnotes + "</w:endnotes>");
-        overrides += "<Override PartName=\"/word/endnotes.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.endnotes+xml\"/>";
-        relationships += "<Relationship Id=\"rIdEndnotes\" Type=\"" + relationshipBase + "endnotes\" Target=\"endnotes.xml\"/>";
-    }
     const bool hasSettings = std::any_of(recipe.extraEntries.begin(), recipe.extraEntries.end(),
                                          [](const auto &entry) { return entry.first == QLatin1String("word/settings.xml"); });
     if (hasSettings) {

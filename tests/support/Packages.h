@@ -25,7 +25,6 @@ struct DocumentRecipe
     std::vector<std::pair<QByteArray, QByteArray>> headers; // w:type and the content of w:hdr
     std::vector<std::pair<QByteArray, QByteArray>> footers; // w:type and the content of w:ftr
     QByteArray footnotes;                                   // the content of w:footnotes; none when empty
-    QByteArray endnotes;                                    // the content of w:endnotes; none when empty
     bool isTemplate = false;                                // main part of the template content type
     PackageEntries extraEntries;                            // further entries, written as given: those under
                                                             // word/media/ are pictures of the main part, related

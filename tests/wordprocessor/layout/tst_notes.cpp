@@ -48,12 +48,32 @@ struct Drawn
     QImage page(int index) const { return image.copy(body.pageRects[size_t(index)]); }
 };
 
-Drawn draw(const QTemporaryDir &folder, const DocumentRecipe &recipe)
+// The package of `recipe` with an endnotes part holding `endnotes`, when not empty.
+PackageEntries withEndnotes(const DocumentRecipe &recipe, const QByteArray &endnotes)
+{
+    PackageEntries entries = documentEntries(recipe);
+    if (endnotes.isEmpty())
+        return entries;
+    for (auto &[name, bytes] : entries) {
+        if (name == QLatin1String("[Content_Types].xml"))
+            bytes.replace("</Types>", "<Override PartName=\"/word/endnotes.xml\" ContentType=\"application/"
+                                      "vnd.openxmlformats-officedocument.wordprocessingml.endnotes+xml\"/></Types>");
+        if (name == QLatin1String("word/_rels/document.xml.rels"))
+            bytes.replace("</Relationships>", "<Relationship Id=\"rIdEndnotes\" Type=\"http://schemas.openxmlformats.org/"
+                                              "officeDocument/2006/relationships/endnotes\" Target=\"endnotes.xml\"/>"
+                                              "</Relationships>");
+    }
+    entries.emplace_back(QStringLiteral("word/endnotes.xml"),
+                         "<?xml version=\"1.0\"?><w:endnotes" + wordNamespaces() + ">" + endnotes + "</w:endnotes>");
+    return entries;
+}
+
+Drawn draw(const QTemporaryDir &folder, const DocumentRecipe &recipe, const QByteArray &endnotes = QByteArray())
 {
     static int count = 0;
     const QString path = folder.filePath(QStringLiteral("notes%1.docx").arg(++count));
     Drawn drawn;
-    if (!writeDocument(path, recipe))
+    if (!writePackage(path, withEndnotes(recipe, endnotes)))
         return drawn;
     const auto document = quill::WordDocument::open(path, true);
     drawn.body = quill::renderBody(document->layoutSources());
@@ -130,8 +150,7 @@ void NotesTest::endnotesFollowTheBody()
     QVERIFY(folder.isValid());
     DocumentRecipe recipe;
     recipe.body = paragraph(run("first") + reference("endnote", 2)) + paragraph(run("last"));
-    recipe.endnotes = note("endnote", 2, 3);
-    const Drawn drawn = draw(folder, recipe);
+    const Drawn drawn = draw(folder, recipe, note("endnote", 2, 3));
     QCOMPARE(drawn.body.pageCount, 2);
     QCOMPARE(int(lineTops(drawn.page(1)).size()), 3);
 }
