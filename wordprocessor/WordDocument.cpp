@@ -352,6 +352,8 @@ LayoutSources WordDocument::layoutSources()
     sources.numbering = optional("numbering");
     sources.theme = optional("theme");
     sources.mainPart = m_mainPart;
+    sources.footnotesPart = relatedPart(QStringLiteral("footnotes"));
+    sources.endnotesPart = relatedPart(QStringLiteral("endnotes"));
     if (!m_layoutParts)
         m_layoutParts = std::make_unique<PackageParts>(*m_package);
     sources.related = m_layoutParts.get();

@@ -40,7 +40,8 @@ BodyBuilder::BodyBuilder(const LayoutSources &sources, std::vector<Section> sect
     , m_settings(readSettings(sources.settings))
     , m_themeFonts(sources.theme, sources.settings)
     , m_objects(sources.related, m_sourcePart, m_sections.empty() ? Section().page : m_sections.front().page,
-                [this](pugi::xml_node content, const PageSetup &box) { return layOutTextBox(content, box); })
+                [this](pugi::xml_node content, const PageSetup &box) { return layOutTextBox(content, box); },
+                sources.settings)
     , m_runs(m_styles, m_themeFonts, m_scale, &m_objects, fields)
     , m_paragraphs(m_scale, m_settings.defaultTabStopTwips)
     , m_finishRun(std::move(finishRun))

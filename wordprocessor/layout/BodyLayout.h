@@ -46,6 +46,8 @@ struct LayoutSources
     const pugi::xml_document *numbering = nullptr; // word/numbering.xml
     const pugi::xml_document *theme = nullptr;     // word/theme/theme1.xml (the theme's fonts)
     QString mainPart;                              // the part `document` was read from
+    QString footnotesPart;                         // word/footnotes.xml, read through `related`; empty: none
+    QString endnotesPart;                          // word/endnotes.xml, likewise
     RelatedParts *related = nullptr;               // without it, headers, footers and pictures are left out
     DocumentDates dates;
 };

@@ -38,21 +38,6 @@ QString letterNumeral(int value)
     return QString((value - 1) / kAlphabetLength + 1, letter);
 }
 
-QString formatCounter(int value, const QString &format)
-{
-    if (format == QLatin1String("lowerLetter"))
-        return letterNumeral(value);
-    if (format == QLatin1String("upperLetter"))
-        return letterNumeral(value).toUpper();
-    if (format == QLatin1String("lowerRoman"))
-        return romanNumeral(value);
-    if (format == QLatin1String("upperRoman"))
-        return romanNumeral(value).toUpper();
-    if (format == QLatin1String("none"))
-        return QString();
-    return QString::number(value);
-}
-
 Numbering::Level readLevel(pugi::xml_node lvl, Numbering::Level level)
 {
     if (const std::optional<int> start = intAttribute(childElement(lvl, "start"), "val"))
@@ -73,6 +58,21 @@ Numbering::Level readLevel(pugi::xml_node lvl, Numbering::Level level)
 }
 
 } // namespace
+
+QString formatCounter(int value, const QString &format)
+{
+    if (format == QLatin1String("lowerLetter"))
+        return letterNumeral(value);
+    if (format == QLatin1String("upperLetter"))
+        return letterNumeral(value).toUpper();
+    if (format == QLatin1String("lowerRoman"))
+        return romanNumeral(value);
+    if (format == QLatin1String("upperRoman"))
+        return romanNumeral(value).toUpper();
+    if (format == QLatin1String("none"))
+        return QString();
+    return QString::number(value);
+}
 
 Numbering::Numbering(const pugi::xml_document *numbering)
 {

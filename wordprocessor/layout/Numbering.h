@@ -15,6 +15,9 @@ class xml_document;
 
 namespace quill {
 
+// Counter `value` written in the number format `format` (w:numFmt: decimal, lowerLetter, upperRoman, ...).
+QString formatCounter(int value, const QString &format);
+
 // The numbering part (word/numbering.xml): list levels and the running counters that make list labels.
 class Numbering
 {

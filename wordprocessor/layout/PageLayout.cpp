@@ -1,10 +1,12 @@
 #include "PageLayout.h"
 
 #include "HeaderFooter.h"
+#include "NoteAreas.h"
 #include "LayoutUnits.h"
 #include "ParagraphBorders.h"
 #include "TextDocumentBuilder.h"
 #include "WordXml.h"
+#include "XmlTree.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QPainter>
@@ -14,12 +16,31 @@ namespace quill {
 
 namespace {
 
+// The width of the line between columns, in logical pixels.
+constexpr qreal kColumnSeparatorWidth = 0.75;
+
+// Where a page of a run's document is drawn as a column of a sheet, in logical pixels: moved `across` from
+// the first column, and showing the document from `left` for `width` (its column and half the spaces on
+// either side).
+struct ColumnPlace
+{
+    qreal across = 0;
+    qreal left = 0;
+    qreal width = 0;
+};
+
 // Page `index` of a run's document (0 for the run's first page): its pages stack one page height apart.
-PagePart runPage(const std::shared_ptr<const QTextDocument> &document, const QSizeF &size, int index)
+// With columns, each page of the document is one column, placed at `column`.
+PagePart runPage(const std::shared_ptr<const QTextDocument> &document, const QSizeF &size, int index,
+                 const ColumnPlace *column = nullptr)
 {
     const qreal pageHeight = size.height() * kLayoutOversampling;
-    return PagePart{document, QPointF(0, -index * size.height()),
-                    QRectF(0, index * pageHeight, size.width() * kLayoutOversampling, pageHeight)};
+    if (!column)
+        return PagePart{document, QPointF(0, -index * size.height()),
+                        QRectF(0, index * pageHeight, size.width() * kLayoutOversampling, pageHeight)};
+    return PagePart{document, QPointF(column->across, -index * size.height()),
+                    QRectF(column->left * kLayoutOversampling, index * pageHeight,
+                           column->width * kLayoutOversampling, pageHeight)};
 }
 
 // Draws `part` in logical pixels from the page's corner.
@@ -84,6 +105,165 @@ std::vector<PagePlace> pagePlaces(const std::vector<int> &sectionOf, const std::
     return places;
 }
 
+// A section with columns is laid out one column wide: its right margin takes up the other columns, and
+// each page of its documents becomes one column of a sheet (placeColumns).
+void narrowToFirstColumn(std::vector<Section> &sections)
+{
+    for (Section &section : sections) {
+        const std::vector<ColumnBox> boxes = columnBoxes(section);
+        if (boxes.size() < 2)
+            continue;
+        const PageSetup &page = section.page;
+        const qreal textWidth = page.pageSize.width() - page.margins.left() - page.margins.right();
+        section.page.margins.setRight(page.margins.right() + textWidth - boxes.front().width);
+    }
+}
+
+// The sheets of a run of `documentPages` pages laid out in `section` (its page with the body's margins):
+// one per page, or with columns, one per so many pages side by side, the separator line between columns.
+// The run's first page goes into column `firstColumn` of the first sheet.
+std::vector<Page> placeColumns(const std::shared_ptr<const QTextDocument> &document, const Section &section,
+                               int documentPages, int firstColumn)
+{
+    const std::vector<ColumnBox> boxes = columnBoxes(section);
+    const int columns = int(boxes.size());
+    const PageSetup &page = section.page;
+    std::vector<Page> sheets;
+    for (int index = 0; index < documentPages; ++index) {
+        const int column = (firstColumn + index) % columns;
+        if (column == 0 || index == 0) {
+            sheets.emplace_back();
+            sheets.back().size = page.pageSize;
+        }
+        Page &sheet = sheets.back();
+        if (columns == 1) {
+            sheet.body.push_back(runPage(document, page.pageSize, index));
+            continue;
+        }
+        const ColumnBox &box = boxes[size_t(column)];
+        const qreal across = box.left - boxes.front().left;
+        const qreal gapBefore = column > 0 ? box.left - boxes[size_t(column) - 1].left - boxes[size_t(column) - 1].width : 0;
+        const qreal gapAfter = column + 1 < columns ? boxes[size_t(column) + 1].left - box.left - box.width : 0;
+        // The outer columns keep the page's margins, where hanging numbers and wide tables reach.
+        const qreal left = column > 0 ? page.margins.left() - gapBefore / 2 : 0;
+        const qreal right = column + 1 < columns ? page.margins.left() + box.width + gapAfter / 2
+                                                 : page.pageSize.width() - across;
+        const ColumnPlace place{across, left, right - left};
+        sheet.body.push_back(runPage(document, page.pageSize, index, &place));
+        if (column > 0 && section.columns.separator) {
+            const qreal x = page.margins.left() + box.left - gapBefore / 2;
+            sheet.separators.emplace_back(x, page.margins.top(), x, page.pageSize.height() - page.margins.bottom());
+        }
+    }
+    return sheets;
+}
+
+// True when the body `body` holds an element named `name` (w:footnoteReference, w:endnoteReference): only then
+// does the layout look for the marks in its text.
+bool refersTo(pugi::xml_node body, const char *name)
+{
+    bool found = false;
+    walkTree(body, [&](pugi::xml_node node) {
+        found = isElement(node, name);
+        return found ? WalkStep::Stop : WalkStep::Descend;
+    });
+    return found;
+}
+
+// The sheets of a body in order, with the section each belongs to.
+struct Sheets
+{
+    DocumentPages pages;
+    std::vector<int> sectionOf;
+    std::vector<bool> blank; // pages left empty before a section that begins on an odd or even page
+};
+
+// Gathers the sheets of a body's page runs, their footnotes, and the endnotes after them.
+class SheetCollector
+{
+public:
+    SheetCollector(const LayoutSources &sources, const std::vector<Section> &sections)
+        : m_sections(sections)
+        , m_footnotes(sources, false)
+        , m_endnotes(sources, true)
+        , m_hasFootnotes(refersTo(documentBody(sources), "footnoteReference"))
+        , m_hasEndnotes(refersTo(documentBody(sources), "endnoteReference"))
+    {
+    }
+
+    void addRun(const PageSetup &page, PageRun &run)
+    {
+        const Section &section = m_sections[size_t(run.section)];
+        const int columns = int(columnBoxes(section).size());
+        std::vector<PageNotes> notes;
+        if (m_hasFootnotes && columns == 1)
+            notes = placeFootnotes(*run.document, section, m_footnotes);
+        if (m_hasEndnotes) {
+            for (NoteReference &reference : noteReferences(*run.document, run.document->pageSize().height(), true))
+                m_endnoteReferences.push_back(std::move(reference));
+        }
+        const int runPages = run.pageCount();
+        const std::shared_ptr<const QTextDocument> document(std::move(run.document));
+        // The runs' first pages count the pages laid out before them and an empty page before a section that
+        // begins on an odd or even page.
+        for (int skipped = m_expectedFirstPage; skipped < run.firstPage; ++skipped)
+            add(Page{page.pageSize, {}, {}, {}, {}, {}}, run.section, true);
+        // A run that begins inside a section with columns follows a column break: it goes on in the next
+        // column of the same sheet.
+        const bool continues = !m_sheets.pages.empty() && run.section == m_runSection && m_nextColumn > 0
+            && run.firstPage == m_expectedFirstPage;
+        const int firstColumn = continues ? m_nextColumn : 0;
+        m_expectedFirstPage = run.firstPage + runPages;
+        m_runSection = run.section;
+        m_nextColumn = (firstColumn + runPages) % columns;
+        std::vector<Page> sheets = placeColumns(document, section, runPages, firstColumn);
+        for (size_t index = 0; index < sheets.size(); ++index) {
+            Page &sheet = sheets[index];
+            if (index < notes.size()) {
+                sheet.notes = std::move(notes[index].notes);
+                if (!notes[index].separator.isNull())
+                    sheet.separators.push_back(notes[index].separator);
+            }
+            if (continues && index == 0) {
+                Page &current = m_sheets.pages.back();
+                current.body.insert(current.body.end(), sheet.body.begin(), sheet.body.end());
+                current.separators.insert(current.separators.end(), sheet.separators.begin(), sheet.separators.end());
+                continue;
+            }
+            add(std::move(sheet), run.section, false);
+        }
+    }
+
+    // Ends the pages with the endnotes the body refers to, on pages of the last section.
+    void addEndnotes()
+    {
+        const int last = int(m_sections.size()) - 1;
+        for (Page &page : endnotePages(m_endnoteReferences, m_sections.back(), m_endnotes))
+            add(std::move(page), last, false);
+    }
+
+    Sheets take() { return std::move(m_sheets); }
+
+private:
+    void add(Page page, int section, bool blank)
+    {
+        m_sheets.pages.push_back(std::move(page));
+        m_sheets.sectionOf.push_back(section);
+        m_sheets.blank.push_back(blank);
+    }
+
+    Sheets m_sheets;
+    const std::vector<Section> &m_sections; // with the body's margins, not narrowed to a column
+    NoteTexts m_footnotes;
+    NoteTexts m_endnotes;
+    bool m_hasFootnotes;
+    bool m_hasEndnotes;
+    std::vector<NoteReference> m_endnoteReferences;
+    int m_expectedFirstPage = 0; // where the next run begins unless a page is left empty before it
+    int m_runSection = -1;       // the section of the last run
+    int m_nextColumn = 0;        // the column of the last sheet that the next page of that section fills
+};
+
 } // namespace
 
 DocumentPages layOutPages(const LayoutSources &sources)
@@ -92,48 +272,43 @@ DocumentPages layOutPages(const LayoutSources &sources)
     HeaderFooterLayout headers(sources, sections);
     std::vector<Section> bodySections = sections;
     makeRoomForHeaders(bodySections, headers);
+    const std::vector<Section> columnSections = bodySections;
+    narrowToFirstColumn(bodySections);
 
     FieldContext bodyFields;
     bodyFields.dates = sources.dates;
     bodyFields.now = QDateTime::currentDateTime();
 
-    DocumentPages pages;
-    std::vector<int> sectionOf;
-    std::vector<bool> blank; // pages left empty before a section that begins on an odd or even page
     // The pages keep their run's laid-out document and draw from it, wherever they are painted.
-    layOutBody(sources, bodySections, [&](const PageSetup &page, PageRun &run) {
-        const int runPages = run.pageCount();
-        const std::shared_ptr<const QTextDocument> document(std::move(run.document));
-        while (int(pages.size()) < run.firstPage) {
-            Page empty;
-            empty.size = page.pageSize;
-            pages.push_back(std::move(empty));
-            sectionOf.push_back(run.section);
-            blank.push_back(true);
-        }
-        for (int index = 0; index < runPages; ++index) {
-            Page drawn;
-            drawn.size = page.pageSize;
-            drawn.body = runPage(document, page.pageSize, index);
-            pages.push_back(std::move(drawn));
-            sectionOf.push_back(run.section);
-            blank.push_back(false);
-        }
-    }, &bodyFields);
+    SheetCollector collector(sources, columnSections);
+    layOutBody(sources, bodySections, [&](const PageSetup &page, PageRun &run) { collector.addRun(page, run); },
+               &bodyFields);
+    collector.addEndnotes();
 
-    const std::vector<PagePlace> places = pagePlaces(sectionOf, sections, sources);
-    for (size_t index = 0; index < pages.size(); ++index) {
-        if (blank[index])
+    Sheets sheets = collector.take();
+    const std::vector<PagePlace> places = pagePlaces(sheets.sectionOf, sections, sources);
+    for (size_t index = 0; index < sheets.pages.size(); ++index) {
+        if (sheets.blank[index])
             continue;
-        pages[index].header = headers.draw(places[index], false);
-        pages[index].footer = headers.draw(places[index], true);
+        sheets.pages[index].header = headers.draw(places[index], false);
+        sheets.pages[index].footer = headers.draw(places[index], true);
     }
-    return pages;
+    return std::move(sheets.pages);
 }
 
 void paintPage(QPainter &painter, const Page &page)
 {
-    paintPart(painter, page.body);
+    for (const PagePart &column : page.body)
+        paintPart(painter, column);
+    for (const PagePart &note : page.notes)
+        paintPart(painter, note);
+    if (!page.separators.empty()) {
+        painter.save();
+        painter.setPen(QPen(Qt::black, kColumnSeparatorWidth));
+        for (const QLineF &line : page.separators)
+            painter.drawLine(line);
+        painter.restore();
+    }
     paintPart(painter, page.header);
     paintPart(painter, page.footer);
 }

@@ -2,6 +2,7 @@
 
 #include "BodyLayout.h"
 
+#include <QLineF>
 #include <QPointF>
 #include <QRectF>
 #include <QSizeF>
@@ -30,8 +31,10 @@ struct Page
 {
     QSizeF size;
     PagePart header;
-    PagePart body;
+    std::vector<PagePart> body;  // the body's text, one part per column that holds some, left to right
+    std::vector<PagePart> notes; // footnotes at the foot of the page, or the endnotes of an endnote page
     PagePart footer;
+    std::vector<QLineF> separators; // lines between columns and above footnotes, logical pixels from the corner
 };
 
 // Every page of a document in order; at least one.

@@ -31,12 +31,75 @@ struct FlowItem
     QTextTable *table = nullptr;
 };
 
-// A move the rules ask for: the paragraph starts a new page, from its first line or from line `line`.
+// A move the rules ask for: the paragraph starts a new page, from its first line or from line `line`. A
+// paragraph that an earlier move sent to a new page and that now goes along with the moved one is `released`.
 struct Move
 {
     QTextBlock block;
     int line = 0;
+    QTextBlock released;
 };
+
+void breakBefore(const QTextBlock &block)
+{
+    QTextBlockFormat format = block.blockFormat();
+    format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+    // A paragraph pushed to a new page keeps no space above it.
+    format.setProperty(MovedByRuleProperty, true);
+    format.setProperty(MovedSpaceBeforeProperty, format.topMargin());
+    format.setTopMargin(0);
+    QTextCursor(block).setBlockFormat(format);
+}
+
+// Undoes breakBefore: the paragraph follows the one before it again, with its space before.
+void release(const QTextBlock &block)
+{
+    QTextBlockFormat format = block.blockFormat();
+    format.setPageBreakPolicy(QTextFormat::PageBreak_Auto);
+    format.setTopMargin(format.doubleProperty(MovedSpaceBeforeProperty));
+    format.clearProperty(MovedByRuleProperty);
+    format.clearProperty(MovedSpaceBeforeProperty);
+    QTextCursor(block).setBlockFormat(format);
+}
+
+// Line `index` becomes the last line of its paragraph, which Qt does not justify: widen its spaces so
+// that it still fills the line, as it did inside the whole paragraph.
+void keepJustified(QTextDocument &document, const QTextBlock &block, int index)
+{
+    const QTextLine line = block.layout()->lineAt(index);
+    const QString text = block.text().mid(line.textStart(), line.textLength());
+    if (text.contains(QChar::LineSeparator))
+        return;
+    const qsizetype spaces = text.trimmed().count(QLatin1Char(' '));
+    const qreal slack = line.width() - line.naturalTextWidth() - kJustifySafetyPixels;
+    if (spaces == 0 || slack <= 0)
+        return;
+    QTextCursor cursor(&document);
+    cursor.setPosition(block.position() + line.textStart());
+    cursor.setPosition(block.position() + line.textStart() + line.textLength(), QTextCursor::KeepAnchor);
+    QTextCharFormat spacing;
+    // Word spacing is in the layout's device pixels.
+    spacing.setFontWordSpacing(slack / spaces);
+    cursor.mergeCharFormat(spacing);
+}
+
+// Ends `block` before its line `line`; the rest becomes a paragraph that starts a new page.
+void splitBefore(QTextDocument &document, const QTextBlock &block, int line)
+{
+    const int position = block.position() + block.layout()->lineAt(line).textStart();
+    if (block.blockFormat().alignment() & Qt::AlignJustify)
+        keepJustified(document, block, line - 1);
+    QTextBlockFormat rest = block.blockFormat();
+    rest.setTextIndent(0);
+    rest.setTopMargin(0);
+    rest.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+    QTextCursor cursor(&document);
+    cursor.setPosition(position);
+    // A line break that ended the line is the paragraph break now; kept, it would add an empty line.
+    if (document.characterAt(position - 1) == QChar::LineSeparator)
+        cursor.deletePreviousChar();
+    cursor.insertBlock(rest, block.charFormat());
+}
 
 class KeepRules
 {
@@ -62,10 +125,9 @@ public:
             QTextCursor edit(&m_document);
             edit.beginEditBlock();
             for (auto move = moves.rbegin(); move != moves.rend(); ++move) {
-                if (move->line == 0)
-                    breakBefore(move->block);
-                else
-                    splitBefore(move->block, move->line);
+                if (move->released.isValid())
+                    release(move->released);
+                startPageAt(m_document, move->block, move->line);
             }
             edit.endEditBlock();
         }
@@ -177,7 +239,7 @@ private:
                 ++onFirstPage;
             if (flag(block, KeepLinesTogetherProperty)
                 || (flag(block, WidowControlProperty) && onFirstPage < kMinimumLinesAtBreak))
-                return Move{block, 0};
+                return Move{block, 0, QTextBlock()};
         }
 
         if (first != last && flag(block, WidowControlProperty) && lines > kMinimumLinesAtBreak) {
@@ -188,9 +250,9 @@ private:
                 // Too short to leave two lines behind: the whole paragraph goes.
                 const int split = lines - kMinimumLinesAtBreak;
                 if (split >= kMinimumLinesAtBreak)
-                    return Move{block, split};
+                    return Move{block, split, QTextBlock()};
                 if (!startsPage(index) && !hasForcedBreak(item))
-                    return Move{block, 0};
+                    return Move{block, 0, QTextBlock()};
             }
         }
 
@@ -200,58 +262,13 @@ private:
             while (start > 0 && !m_items[start - 1].table && flag(m_items[start - 1].block, KeepWithNextProperty)
                    && lastPage(m_items[start - 1]) == firstPage(m_items[start]))
                 --start;
+            // The next paragraph starts its page only because a rule moved it there: it comes along.
+            const FlowItem &next = m_items[index + 1];
+            const bool nextMoved = !next.table && flag(next.block, MovedByRuleProperty);
             if (!startsPage(start) && !hasForcedBreak(m_items[start]))
-                return Move{m_items[start].block, 0};
+                return Move{m_items[start].block, 0, nextMoved ? next.block : QTextBlock()};
         }
         return std::nullopt;
-    }
-
-    void breakBefore(const QTextBlock &block)
-    {
-        QTextBlockFormat format = block.blockFormat();
-        format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
-        // A paragraph pushed to a new page keeps no space above it.
-        format.setTopMargin(0);
-        QTextCursor(block).setBlockFormat(format);
-    }
-
-    // Ends `block` before its line `line`; the rest becomes a paragraph that starts a new page.
-    void splitBefore(const QTextBlock &block, int line)
-    {
-        const int position = block.position() + block.layout()->lineAt(line).textStart();
-        if (block.blockFormat().alignment() & Qt::AlignJustify)
-            keepJustified(block, line - 1);
-        QTextBlockFormat rest = block.blockFormat();
-        rest.setTextIndent(0);
-        rest.setTopMargin(0);
-        rest.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
-        QTextCursor cursor(&m_document);
-        cursor.setPosition(position);
-        // A line break that ended the line is the paragraph break now; kept, it would add an empty line.
-        if (m_document.characterAt(position - 1) == QChar::LineSeparator)
-            cursor.deletePreviousChar();
-        cursor.insertBlock(rest, block.charFormat());
-    }
-
-    // Line `index` becomes the last line of its paragraph, which Qt does not justify: widen its spaces so
-    // that it still fills the line, as it did inside the whole paragraph.
-    void keepJustified(const QTextBlock &block, int index)
-    {
-        const QTextLine line = block.layout()->lineAt(index);
-        const QString text = block.text().mid(line.textStart(), line.textLength());
-        if (text.contains(QChar::LineSeparator))
-            return;
-        const qsizetype spaces = text.trimmed().count(QLatin1Char(' '));
-        const qreal slack = line.width() - line.naturalTextWidth() - kJustifySafetyPixels;
-        if (spaces == 0 || slack <= 0)
-            return;
-        QTextCursor cursor(&m_document);
-        cursor.setPosition(block.position() + line.textStart());
-        cursor.setPosition(block.position() + line.textStart() + line.textLength(), QTextCursor::KeepAnchor);
-        QTextCharFormat spacing;
-        // Word spacing is in the layout's device pixels.
-        spacing.setFontWordSpacing(slack / spaces);
-        cursor.mergeCharFormat(spacing);
     }
 
     QTextDocument &m_document;
@@ -261,6 +278,14 @@ private:
 };
 
 } // namespace
+
+void startPageAt(QTextDocument &document, const QTextBlock &block, int line)
+{
+    if (line <= 0)
+        breakBefore(block);
+    else
+        splitBefore(document, block, line);
+}
 
 void applyKeepRules(QTextDocument &document, qreal pageHeight)
 {

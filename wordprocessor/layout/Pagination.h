@@ -2,6 +2,7 @@
 
 #include <QTextFormat>
 
+class QTextBlock;
 class QTextDocument;
 
 namespace quill {
@@ -12,6 +13,8 @@ enum PaginationProperty {
     KeepLinesTogetherProperty,                            // w:keepLines
     WidowControlProperty,                                 // w:widowControl
     PageTopSpacerProperty,                                // an empty block that stands for a paragraph's space before
+    MovedByRuleProperty,       // the paragraph starts its page because a rule moved it there, not a page break
+    MovedSpaceBeforeProperty,  // the space before (device pixels) it had before it was moved
 };
 
 // Moves paragraphs of the main flow to the next page the way Word and LibreOffice do: a paragraph kept with
@@ -19,5 +22,9 @@ enum PaginationProperty {
 // widow control no paragraph leaves its first or last line alone on a page. `pageHeight` is in the
 // document's device pixels; the document must be paginated already. Paragraphs inside tables are left alone.
 void applyKeepRules(QTextDocument &document, qreal pageHeight);
+
+// Makes paragraph `block` of the main flow start a new page at its line `line`: from its start when 0 (it keeps
+// no space above it), or else its lines from `line` on become a paragraph of their own that starts the page.
+void startPageAt(QTextDocument &document, const QTextBlock &block, int line);
 
 } // namespace quill

@@ -266,12 +266,13 @@ void placeDrawing(ObjectEntry &entry, const PageSetup &page)
 } // namespace
 
 EmbeddedObjects::EmbeddedObjects(RelatedParts *related, const QString &sourcePart, const PageSetup &page,
-                                 TextBoxBuilder buildTextBox)
+                                 TextBoxBuilder buildTextBox, const pugi::xml_document *settings)
     : m_reader(related, sourcePart)
     , m_related(related)
     , m_page(page)
     , m_buildTextBox(std::move(buildTextBox))
     , m_table(std::make_shared<ObjectTable>())
+    , m_notes(settings)
 {
 }
 
@@ -279,6 +280,8 @@ EmbeddedObjects::~EmbeddedObjects() = default;
 
 std::optional<TextPiece> EmbeddedObjects::drawingPiece(pugi::xml_node item, const QTextCharFormat &textFormat)
 {
+    if (std::optional<TextPiece> mark = m_notes.referencePiece(item, textFormat))
+        return mark;
     std::optional<Drawing> drawing = m_reader.read(item);
     if (!drawing || drawing->size.width() < 0 || drawing->size.height() < 0)
         return std::nullopt;

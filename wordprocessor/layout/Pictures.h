@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Drawings.h"
+#include "Notes.h"
 #include "RunReader.h"
 #include "TextDocumentBuilder.h"
 
@@ -33,12 +34,14 @@ public:
     // Lays out the content of a text box (w:txbxContent) in a document of its own, for a box set up as `box`.
     using TextBoxBuilder = std::function<std::unique_ptr<QTextDocument>(pugi::xml_node content, const PageSetup &box)>;
 
-    // Objects of the part `sourcePart` (whose relationships name the pictures), on pages set up as `page`.
-    EmbeddedObjects(RelatedParts *related, const QString &sourcePart, const PageSetup &page, TextBoxBuilder buildTextBox);
+    // Objects of the part `sourcePart` (whose relationships name the pictures), on pages set up as `page`; note
+    // reference marks numbered as `settings` (word/settings.xml) say.
+    EmbeddedObjects(RelatedParts *related, const QString &sourcePart, const PageSetup &page, TextBoxBuilder buildTextBox,
+                    const pugi::xml_document *settings = nullptr);
     ~EmbeddedObjects();
 
     // The piece that shows the drawing of run item `item` (w:drawing, w:pict, w:object, mc:AlternateContent)
-    // in text of format `textFormat`; nothing when the item shows none.
+    // or the mark of a note reference in text of format `textFormat`; nothing when the item shows none.
     std::optional<TextPiece> drawingPiece(pugi::xml_node item, const QTextCharFormat &textFormat);
     // The piece that shows a legacy form check box in text of format `textFormat`.
     TextPiece checkBoxPiece(bool checked, const QTextCharFormat &textFormat);
@@ -58,6 +61,7 @@ private:
     PageSetup m_page;
     TextBoxBuilder m_buildTextBox;
     std::shared_ptr<ObjectTable> m_table;
+    NoteMarks m_notes;
 };
 
 // Inserts `piece` at `cursor`: an object that text flows beside as a float, any other as text.

@@ -16,6 +16,39 @@ constexpr int kDefaultMarginTwips = 1440;
 
 // Word's header and footer distance when a section gives none: half an inch.
 constexpr int kDefaultHeaderDistanceTwips = 720;
+// The space between columns when w:cols gives none, and the most columns Word offers.
+constexpr int kDefaultColumnSpaceTwips = 720;
+constexpr int kMaximumColumns = 45;
+
+// An on/off attribute (w:sep, w:equalWidth): absent gives `fallback`.
+bool onOffAttribute(pugi::xml_node node, const char *name, bool fallback)
+{
+    const pugi::xml_attribute value = attribute(node, name);
+    if (!value)
+        return fallback;
+    const char *text = value.value();
+    return std::strcmp(text, "1") == 0 || std::strcmp(text, "true") == 0 || std::strcmp(text, "on") == 0;
+}
+
+Columns readColumns(pugi::xml_node cols)
+{
+    Columns columns;
+    columns.count = qBound(1, intAttribute(cols, "num").value_or(1), kMaximumColumns);
+    columns.space = twipsToPixels(qMax(0, intAttribute(cols, "space").value_or(kDefaultColumnSpaceTwips)));
+    columns.separator = onOffAttribute(cols, "sep", false);
+    if (onOffAttribute(cols, "equalWidth", !childElement(cols, "col")))
+        return columns;
+    for (pugi::xml_node col = cols.first_child(); col; col = col.next_sibling()) {
+        const std::optional<int> width = isElement(col, "col") ? intAttribute(col, "w") : std::nullopt;
+        if (!width || *width <= 0)
+            continue;
+        columns.widths.push_back(twipsToPixels(*width));
+        columns.spaces.push_back(twipsToPixels(qMax(0, intAttribute(col, "space").value_or(0))));
+    }
+    if (!columns.widths.empty())
+        columns.count = int(columns.widths.size());
+    return columns;
+}
 
 SectionStart sectionStart(pugi::xml_node sectPr)
 {
@@ -46,6 +79,7 @@ Section readSection(pugi::xml_node sectPr)
     Section section;
     section.page = pageSetupFromSection(sectPr);
     section.start = sectionStart(sectPr);
+    section.columns = readColumns(childElement(sectPr, "cols"));
     section.titlePage = isOn(childElement(sectPr, "titlePg"));
     section.firstPageNumber = intAttribute(childElement(sectPr, "pgNumType"), "start");
     for (pugi::xml_node child = sectPr.first_child(); child; child = child.next_sibling()) {
@@ -100,6 +134,29 @@ PageSetup pageSetupFromSection(pugi::xml_node sectPr)
     page.headerDistance = twipsToPixels(length(pgMar, "header", kDefaultHeaderDistanceTwips));
     page.footerDistance = twipsToPixels(length(pgMar, "footer", kDefaultHeaderDistanceTwips));
     return page;
+}
+
+std::vector<ColumnBox> columnBoxes(const Section &section)
+{
+    const PageSetup &page = section.page;
+    const qreal textWidth = qMax<qreal>(0, page.pageSize.width() - page.margins.left() - page.margins.right());
+    const Columns &columns = section.columns;
+    std::vector<ColumnBox> boxes;
+    if (!columns.widths.empty()) {
+        qreal left = 0;
+        for (size_t index = 0; index < columns.widths.size(); ++index) {
+            boxes.push_back({left, columns.widths[index]});
+            left += columns.widths[index] + columns.spaces[index];
+        }
+        return boxes;
+    }
+    // Equal columns share what the spaces between them leave; spaces too wide for the page leave none.
+    const int count = columns.count;
+    const qreal space = count > 1 ? qMin(columns.space, textWidth / (count - 1)) : 0;
+    const qreal width = qMax<qreal>(0, (textWidth - space * (count - 1)) / count);
+    for (int index = 0; index < count; ++index)
+        boxes.push_back({index * (width + space), width});
+    return boxes;
 }
 
 pugi::xml_node sectionBreak(pugi::xml_node p)

@@ -40,10 +40,28 @@ enum class HeaderKind {
 };
 inline constexpr int kHeaderKindCount = 3;
 
+// One column of a section's text, in logical pixels from the left edge of the text column.
+struct ColumnBox
+{
+    qreal left = 0;
+    qreal width = 0;
+};
+
+// The columns of a section (w:cols): one unless the section sets more.
+struct Columns
+{
+    int count = 1;
+    qreal space = 0;            // between equal columns, in logical pixels
+    bool separator = false;     // w:sep: a vertical line between columns
+    std::vector<qreal> widths;  // unequal columns (w:equalWidth off): each column's width...
+    std::vector<qreal> spaces;  // ...and the space after it, in logical pixels
+};
+
 // One section of a body: the page it is laid out on and the headers and footers it names itself.
 struct Section
 {
     PageSetup page = pageSetupFromSection(pugi::xml_node());
+    Columns columns;
     SectionStart start = SectionStart::NextPage;
     bool titlePage = false;
     std::optional<int> firstPageNumber; // w:pgNumType w:start: the numbering restarts here
@@ -55,6 +73,9 @@ struct Section
 // The sections of w:body `body` in reading order: one per w:sectPr of a paragraph, then the body's own.
 // Always at least one (the default page when the body carries none).
 std::vector<Section> readSections(pugi::xml_node body);
+
+// The boxes of the columns of `section` across its text column, left to right; one box when it has one column.
+std::vector<ColumnBox> columnBoxes(const Section &section);
 
 // The w:sectPr that ends a section at paragraph `p`, or null.
 pugi::xml_node sectionBreak(pugi::xml_node p);

@@ -145,6 +145,7 @@ private slots:
     void keptParagraphWithSpaceBeforeStartsItsPage();
     void widowAndOrphanControl_data();
     void widowAndOrphanControl();
+    void keptParagraphTakesAMovedOneAlong();
     void lineBreaksStayInTheirParagraph();
     void runFormatResolution_data();
     void runFormatResolution();
@@ -361,6 +362,24 @@ void BodyLayoutTest::widowAndOrphanControl()
     // The text stays whole; a line break where the paragraph was split became the paragraph break.
     QCOMPARE(plainText(built).count(QLatin1Char('L')), lines);
     QCOMPARE(built.pageCount(), pages.last() + 1);
+}
+
+// 36 lines fit on a page: after 34 fillers, a heading kept with the next paragraph, whose first line would be
+// left alone at the foot of the page. The paragraph moves on, then the heading follows it: both start page 2,
+// and the paragraph does not go on to a page of its own.
+void BodyLayoutTest::keptParagraphTakesAMovedOneAlong()
+{
+    const QString exact = QStringLiteral(R"(<w:spacing w:after="0" w:line="360" w:lineRule="exact"/>)");
+    QString body;
+    for (int i = 0; i < 34; ++i)
+        body += paragraph(QStringLiteral("filler"), exact);
+    body += paragraph(QStringLiteral("Heading"), exact + QStringLiteral("<w:keepNext/>"));
+    body += paragraph(QStringLiteral("L1</w:t><w:br/><w:t>L2</w:t><w:br/><w:t>L3</w:t><w:br/><w:t>L4"), exact);
+    const DocxParts docx = parts(documentXml(body));
+    const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+    QCOMPARE(pageOfLine(built, blockWithText(built, QStringLiteral("Heading")), 0), 1);
+    QCOMPARE(pageOfLine(built, blockWithText(built, QStringLiteral("L1")), 0), 1);
+    QCOMPARE(built.pageCount(), 2);
 }
 
 void BodyLayoutTest::lineBreaksStayInTheirParagraph()

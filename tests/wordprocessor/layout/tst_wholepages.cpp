@@ -56,6 +56,20 @@ int headerLines(const QImage &page)
     return int(lineTops(page.copy(0, 0, page.width(), 90)).size());
 }
 
+// True when `rect` of `page` holds any ink.
+bool hasInk(const QImage &page, const QRect &rect)
+{
+    const QImage part = page.copy(rect).convertToFormat(QImage::Format_Grayscale8);
+    for (int y = 0; y < part.height(); ++y) {
+        const uchar *row = part.constScanLine(y);
+        for (int x = 0; x < part.width(); ++x) {
+            if (row[x] < 192)
+                return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 class WholePagesTest : public QObject
@@ -65,6 +79,7 @@ class WholePagesTest : public QObject
 private slots:
     void headersOfTheRightKindOnSectionsOfTheirOwn();
     void headerOfAMissingPartIsEmpty();
+    void columnsSideBySide();
 };
 
 // Section one has a different first page and three pages; even and odd headers are kept apart. Section two
@@ -140,6 +155,40 @@ void WholePagesTest::headerOfAMissingPartIsEmpty()
     const Drawn drawn = draw(path);
     QCOMPARE(drawn.body.pageCount, 1);
     QCOMPARE(headerLines(drawn.page(0)), 0);
+}
+
+// Two equal columns with a line between them on a letter page with one-inch margins (text 96..720 px, columns
+// 96..396 and 420..720, the line at 408): text fills the left column, then the right one, then the next page;
+// a column break goes on at the top of the next column.
+void WholePagesTest::columnsSideBySide()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QByteArray columns = "<w:cols w:num=\"2\" w:space=\"360\" w:sep=\"1\"/>";
+    DocumentRecipe flowing;
+    flowing.body = paragraphs(69, "flowing") + sectionEnd("last", columns);
+    DocumentRecipe broken;
+    broken.body = paragraph(run("left")) + "<w:p><w:pPr><w:sectPr>" + columns + "</w:sectPr></w:pPr>"
+        + "<w:r><w:br w:type=\"column\"/></w:r>" + run("right") + "</w:p>";
+    const QString flowingPath = folder.filePath(QStringLiteral("flowing.docx"));
+    const QString brokenPath = folder.filePath(QStringLiteral("broken.docx"));
+    QVERIFY(writeDocument(flowingPath, flowing));
+    QVERIFY(writeDocument(brokenPath, broken));
+
+    const Drawn flowed = draw(flowingPath);
+    QCOMPARE(flowed.body.pageCount, 1);
+    const QImage page = flowed.page(0);
+    const QRect leftTop(96, 96, 290, 30);
+    const QRect rightTop(420, 96, 290, 30);
+    QVERIFY(hasInk(page, leftTop));
+    QVERIFY(hasInk(page, rightTop));
+    QVERIFY(!hasInk(page, QRect(398, 96, 8, 800))); // the gap left of the line
+    QVERIFY(hasInk(page, QRect(406, 500, 4, 1)));   // the line
+
+    const Drawn split = draw(brokenPath);
+    QCOMPARE(split.body.pageCount, 1);
+    QVERIFY(hasInk(split.page(0), leftTop));
+    QVERIFY(hasInk(split.page(0), rightTop));
 }
 
 QTEST_MAIN(WholePagesTest)

@@ -1,0 +1,159 @@
+// Footnotes and endnotes: numbered reference marks, footnotes at the foot of the page their mark falls on (the
+// text that would reach into them goes on the next page), endnotes on pages after the body.
+#include "BodyLayout.h"
+#include "ClipboardPicture.h"
+#include "Notes.h"
+#include "PageLines.h"
+#include "Packages.h"
+#include "WordDocument.h"
+
+#include <pugixml.hpp>
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace quill::test;
+
+namespace {
+
+const char kWordNamespace[] = "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"";
+
+QByteArray reference(const QByteArray &kind, int id)
+{
+    return "<w:r><w:" + kind + "Reference w:id=\"" + QByteArray::number(id) + "\"/></w:r>";
+}
+
+// Note `id` of `kind` (footnote, endnote): its mark, then `lines` lines of text.
+QByteArray note(const QByteArray &kind, int id, int lines)
+{
+    QByteArray text = "<w:r><w:" + kind + "Ref/></w:r>" + run(" Note");
+    for (int line = 1; line < lines; ++line)
+        text += "<w:r><w:br/><w:t>more</w:t></w:r>";
+    return "<w:" + kind + " w:id=\"" + QByteArray::number(id) + "\">" + paragraph(text) + "</w:" + kind + ">";
+}
+
+QByteArray lines(int count)
+{
+    QByteArray xml;
+    for (int line = 1; line <= count; ++line)
+        xml += paragraph(run("line " + QByteArray::number(line)));
+    return xml;
+}
+
+struct Drawn
+{
+    quill::BodyPicture body;
+    QImage image;
+
+    QImage page(int index) const { return image.copy(body.pageRects[size_t(index)]); }
+};
+
+// The package of `recipe` with an endnotes part holding `endnotes`, when not empty.
+PackageEntries withEndnotes(const DocumentRecipe &recipe, const QByteArray &endnotes)
+{
+    PackageEntries entries = documentEntries(recipe);
+    if (endnotes.isEmpty())
+        return entries;
+    for (auto &[name, bytes] : entries) {
+        if (name == QLatin1String("[Content_Types].xml"))
+            bytes.replace("</Types>", "<Override PartName=\"/word/endnotes.xml\" ContentType=\"application/"
+                                      "vnd.openxmlformats-officedocument.wordprocessingml.endnotes+xml\"/></Types>");
+        if (name == QLatin1String("word/_rels/document.xml.rels"))
+            bytes.replace("</Relationships>", "<Relationship Id=\"rIdEndnotes\" Type=\"http://schemas.openxmlformats.org/"
+                                              "officeDocument/2006/relationships/endnotes\" Target=\"endnotes.xml\"/>"
+                                              "</Relationships>");
+    }
+    entries.emplace_back(QStringLiteral("word/endnotes.xml"),
+                         "<?xml version=\"1.0\"?><w:endnotes" + wordNamespaces() + ">" + endnotes + "</w:endnotes>");
+    return entries;
+}
+
+Drawn draw(const QTemporaryDir &folder, const DocumentRecipe &recipe, const QByteArray &endnotes = QByteArray())
+{
+    static int count = 0;
+    const QString path = folder.filePath(QStringLiteral("notes%1.docx").arg(++count));
+    Drawn drawn;
+    if (!writePackage(path, withEndnotes(recipe, endnotes)))
+        return drawn;
+    const auto document = quill::WordDocument::open(path, true);
+    drawn.body = quill::renderBody(document->layoutSources());
+    drawn.image = quill::renderPicture(drawn.body.picture);
+    return drawn;
+}
+
+} // namespace
+
+class NotesTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void marksAreNumberedAsTheSettingsSay();
+    void footnotesTakeTheFootOfTheirPage();
+    void endnotesFollowTheBody();
+};
+
+void NotesTest::marksAreNumberedAsTheSettingsSay()
+{
+    pugi::xml_document settings;
+    QVERIFY(settings.load_string((QByteArray("<w:settings ") + kWordNamespace + "><w:footnotePr><w:numFmt w:val=\"upperRoman\"/>"
+                                  "<w:numStart w:val=\"3\"/></w:footnotePr></w:settings>").constData()));
+    pugi::xml_document runs;
+    QVERIFY(runs.load_string((QByteArray("<w:r ") + kWordNamespace + "><w:footnoteReference w:id=\"1\"/>"
+                              "<w:endnoteReference w:id=\"2\"/><w:footnoteReference w:customMarkFollows=\"1\" w:id=\"3\"/>"
+                              "<w:footnoteReference w:id=\"4\"/><w:t>text</w:t></w:r>").constData()));
+    quill::NoteMarks marks(&settings);
+    std::vector<std::optional<quill::TextPiece>> pieces;
+    for (pugi::xml_node item : runs.document_element().children())
+        pieces.push_back(marks.referencePiece(item, QTextCharFormat()));
+    QCOMPARE(pieces.size(), size_t(5));
+    QCOMPARE(pieces[0]->text, QStringLiteral("III"));
+    QCOMPARE(pieces[0]->format.verticalAlignment(), QTextCharFormat::AlignSuperScript);
+    QCOMPARE(pieces[0]->format.intProperty(quill::NoteIdProperty), 1);
+    QCOMPARE(pieces[1]->text, QStringLiteral("i")); // endnotes count apart, in lower roman by default
+    QVERIFY(pieces[1]->format.boolProperty(quill::EndnoteProperty));
+    QVERIFY(!pieces[2]); // a mark of its own follows in the text
+    QCOMPARE(pieces[3]->text, QStringLiteral("IV"));
+    QVERIFY(!pieces[4]);
+}
+
+// Fifty lines fill one letter page; a twelve-line footnote on it pushes the last lines to a second page, and
+// stands below the text with its separator line at the column's left.
+void NotesTest::footnotesTakeTheFootOfTheirPage()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    DocumentRecipe plain;
+    plain.body = paragraph(run("first")) + lines(48);
+    DocumentRecipe noted = plain;
+    noted.body = paragraph(run("first") + reference("footnote", 1)) + lines(48);
+    noted.footnotes = note("footnote", 1, 12);
+    QCOMPARE(draw(folder, plain).body.pageCount, 1);
+    const Drawn drawn = draw(folder, noted);
+    QCOMPARE(drawn.body.pageCount, 2);
+
+    // The body's text ends above the notes: the lowest lines of the page are the note's twelve lines, the
+    // separator above them.
+    const QImage page = drawn.page(0);
+    const std::vector<int> tops = lineTops(page.copy(0, 0, page.width(), 960));
+    QVERIFY(tops.size() > 12);
+    const int separator = tops[tops.size() - 13];
+    const QImage separatorRow = page.copy(96, separator, 200, 1).convertToFormat(QImage::Format_Grayscale8);
+    QVERIFY(qGray(separatorRow.pixel(40, 0)) < 224);  // the line, a quarter of the column long
+    QVERIFY(qGray(separatorRow.pixel(190, 0)) > 224);
+    QCOMPARE(int(lineTops(drawn.page(1).copy(0, 800, 816, 160)).size()), 0); // no notes on page 2
+}
+
+void NotesTest::endnotesFollowTheBody()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    DocumentRecipe recipe;
+    recipe.body = paragraph(run("first") + reference("endnote", 2)) + paragraph(run("last"));
+    const Drawn drawn = draw(folder, recipe, note("endnote", 2, 3));
+    QCOMPARE(drawn.body.pageCount, 2);
+    QCOMPARE(int(lineTops(drawn.page(1)).size()), 3);
+}
+
+QTEST_MAIN(NotesTest)
+#include "tst_notes.moc"

@@ -1,0 +1,152 @@
+#include "NoteAreas.h"
+
+#include "LayoutUnits.h"
+#include "Pagination.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFrame>
+
+#include <cmath>
+
+namespace quill {
+
+namespace {
+
+// The room between the body's text and its page's footnotes, and from the separator line in it to the notes,
+// in logical pixels.
+constexpr qreal kSeparatorSpace = 8;
+constexpr qreal kSeparatorToNotes = 4;
+// The separator line's length, as a share of the text column (LibreOffice draws a quarter).
+constexpr qreal kSeparatorShare = 0.25;
+// Rounds of moves at most: each round lays the run out again and moves the text of one page.
+constexpr int kMaximumRounds = 40;
+
+// The notes of each page of a run, laid out.
+using NoteTextsByPage = std::vector<std::vector<std::shared_ptr<const QTextDocument>>>;
+
+// Starts a new page at the first line of the main flow that reaches into the room `room` (device pixels, by
+// page) that a page's notes take above its bottom margin (`bottomMargin`, device pixels). Returns false when
+// no line does (or only lines that already start their page, which no move helps).
+bool moveTextAboveNotes(QTextDocument &document, qreal bottomMargin, const std::vector<qreal> &room)
+{
+    const qreal pageHeight = document.pageSize().height();
+    int previousPage = -1;
+    for (QTextFrame::iterator it = document.rootFrame()->begin(); !it.atEnd(); ++it) {
+        const QTextBlock block = it.currentBlock();
+        if (it.currentFrame() || !block.isValid())
+            continue;
+        const QTextLayout *layout = block.layout();
+        for (int index = 0; index < layout->lineCount(); ++index) {
+            const QTextLine line = layout->lineAt(index);
+            const qreal top = layout->position().y() + line.y();
+            const int page = int(std::floor((top + line.height() / 2) / pageHeight));
+            const bool startsPage = page != previousPage;
+            previousPage = page;
+            if (page < 0 || page >= int(room.size()) || room[size_t(page)] <= 0 || startsPage)
+                continue;
+            if (top + line.height() > (page + 1) * pageHeight - bottomMargin - room[size_t(page)]) {
+                startPageAt(document, block, index);
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// The notes of each page placed on its sheet: stacked up from the bottom of the text column, the separator
+// line above them.
+std::vector<PageNotes> placeNotes(const NoteTextsByPage &texts, const Section &section)
+{
+    const PageSetup &page = section.page;
+    std::vector<PageNotes> placed(texts.size());
+    for (size_t index = 0; index < texts.size(); ++index) {
+        qreal height = 0;
+        for (const auto &text : texts[index])
+            height += text->size().height() / kLayoutOversampling;
+        if (texts[index].empty())
+            continue;
+        qreal top = page.pageSize.height() - page.margins.bottom() - height;
+        const qreal lineY = top - kSeparatorToNotes;
+        const qreal textWidth = page.pageSize.width() - page.margins.left() - page.margins.right();
+        placed[index].separator = QLineF(page.margins.left(), lineY, page.margins.left() + textWidth * kSeparatorShare, lineY);
+        for (const auto &text : texts[index]) {
+            placed[index].notes.push_back(PagePart{text, QPointF(0, top), QRectF()});
+            top += text->size().height() / kLayoutOversampling;
+        }
+    }
+    return placed;
+}
+
+} // namespace
+
+std::vector<NoteReference> noteReferences(const QTextDocument &document, qreal pageHeight, bool endnotes)
+{
+    std::vector<NoteReference> references;
+    const QAbstractTextDocumentLayout *layout = document.documentLayout();
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QTextCharFormat format = fragment.charFormat();
+            if (!format.hasProperty(NoteIdProperty) || format.boolProperty(EndnoteProperty) != endnotes)
+                continue;
+            // Blocks in table cells are placed within their frames: the bounding rect says where on the page.
+            const QTextLine line = block.layout()->lineForTextPosition(fragment.position() - block.position());
+            const qreal blockTop = layout->blockBoundingRect(block).top() - block.layout()->boundingRect().top();
+            const qreal middle = blockTop + (line.isValid() ? line.y() + line.height() / 2 : 0);
+            references.push_back({format.intProperty(NoteIdProperty), fragment.text(), int(std::floor(middle / pageHeight))});
+        }
+    }
+    return references;
+}
+
+std::vector<PageNotes> placeFootnotes(QTextDocument &document, const Section &section, NoteTexts &footnotes)
+{
+    const qreal pageHeight = document.pageSize().height();
+    for (int round = 0;; ++round) {
+        document.documentLayout()->documentSize(); // lays the run out again after a move
+        const std::vector<NoteReference> references = noteReferences(document, pageHeight, false);
+        if (references.empty())
+            return {};
+        const size_t pages = size_t(qMax(1, document.pageCount()));
+        NoteTextsByPage texts(pages);
+        std::vector<qreal> room(pages, 0);
+        for (const NoteReference &reference : references) {
+            const auto text = footnotes.note(reference.id, reference.label, section);
+            if (!text || reference.page < 0 || size_t(reference.page) >= pages)
+                continue;
+            if (texts[size_t(reference.page)].empty())
+                room[size_t(reference.page)] += kSeparatorSpace * kLayoutOversampling;
+            texts[size_t(reference.page)].push_back(text);
+            room[size_t(reference.page)] += text->size().height();
+        }
+        if (round == kMaximumRounds || !moveTextAboveNotes(document, section.page.margins.bottom() * kLayoutOversampling, room))
+            return placeNotes(texts, section);
+    }
+}
+
+std::vector<Page> endnotePages(const std::vector<NoteReference> &references, const Section &section,
+                               NoteTexts &endnotes)
+{
+    const PageSetup &page = section.page;
+    std::vector<Page> pages;
+    qreal top = page.margins.top();
+    for (const NoteReference &reference : references) {
+        const auto text = endnotes.note(reference.id, reference.label, section);
+        if (!text)
+            continue;
+        const qreal height = text->size().height() / kLayoutOversampling;
+        const bool full = top + height > page.pageSize.height() - page.margins.bottom();
+        if (pages.empty() || (full && top > page.margins.top())) {
+            pages.emplace_back();
+            pages.back().size = page.pageSize;
+            top = page.margins.top();
+        }
+        pages.back().notes.push_back(PagePart{text, QPointF(0, top), QRectF()});
+        top += height;
+    }
+    return pages;
+}
+
+} // namespace quill
