@@ -147,10 +147,10 @@ struct FileCloser
 };
 using FileHandle = std::unique_ptr<zip_file_t, FileCloser>;
 
-// Unpacks one entry through a bounded buffer, stopping as soon as the limits are passed,
+// Unpacks one entry through `chunk`, a bounded buffer, stopping as soon as the limits are passed,
 // whatever size the entry's header claims.
 QByteArray readEntry(const QString &path, zip_t *archive, zip_uint64_t index, const QString &name,
-                     std::int64_t &totalSize)
+                     std::int64_t &totalSize, std::vector<char> &chunk)
 {
     FileHandle file(zip_fopen_index(archive, index, 0));
     if (!file) {
@@ -169,7 +169,6 @@ QByteArray readEntry(const QString &path, zip_t *archive, zip_uint64_t index, co
                                .arg(name, megabytes(kMaxPartSize)));
         data.reserve(qsizetype(std::min<std::int64_t>({std::int64_t(stat.size), kMaxPartSize, kMaxPackageSize - totalSize})));
     }
-    std::vector<char> chunk(kReadChunkSize);
     for (;;) {
         const zip_int64_t count = zip_fread(file.get(), chunk.data(), chunk.size());
         if (count < 0)
@@ -248,6 +247,8 @@ std::unique_ptr<Package> Package::open(const QString &path)
     std::unique_ptr<Package> package(new Package);
     package->m_path = path;
     std::int64_t totalSize = 0;
+    // One read buffer for every entry: a package has dozens of small parts.
+    std::vector<char> chunk(kReadChunkSize);
     for (zip_int64_t index = 0; index < entryCount; ++index) {
         const char *rawName = zip_get_name(archive.get(), zip_uint64_t(index), ZIP_FL_ENC_GUESS);
         if (!rawName)
@@ -256,7 +257,7 @@ std::unique_ptr<Package> Package::open(const QString &path)
         entry->name = QString::fromUtf8(rawName);
         entry->isDirectory = entry->name.endsWith(QLatin1Char('/'));
         if (!entry->isDirectory) {
-            entry->data = readEntry(path, archive.get(), zip_uint64_t(index), entry->name, totalSize);
+            entry->data = readEntry(path, archive.get(), zip_uint64_t(index), entry->name, totalSize, chunk);
             if (!bytes.isEmpty() && isPlainlyDeflated(archive.get(), zip_uint64_t(index)))
                 entry->archiveIndex = index;
         }

@@ -207,15 +207,26 @@ const std::vector<StoryContainer> &WordDocument::bodyTextBoxes()
 
 std::vector<StoryType> WordDocument::storyTypes()
 {
-    std::vector<StoryType> types;
-    for (int type = kFirstStoryType; type <= kLastStoryType; ++type) {
-        if (storyRangeCount(StoryType(type)) > 0)
-            types.push_back(StoryType(type));
+    if (!m_storyTypes) {
+        m_storyTypes.emplace();
+        for (int type = kFirstStoryType; type <= kLastStoryType; ++type) {
+            if (storyRangeCount(StoryType(type)) > 0)
+                m_storyTypes->push_back(StoryType(type));
+        }
     }
-    return types;
+    return *m_storyTypes;
 }
 
 Story WordDocument::story(StoryType type, int index)
+{
+    const auto key = std::make_pair(type, index);
+    auto found = m_stories.find(key);
+    if (found == m_stories.end())
+        found = m_stories.emplace(key, readStory(type, index)).first;
+    return found->second;
+}
+
+Story WordDocument::readStory(StoryType type, int index)
 {
     if (index < 0 || index >= storyRangeCount(type))
         throw Error(Status::NoSuchItem, QStringLiteral("The requested member of the collection does not exist (the document has no such story)."));

@@ -90,6 +90,7 @@ private:
     QString relatedPart(const QString &typeSuffix);
     std::vector<pugi::xml_node> notes(StoryType type);
     const std::vector<StoryContainer> &bodyTextBoxes();
+    Story readStory(StoryType type, int index);
     void setMainContentType();
 
     std::unique_ptr<Package> m_package;
@@ -101,7 +102,10 @@ private:
     bool m_modified = false;
     // Header and footer parts per story kind, distinct, in section order.
     std::map<StoryType, std::vector<QString>> m_headerFooterParts;
-    // The body's text boxes and floating shapes, found on first use: replacing text adds or removes none.
+    // The stories, the body's text boxes and its floating shapes, found on first use: replacing text adds or
+    // removes none of them.
+    std::optional<std::vector<StoryType>> m_storyTypes;
+    std::map<std::pair<StoryType, int>, Story> m_stories;
     std::optional<std::vector<StoryContainer>> m_bodyTextBoxes;
     std::optional<std::vector<pugi::xml_node>> m_shapes;
     // What searches have read of the stories, kept from one search to the next.
