@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QFontMetricsF>
 #include <QRawFont>
-#include <QtEndian>
 
 namespace quill {
 
@@ -19,14 +18,15 @@ constexpr int kOs2WinDescent = 76;
 // fsSelection bit: the font asks to be measured by its typographic metrics, whose gap Qt and LibreOffice agree on.
 constexpr quint16 kUseTypoMetrics = 1 << 7;
 
-int signedValue(const QByteArray &table, int offset)
-{
-    return qFromBigEndian<qint16>(table.constData() + offset);
-}
-
+// The big-endian 16-bit value at `offset`; the caller has checked that the table holds it.
 int unsignedValue(const QByteArray &table, int offset)
 {
-    return qFromBigEndian<quint16>(table.constData() + offset);
+    return (quint8(table.at(offset)) << 8) | quint8(table.at(offset + 1));
+}
+
+int signedValue(const QByteArray &table, int offset)
+{
+    return qint16(quint16(unsignedValue(table, offset)));
 }
 
 } // namespace
