@@ -24,13 +24,14 @@ void DocumentHandle::check() const
         throw Error(Status::DocumentClosed, QStringLiteral("The document has been closed; it can no longer be used."));
 }
 
-CollectionObject::CollectionObject()
+void CollectionObject::addCollectionMembers(MemberTable &table)
 {
-    addProperty(QStringLiteral("Count"), [this]() { return QVariant(int(items().size())); });
-    addMethod(QStringLiteral("Item"), {QStringLiteral("Index")}, [this](const std::vector<QVariant> &arguments) {
+    MembersOf<CollectionObject> add(table);
+    add.property(QStringLiteral("Count"), [](CollectionObject &self) { return QVariant(int(self.items().size())); });
+    add.method(QStringLiteral("Item"), {QStringLiteral("Index")}, [](CollectionObject &self, const std::vector<QVariant> &arguments) {
         requireArgument(arguments[0], QStringLiteral("Index"));
         const int index = toInteger(arguments[0], QStringLiteral("Index"));
-        const std::vector<AutomationObjectPtr> all = items();
+        const std::vector<AutomationObjectPtr> all = self.items();
         if (index < 1 || size_t(index) > all.size())
             throw Error(Status::NoSuchItem, QStringLiteral("The requested member of the collection does not exist."));
         return toVariant(all[size_t(index) - 1]);
@@ -38,33 +39,44 @@ CollectionObject::CollectionObject()
 }
 
 ApplicationObject::ApplicationObject()
-    : m_state(std::make_shared<ApplicationState>())
+    : DispatchObject(members())
+    , m_state(std::make_shared<ApplicationState>())
+    , m_documents(std::make_shared<DocumentsObject>(m_state))
 {
-    const auto documents = std::make_shared<DocumentsObject>(m_state);
-    addProperty(QStringLiteral("Documents"), [documents]() { return toVariant(documents); });
-    addProperty(QStringLiteral("ActiveDocument"), [this]() {
-        if (m_state->documents.empty())
-            throw Error(Status::NoDocumentOpen, QStringLiteral("This command is not available because no document is open."));
-        return toVariant(std::make_shared<DocumentObject>(DocumentHandle{m_state, m_state->documents.back()}));
-    });
-    addProperty(QStringLiteral("DisplayAlerts"),
-                [this]() { return QVariant(int(m_state->displayAlerts)); },
-                [this](const QVariant &value) {
+}
+
+const MemberTable &ApplicationObject::members()
+{
+    static const MemberTable table = [] {
+        MemberTable table;
+        MembersOf<ApplicationObject> add(table);
+        add.property(QStringLiteral("Documents"), [](ApplicationObject &self) { return toVariant(self.m_documents); });
+        add.property(QStringLiteral("ActiveDocument"), [](ApplicationObject &self) {
+            const std::shared_ptr<ApplicationState> &state = self.m_state;
+            if (state->documents.empty())
+                throw Error(Status::NoDocumentOpen, QStringLiteral("This command is not available because no document is open."));
+            return toVariant(std::make_shared<DocumentObject>(DocumentHandle{state, state->documents.back()}));
+        });
+        add.property(
+                QStringLiteral("DisplayAlerts"), [](ApplicationObject &self) { return QVariant(int(self.m_state->displayAlerts)); },
+                [](ApplicationObject &self, const QVariant &value) {
                     const int level = toInteger(value, QStringLiteral("DisplayAlerts"));
                     if (level != int(AlertLevel::None) && level != int(AlertLevel::All) && level != int(AlertLevel::MessageBox))
                         throw Error(Status::ValueOutOfRange, QStringLiteral("The value is out of range (DisplayAlerts)."));
-                    m_state->displayAlerts = AlertLevel(level);
+                    self.m_state->displayAlerts = AlertLevel(level);
                 });
-    addProperty(QStringLiteral("Visible"),
-                [this]() { return QVariant(m_state->visible); },
-                [this](const QVariant &value) { m_state->visible = toBoolean(value, QStringLiteral("Visible")); });
-    addProperty(QStringLiteral("Name"), []() { return QVariant(QString::fromLatin1(kApplicationName)); });
-    addMethod(QStringLiteral("Quit"),
-              {QStringLiteral("SaveChanges"), QStringLiteral("OriginalFormat"), QStringLiteral("RouteDocument")},
-              [this](const std::vector<QVariant> &arguments) {
-                  quit(arguments);
-                  return QVariant();
-              });
+        add.property(
+                QStringLiteral("Visible"), [](ApplicationObject &self) { return QVariant(self.m_state->visible); },
+                [](ApplicationObject &self, const QVariant &value) { self.m_state->visible = toBoolean(value, QStringLiteral("Visible")); });
+        add.property(QStringLiteral("Name"), [](ApplicationObject &) { return QVariant(QString::fromLatin1(kApplicationName)); });
+        add.method(QStringLiteral("Quit"), {QStringLiteral("SaveChanges"), QStringLiteral("OriginalFormat"), QStringLiteral("RouteDocument")},
+                   [](ApplicationObject &self, const std::vector<QVariant> &arguments) {
+                       self.quit(arguments);
+                       return QVariant();
+                   });
+        return table;
+    }();
+    return table;
 }
 
 void ApplicationObject::checkAvailable() const
@@ -92,16 +104,28 @@ void ApplicationObject::quit(const std::vector<QVariant> &arguments)
 }
 
 DocumentsObject::DocumentsObject(std::shared_ptr<ApplicationState> application)
-    : m_application(std::move(application))
+    : CollectionObject(members())
+    , m_application(std::move(application))
 {
-    addMethod(QStringLiteral("Open"),
-              {QStringLiteral("FileName"), QStringLiteral("ConfirmConversions"), QStringLiteral("ReadOnly"),
-               QStringLiteral("AddToRecentFiles"), QStringLiteral("PasswordDocument"), QStringLiteral("PasswordTemplate"),
-               QStringLiteral("Revert"), QStringLiteral("WritePasswordDocument"), QStringLiteral("WritePasswordTemplate"),
-               QStringLiteral("Format"), QStringLiteral("Encoding"), QStringLiteral("Visible"),
-               QStringLiteral("OpenAndRepair"), QStringLiteral("DocumentDirection"), QStringLiteral("NoEncodingDialog"),
-               QStringLiteral("XMLTransform")},
-              [this](const std::vector<QVariant> &arguments) { return open(arguments); });
+}
+
+const MemberTable &DocumentsObject::members()
+{
+    static const MemberTable table = [] {
+        MemberTable table;
+        addCollectionMembers(table);
+        MembersOf<DocumentsObject>(table).method(
+                QStringLiteral("Open"),
+                {QStringLiteral("FileName"), QStringLiteral("ConfirmConversions"), QStringLiteral("ReadOnly"),
+                 QStringLiteral("AddToRecentFiles"), QStringLiteral("PasswordDocument"), QStringLiteral("PasswordTemplate"),
+                 QStringLiteral("Revert"), QStringLiteral("WritePasswordDocument"), QStringLiteral("WritePasswordTemplate"),
+                 QStringLiteral("Format"), QStringLiteral("Encoding"), QStringLiteral("Visible"),
+                 QStringLiteral("OpenAndRepair"), QStringLiteral("DocumentDirection"), QStringLiteral("NoEncodingDialog"),
+                 QStringLiteral("XMLTransform")},
+                [](DocumentsObject &self, const std::vector<QVariant> &arguments) { return self.open(arguments); });
+        return table;
+    }();
+    return table;
 }
 
 void DocumentsObject::checkAvailable() const

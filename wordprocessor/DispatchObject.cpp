@@ -16,7 +16,7 @@ bool holdsObject(const QVariant &value)
 
 } // namespace
 
-size_t DispatchObject::CaseBlindHash::operator()(const QString &name) const
+size_t MemberTable::CaseBlindHash::operator()(const QString &name) const
 {
     size_t hash = 0;
     for (const QChar character : name) {
@@ -29,15 +29,15 @@ size_t DispatchObject::CaseBlindHash::operator()(const QString &name) const
     return hash;
 }
 
-void DispatchObject::addMethod(const QString &name, const std::vector<QString> &parameters, Method method)
+void MemberTable::addMethod(const QString &name, std::vector<QString> parameters, Method method)
 {
     Member &entry = m_members[name];
     entry.name = name;
-    entry.parameters = parameters;
+    entry.parameters = std::move(parameters);
     entry.method = std::move(method);
 }
 
-void DispatchObject::addProperty(const QString &name, Getter getter, Setter setter)
+void MemberTable::addProperty(const QString &name, Getter getter, Setter setter)
 {
     Member &entry = m_members[name];
     entry.name = name;
@@ -49,7 +49,7 @@ void DispatchObject::checkAvailable() const
 {
 }
 
-const DispatchObject::Member &DispatchObject::member(const QString &name) const
+const MemberTable::Member &MemberTable::member(const QString &name) const
 {
     const auto found = m_members.find(name);
     if (found == m_members.end())
@@ -59,34 +59,34 @@ const DispatchObject::Member &DispatchObject::member(const QString &name) const
 
 QVariant DispatchObject::invoke(const QString &name, const AutomationArguments &arguments)
 {
-    const Member &entry = member(name);
+    const MemberTable::Member &entry = m_members.member(name);
     checkAvailable();
     if (entry.method)
-        return entry.method(bindArguments(entry.name, arguments, entry.parameters));
+        return entry.method(*this, bindArguments(entry.name, arguments, entry.parameters));
     if (!arguments.empty())
         throw Error(Status::WrongArguments, QStringLiteral("Wrong number of arguments or invalid property assignment (%1).").arg(entry.name));
-    return entry.getter();
+    return entry.getter(*this);
 }
 
 QVariant DispatchObject::property(const QString &name)
 {
-    const Member &entry = member(name);
+    const MemberTable::Member &entry = m_members.member(name);
     checkAvailable();
     if (entry.getter)
-        return entry.getter();
-    return entry.method(bindArguments(entry.name, {}, entry.parameters));
+        return entry.getter(*this);
+    return entry.method(*this, bindArguments(entry.name, {}, entry.parameters));
 }
 
 void DispatchObject::setProperty(const QString &name, const QVariant &value)
 {
-    const Member &entry = member(name);
+    const MemberTable::Member &entry = m_members.member(name);
     checkAvailable();
     if (!entry.setter) {
         if (entry.getter)
             throw Error(Status::ReadOnlyProperty, QStringLiteral("Can't assign to read-only property (%1).").arg(entry.name));
         throw Error(Status::MemberNotFound, QStringLiteral("Object doesn't support this property or method (%1).").arg(entry.name));
     }
-    entry.setter(value);
+    entry.setter(*this, value);
 }
 
 bool toBoolean(const QVariant &value, const QString &name)

@@ -31,56 +31,67 @@ std::vector<QString> saveAsParameters()
 } // namespace
 
 DocumentObject::DocumentObject(DocumentHandle handle)
-    : m_handle(std::move(handle))
+    : DispatchObject(members())
+    , m_handle(std::move(handle))
 {
-    addProperty(QStringLiteral("StoryRanges"), [this]() { return toVariant(std::make_shared<StoryRangesObject>(m_handle)); });
-    addMethod(QStringLiteral("Range"), {QStringLiteral("Start"), QStringLiteral("End")},
-              [this](const std::vector<QVariant> &arguments) {
-                  if (arguments[0].isValid() || arguments[1].isValid())
-                      throw Error(Status::NotSupported, QStringLiteral("A range with start and end positions is not supported; only the whole main text is."));
-                  return toVariant(std::make_shared<RangeObject>(m_handle, RangeTarget{}));
-              });
-    addProperty(QStringLiteral("Content"), [this]() { return toVariant(std::make_shared<RangeObject>(m_handle, RangeTarget{})); });
-    addProperty(QStringLiteral("Shapes"), [this]() { return toVariant(std::make_shared<ShapesObject>(m_handle)); });
-    addMethod(QStringLiteral("SaveAs"), saveAsParameters(), [this](const std::vector<QVariant> &arguments) {
-        saveAs(arguments);
-        return QVariant();
-    });
-    addMethod(QStringLiteral("SaveAs2"), saveAsParameters(), [this](const std::vector<QVariant> &arguments) {
-        saveAs(arguments);
-        return QVariant();
-    });
-    addMethod(QStringLiteral("Save"), {}, [this](const std::vector<QVariant> &) {
-        save();
-        return QVariant();
-    });
-    addMethod(QStringLiteral("ExportAsFixedFormat"), {QStringLiteral("OutputFileName"), QStringLiteral("ExportFormat")},
-              [this](const std::vector<QVariant> &arguments) {
-                  exportFixedFormat(arguments);
-                  return QVariant();
-              });
-    addMethod(QStringLiteral("PrintOut"), {QStringLiteral("Printer")}, [this](const std::vector<QVariant> &arguments) {
-        // The printer is the paged paint device the caller set up (QPrinter), handed over by address.
-        requireArgument(arguments[0], QStringLiteral("Printer"));
-        auto *printer = static_cast<QPagedPaintDevice *>(arguments[0].value<void *>());
-        if (!printer)
-            throw Error(Status::TypeMismatch, QStringLiteral("PrintOut needs a printer."));
-        m_handle.document().print(*printer);
-        return QVariant();
-    });
-    addMethod(QStringLiteral("Close"),
-              {QStringLiteral("SaveChanges"), QStringLiteral("OriginalFormat"), QStringLiteral("RouteDocument")},
-              [this](const std::vector<QVariant> &arguments) {
-                  close(arguments);
-                  return QVariant();
-              });
-    addProperty(QStringLiteral("FullName"), [this]() { return QVariant(QDir::toNativeSeparators(m_handle.document().path())); });
-    addProperty(QStringLiteral("Name"), [this]() { return QVariant(QFileInfo(m_handle.document().path()).fileName()); });
-    addProperty(QStringLiteral("Path"), [this]() {
-        return QVariant(QDir::toNativeSeparators(QFileInfo(m_handle.document().path()).absolutePath()));
-    });
-    addProperty(QStringLiteral("ReadOnly"), [this]() { return QVariant(m_handle.document().isReadOnly()); });
-    addProperty(QStringLiteral("Saved"), [this]() { return QVariant(!m_handle.document().isModified()); });
+}
+
+const MemberTable &DocumentObject::members()
+{
+    static const MemberTable table = [] {
+        MemberTable table;
+        MembersOf<DocumentObject> add(table);
+        add.property(QStringLiteral("StoryRanges"),
+                     [](DocumentObject &self) { return toVariant(std::make_shared<StoryRangesObject>(self.m_handle)); });
+        add.method(QStringLiteral("Range"), {QStringLiteral("Start"), QStringLiteral("End")},
+                   [](DocumentObject &self, const std::vector<QVariant> &arguments) {
+                       if (arguments[0].isValid() || arguments[1].isValid())
+                           throw Error(Status::NotSupported, QStringLiteral("A range with start and end positions is not supported; only the whole main text is."));
+                       return toVariant(std::make_shared<RangeObject>(self.m_handle, RangeTarget{}));
+                   });
+        add.property(QStringLiteral("Content"),
+                     [](DocumentObject &self) { return toVariant(std::make_shared<RangeObject>(self.m_handle, RangeTarget{})); });
+        add.property(QStringLiteral("Shapes"), [](DocumentObject &self) { return toVariant(std::make_shared<ShapesObject>(self.m_handle)); });
+        const auto saveAs = [](DocumentObject &self, const std::vector<QVariant> &arguments) {
+            self.saveAs(arguments);
+            return QVariant();
+        };
+        add.method(QStringLiteral("SaveAs"), saveAsParameters(), saveAs);
+        add.method(QStringLiteral("SaveAs2"), saveAsParameters(), saveAs);
+        add.method(QStringLiteral("Save"), {}, [](DocumentObject &self, const std::vector<QVariant> &) {
+            self.save();
+            return QVariant();
+        });
+        add.method(QStringLiteral("ExportAsFixedFormat"), {QStringLiteral("OutputFileName"), QStringLiteral("ExportFormat")},
+                   [](DocumentObject &self, const std::vector<QVariant> &arguments) {
+                       self.exportFixedFormat(arguments);
+                       return QVariant();
+                   });
+        add.method(QStringLiteral("PrintOut"), {QStringLiteral("Printer")}, [](DocumentObject &self, const std::vector<QVariant> &arguments) {
+            // The printer is the paged paint device the caller set up (QPrinter), handed over by address.
+            requireArgument(arguments[0], QStringLiteral("Printer"));
+            auto *printer = static_cast<QPagedPaintDevice *>(arguments[0].value<void *>());
+            if (!printer)
+                throw Error(Status::TypeMismatch, QStringLiteral("PrintOut needs a printer."));
+            self.m_handle.document().print(*printer);
+            return QVariant();
+        });
+        add.method(QStringLiteral("Close"), {QStringLiteral("SaveChanges"), QStringLiteral("OriginalFormat"), QStringLiteral("RouteDocument")},
+                   [](DocumentObject &self, const std::vector<QVariant> &arguments) {
+                       self.close(arguments);
+                       return QVariant();
+                   });
+        add.property(QStringLiteral("FullName"),
+                     [](DocumentObject &self) { return QVariant(QDir::toNativeSeparators(self.m_handle.document().path())); });
+        add.property(QStringLiteral("Name"), [](DocumentObject &self) { return QVariant(QFileInfo(self.m_handle.document().path()).fileName()); });
+        add.property(QStringLiteral("Path"), [](DocumentObject &self) {
+            return QVariant(QDir::toNativeSeparators(QFileInfo(self.m_handle.document().path()).absolutePath()));
+        });
+        add.property(QStringLiteral("ReadOnly"), [](DocumentObject &self) { return QVariant(self.m_handle.document().isReadOnly()); });
+        add.property(QStringLiteral("Saved"), [](DocumentObject &self) { return QVariant(!self.m_handle.document().isModified()); });
+        return table;
+    }();
+    return table;
 }
 
 void DocumentObject::checkAvailable() const
@@ -128,15 +139,28 @@ void DocumentObject::close(const std::vector<QVariant> &arguments)
 }
 
 StoryRangesObject::StoryRangesObject(DocumentHandle handle)
-    : m_handle(std::move(handle))
+    : CollectionObject(members())
+    , m_handle(std::move(handle))
 {
-    addMethod(QStringLiteral("Item"), {QStringLiteral("Index")}, [this](const std::vector<QVariant> &arguments) {
-        requireArgument(arguments[0], QStringLiteral("Index"));
-        const int type = toInteger(arguments[0], QStringLiteral("Index"));
-        if (type < kFirstStoryType || type > kLastStoryType || m_handle.document().storyRangeCount(StoryType(type)) == 0)
-            throw Error(Status::NoSuchItem, QStringLiteral("The requested member of the collection does not exist."));
-        return toVariant(std::make_shared<RangeObject>(m_handle, RangeTarget{StoryType(type), 0, -1}));
-    });
+}
+
+const MemberTable &StoryRangesObject::members()
+{
+    static const MemberTable table = [] {
+        MemberTable table;
+        addCollectionMembers(table);
+        // Item takes a story kind (WdStoryType), not a position.
+        MembersOf<StoryRangesObject>(table).method(
+                QStringLiteral("Item"), {QStringLiteral("Index")}, [](StoryRangesObject &self, const std::vector<QVariant> &arguments) {
+                    requireArgument(arguments[0], QStringLiteral("Index"));
+                    const int type = toInteger(arguments[0], QStringLiteral("Index"));
+                    if (type < kFirstStoryType || type > kLastStoryType || self.m_handle.document().storyRangeCount(StoryType(type)) == 0)
+                        throw Error(Status::NoSuchItem, QStringLiteral("The requested member of the collection does not exist."));
+                    return toVariant(std::make_shared<RangeObject>(self.m_handle, RangeTarget{StoryType(type), 0, -1}));
+                });
+        return table;
+    }();
+    return table;
 }
 
 void StoryRangesObject::checkAvailable() const
@@ -154,8 +178,19 @@ std::vector<AutomationObjectPtr> StoryRangesObject::items()
 }
 
 ShapesObject::ShapesObject(DocumentHandle handle)
-    : m_handle(std::move(handle))
+    : CollectionObject(members())
+    , m_handle(std::move(handle))
 {
+}
+
+const MemberTable &ShapesObject::members()
+{
+    static const MemberTable table = [] {
+        MemberTable table;
+        addCollectionMembers(table);
+        return table;
+    }();
+    return table;
 }
 
 void ShapesObject::checkAvailable() const
@@ -174,23 +209,35 @@ std::vector<AutomationObjectPtr> ShapesObject::items()
 }
 
 ShapeObject::ShapeObject(DocumentHandle handle, int index)
-    : m_handle(std::move(handle))
+    : DispatchObject(members())
+    , m_handle(std::move(handle))
     , m_index(index)
 {
-    addProperty(QStringLiteral("TextFrame"), [this]() { return toVariant(std::make_shared<TextFrameObject>(m_handle, m_index)); });
-    addProperty(QStringLiteral("Type"), [this]() {
-        const bool textBox = !m_handle.document().shapeStory(m_index).containers.empty();
-        return QVariant(textBox ? kShapeTypeTextBox : kShapeTypeAutoShape);
-    });
-    addProperty(QStringLiteral("Name"), [this]() {
-        const pugi::xml_node shape = m_handle.document().shapes().at(size_t(m_index));
-        const pugi::xml_node properties = shape.find_node([](pugi::xml_node node) {
-            return isElement(node, "docPr", XmlNamespace::WordDrawing);
+}
+
+const MemberTable &ShapeObject::members()
+{
+    static const MemberTable table = [] {
+        MemberTable table;
+        MembersOf<ShapeObject> add(table);
+        add.property(QStringLiteral("TextFrame"),
+                     [](ShapeObject &self) { return toVariant(std::make_shared<TextFrameObject>(self.m_handle, self.m_index)); });
+        add.property(QStringLiteral("Type"), [](ShapeObject &self) {
+            const bool textBox = !self.m_handle.document().shapeStory(self.m_index).containers.empty();
+            return QVariant(textBox ? kShapeTypeTextBox : kShapeTypeAutoShape);
         });
-        if (properties)
-            return QVariant(QString::fromUtf8(properties.attribute("name").value()));
-        return QVariant(QStringLiteral("Shape %1").arg(m_index + 1));
-    });
+        add.property(QStringLiteral("Name"), [](ShapeObject &self) {
+            const pugi::xml_node shape = self.m_handle.document().shapes().at(size_t(self.m_index));
+            const pugi::xml_node properties = shape.find_node([](pugi::xml_node node) {
+                return isElement(node, "docPr", XmlNamespace::WordDrawing);
+            });
+            if (properties)
+                return QVariant(QString::fromUtf8(properties.attribute("name").value()));
+            return QVariant(QStringLiteral("Shape %1").arg(self.m_index + 1));
+        });
+        return table;
+    }();
+    return table;
 }
 
 void ShapeObject::checkAvailable() const
@@ -199,19 +246,29 @@ void ShapeObject::checkAvailable() const
 }
 
 TextFrameObject::TextFrameObject(DocumentHandle handle, int shapeIndex)
-    : m_handle(std::move(handle))
+    : DispatchObject(members())
+    , m_handle(std::move(handle))
     , m_shapeIndex(shapeIndex)
 {
-    addProperty(QStringLiteral("HasText"), [this]() {
-        const Story story = m_handle.document().shapeStory(m_shapeIndex);
-        const QString text = storyText(story);
-        return QVariant(std::any_of(text.begin(), text.end(), [](QChar character) { return character != u'\r'; }));
-    });
-    addProperty(QStringLiteral("TextRange"), [this]() {
-        if (!hasTextBox())
-            throw Error(Status::NoTextFrame, QStringLiteral("This shape has no text frame."));
-        return toVariant(std::make_shared<RangeObject>(m_handle, RangeTarget{StoryType::TextFrame, 0, m_shapeIndex}));
-    });
+}
+
+const MemberTable &TextFrameObject::members()
+{
+    static const MemberTable table = [] {
+        MemberTable table;
+        MembersOf<TextFrameObject> add(table);
+        add.property(QStringLiteral("HasText"), [](TextFrameObject &self) {
+            const QString text = storyText(self.m_handle.document().shapeStory(self.m_shapeIndex));
+            return QVariant(std::any_of(text.begin(), text.end(), [](QChar character) { return character != u'\r'; }));
+        });
+        add.property(QStringLiteral("TextRange"), [](TextFrameObject &self) {
+            if (!self.hasTextBox())
+                throw Error(Status::NoTextFrame, QStringLiteral("This shape has no text frame."));
+            return toVariant(std::make_shared<RangeObject>(self.m_handle, RangeTarget{StoryType::TextFrame, 0, self.m_shapeIndex}));
+        });
+        return table;
+    }();
+    return table;
 }
 
 void TextFrameObject::checkAvailable() const

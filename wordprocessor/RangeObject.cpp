@@ -61,26 +61,38 @@ Story resolveStory(const DocumentHandle &handle, const RangeTarget &target)
 } // namespace
 
 RangeObject::RangeObject(DocumentHandle handle, RangeTarget target)
-    : m_handle(std::move(handle))
+    : DispatchObject(members())
+    , m_handle(std::move(handle))
     , m_target(target)
 {
-    addProperty(QStringLiteral("Find"), [this]() {
-        if (!m_find)
-            m_find = std::make_shared<FindObject>(m_handle, m_target);
-        return toVariant(m_find);
-    });
-    addProperty(QStringLiteral("Text"), [this]() { return QVariant(storyText(story())); });
-    addProperty(QStringLiteral("StoryType"), [this]() { return QVariant(int(m_target.type)); });
-    addProperty(QStringLiteral("NextStoryRange"), [this]() {
-        // Only later sections' own headers and footers form further ranges of a kind.
-        if (m_target.shapeIndex >= 0 || m_target.index + 1 >= m_handle.document().storyRangeCount(m_target.type))
+}
+
+const MemberTable &RangeObject::members()
+{
+    static const MemberTable table = [] {
+        MemberTable table;
+        MembersOf<RangeObject> add(table);
+        add.property(QStringLiteral("Find"), [](RangeObject &self) {
+            if (!self.m_find)
+                self.m_find = std::make_shared<FindObject>(self.m_handle, self.m_target);
+            return toVariant(self.m_find);
+        });
+        add.property(QStringLiteral("Text"), [](RangeObject &self) { return QVariant(storyText(self.story())); });
+        add.property(QStringLiteral("StoryType"), [](RangeObject &self) { return QVariant(int(self.m_target.type)); });
+        add.property(QStringLiteral("NextStoryRange"), [](RangeObject &self) {
+            // Only later sections' own headers and footers form further ranges of a kind.
+            const RangeTarget &target = self.m_target;
+            if (target.shapeIndex >= 0 || target.index + 1 >= self.m_handle.document().storyRangeCount(target.type))
+                return QVariant();
+            return toVariant(std::make_shared<RangeObject>(self.m_handle, RangeTarget{target.type, target.index + 1, -1}));
+        });
+        add.method(QStringLiteral("CopyAsPicture"), {}, [](RangeObject &self, const std::vector<QVariant> &) {
+            self.copyAsPicture();
             return QVariant();
-        return toVariant(std::make_shared<RangeObject>(m_handle, RangeTarget{m_target.type, m_target.index + 1, -1}));
-    });
-    addMethod(QStringLiteral("CopyAsPicture"), {}, [this](const std::vector<QVariant> &) {
-        copyAsPicture();
-        return QVariant();
-    });
+        });
+        return table;
+    }();
+    return table;
 }
 
 void RangeObject::checkAvailable() const
@@ -113,36 +125,46 @@ void RangeObject::copyAsPicture()
 }
 
 FindObject::FindObject(DocumentHandle handle, RangeTarget target)
-    : m_handle(std::move(handle))
+    : DispatchObject(members())
+    , m_handle(std::move(handle))
     , m_target(target)
     , m_options(std::make_shared<FindOptions>(m_handle.application->findSettings))
+    , m_replacement(std::make_shared<ReplacementObject>(m_handle, m_options))
 {
-    m_replacement = std::make_shared<ReplacementObject>(m_handle, m_options);
-    FindOptions &options = *m_options;
-    const auto flag = [this](const QString &name, bool FindOptions::*field) {
-        addProperty(name,
-                    [this, field]() { return QVariant((*m_options).*field); },
-                    [this, field, name](const QVariant &value) { (*m_options).*field = toBoolean(value, name); });
-    };
-    addProperty(QStringLiteral("Text"),
-                [&options]() { return QVariant(options.text); },
-                [&options](const QVariant &value) { options.text = toText(value, QStringLiteral("Text")); });
-    addProperty(QStringLiteral("Replacement"), [this]() { return toVariant(m_replacement); });
-    flag(QStringLiteral("Forward"), &FindOptions::forward);
-    flag(QStringLiteral("Format"), &FindOptions::format);
-    flag(QStringLiteral("MatchCase"), &FindOptions::matchCase);
-    flag(QStringLiteral("MatchWholeWord"), &FindOptions::matchWholeWord);
-    flag(QStringLiteral("MatchWildcards"), &FindOptions::matchWildcards);
-    flag(QStringLiteral("MatchSoundsLike"), &FindOptions::matchSoundsLike);
-    flag(QStringLiteral("MatchAllWordForms"), &FindOptions::matchAllWordForms);
-    addProperty(QStringLiteral("Wrap"),
-                [&options]() { return QVariant(int(options.wrap)); },
-                [&options](const QVariant &value) { options.wrap = toWrap(value); });
-    addProperty(QStringLiteral("Found"), [this]() { return QVariant(m_found); });
-    // No formatting conditions are kept, so there is nothing to clear.
-    addMethod(QStringLiteral("ClearFormatting"), {}, [](const std::vector<QVariant> &) { return QVariant(); });
-    addMethod(QStringLiteral("Execute"), executeParameters(),
-              [this](const std::vector<QVariant> &arguments) { return execute(arguments); });
+}
+
+const MemberTable &FindObject::members()
+{
+    static const MemberTable table = [] {
+        MemberTable table;
+        MembersOf<FindObject> add(table);
+        const auto flag = [&add](const QString &name, bool FindOptions::*field) {
+            add.property(
+                    name, [field](FindObject &self) { return QVariant((*self.m_options).*field); },
+                    [field, name](FindObject &self, const QVariant &value) { (*self.m_options).*field = toBoolean(value, name); });
+        };
+        add.property(
+                QStringLiteral("Text"), [](FindObject &self) { return QVariant(self.m_options->text); },
+                [](FindObject &self, const QVariant &value) { self.m_options->text = toText(value, QStringLiteral("Text")); });
+        add.property(QStringLiteral("Replacement"), [](FindObject &self) { return toVariant(self.m_replacement); });
+        flag(QStringLiteral("Forward"), &FindOptions::forward);
+        flag(QStringLiteral("Format"), &FindOptions::format);
+        flag(QStringLiteral("MatchCase"), &FindOptions::matchCase);
+        flag(QStringLiteral("MatchWholeWord"), &FindOptions::matchWholeWord);
+        flag(QStringLiteral("MatchWildcards"), &FindOptions::matchWildcards);
+        flag(QStringLiteral("MatchSoundsLike"), &FindOptions::matchSoundsLike);
+        flag(QStringLiteral("MatchAllWordForms"), &FindOptions::matchAllWordForms);
+        add.property(
+                QStringLiteral("Wrap"), [](FindObject &self) { return QVariant(int(self.m_options->wrap)); },
+                [](FindObject &self, const QVariant &value) { self.m_options->wrap = toWrap(value); });
+        add.property(QStringLiteral("Found"), [](FindObject &self) { return QVariant(self.m_found); });
+        // No formatting conditions are kept, so there is nothing to clear.
+        add.method(QStringLiteral("ClearFormatting"), {}, [](FindObject &, const std::vector<QVariant> &) { return QVariant(); });
+        add.method(QStringLiteral("Execute"), executeParameters(),
+                   [](FindObject &self, const std::vector<QVariant> &arguments) { return self.execute(arguments); });
+        return table;
+    }();
+    return table;
 }
 
 void FindObject::checkAvailable() const
@@ -185,14 +207,25 @@ QVariant FindObject::execute(const std::vector<QVariant> &arguments)
 }
 
 ReplacementObject::ReplacementObject(DocumentHandle handle, std::shared_ptr<FindOptions> options)
-    : m_handle(std::move(handle))
+    : DispatchObject(members())
+    , m_handle(std::move(handle))
     , m_options(std::move(options))
 {
-    addProperty(QStringLiteral("Text"),
-                [this]() { return QVariant(m_options->replacement); },
-                [this](const QVariant &value) { m_options->replacement = toText(value, QStringLiteral("Text")); });
-    // No formatting is applied to replacements, so there is nothing to clear.
-    addMethod(QStringLiteral("ClearFormatting"), {}, [](const std::vector<QVariant> &) { return QVariant(); });
+}
+
+const MemberTable &ReplacementObject::members()
+{
+    static const MemberTable table = [] {
+        MemberTable table;
+        MembersOf<ReplacementObject> add(table);
+        add.property(
+                QStringLiteral("Text"), [](ReplacementObject &self) { return QVariant(self.m_options->replacement); },
+                [](ReplacementObject &self, const QVariant &value) { self.m_options->replacement = toText(value, QStringLiteral("Text")); });
+        // No formatting is applied to replacements, so there is nothing to clear.
+        add.method(QStringLiteral("ClearFormatting"), {}, [](ReplacementObject &, const std::vector<QVariant> &) { return QVariant(); });
+        return table;
+    }();
+    return table;
 }
 
 void ReplacementObject::checkAvailable() const

@@ -63,8 +63,12 @@ struct RangeTarget
 class CollectionObject : public DispatchObject
 {
 protected:
-    // Adds Count and Item, both based on items().
-    CollectionObject();
+    explicit CollectionObject(const MemberTable &members)
+        : DispatchObject(members)
+    {
+    }
+    // Adds Count and Item, both based on items(), to a collection class's table.
+    static void addCollectionMembers(MemberTable &table);
 };
 
 // Application: Documents, ActiveDocument, DisplayAlerts, Visible, Quit.
@@ -75,10 +79,12 @@ public:
     ApplicationObject();
 
 private:
+    static const MemberTable &members();
     void checkAvailable() const override;
     void quit(const std::vector<QVariant> &arguments);
 
     std::shared_ptr<ApplicationState> m_state;
+    AutomationObjectPtr m_documents;
 };
 
 // Application.Documents: Open, Count, Item.
@@ -91,6 +97,7 @@ public:
     std::vector<AutomationObjectPtr> items() override;
 
 private:
+    static const MemberTable &members();
     void checkAvailable() const override;
     QVariant open(const std::vector<QVariant> &arguments);
 
@@ -105,6 +112,7 @@ public:
     explicit DocumentObject(DocumentHandle handle);
 
 private:
+    static const MemberTable &members();
     void checkAvailable() const override;
     void saveAs(const std::vector<QVariant> &arguments);
     void exportFixedFormat(const std::vector<QVariant> &arguments);
@@ -124,6 +132,7 @@ public:
     std::vector<AutomationObjectPtr> items() override;
 
 private:
+    static const MemberTable &members();
     void checkAvailable() const override;
 
     DocumentHandle m_handle;
@@ -139,6 +148,7 @@ public:
     std::vector<AutomationObjectPtr> items() override;
 
 private:
+    static const MemberTable &members();
     void checkAvailable() const override;
 
     DocumentHandle m_handle;
@@ -152,6 +162,7 @@ public:
     ShapeObject(DocumentHandle handle, int index);
 
 private:
+    static const MemberTable &members();
     void checkAvailable() const override;
 
     DocumentHandle m_handle;
@@ -166,6 +177,7 @@ public:
     TextFrameObject(DocumentHandle handle, int shapeIndex);
 
 private:
+    static const MemberTable &members();
     void checkAvailable() const override;
     bool hasTextBox() const;
 
@@ -181,6 +193,7 @@ public:
     RangeObject(DocumentHandle handle, RangeTarget target);
 
 private:
+    static const MemberTable &members();
     void checkAvailable() const override;
     Story story() const;
     void copyAsPicture();
@@ -198,6 +211,7 @@ public:
     FindObject(DocumentHandle handle, RangeTarget target);
 
 private:
+    static const MemberTable &members();
     void checkAvailable() const override;
     QVariant execute(const std::vector<QVariant> &arguments);
     Story story() const;
@@ -217,6 +231,7 @@ public:
     ReplacementObject(DocumentHandle handle, std::shared_ptr<FindOptions> options);
 
 private:
+    static const MemberTable &members();
     void checkAvailable() const override;
 
     DocumentHandle m_handle;
