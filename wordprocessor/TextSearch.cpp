@@ -65,25 +65,24 @@ struct RootSearch
 RootSearch searchRoot(pugi::xml_node root, const FindOptions &options, SearchIndex &index)
 {
     RootSearch search{root, &index.paragraphs(root), {}};
+    const JoinedText &joined = index.joined(root);
     const QString needle = options.matchCase ? options.text : foldCase(options.text);
-    for (size_t paragraphIndex = 0; paragraphIndex < search.paragraphs->size(); ++paragraphIndex) {
-        const ScannedParagraph &scanned = (*search.paragraphs)[paragraphIndex].scanned;
-        for (size_t chunkIndex = 0; chunkIndex < scanned.chunks.size(); ++chunkIndex) {
-            const ScannedChunk &chunk = scanned.chunks[chunkIndex];
-            const QString &haystack = options.matchCase ? chunk.text : chunk.folded;
-            qsizetype position = haystack.indexOf(needle, 0, Qt::CaseSensitive);
-            while (position >= 0) {
-                const qsizetype end = position + needle.size();
-                const bool wholeWord = !options.matchWholeWord
-                        || ((position == 0 || !isWordCharacter(chunk.text.at(position - 1)))
-                            && (end == chunk.text.size() || !isWordCharacter(chunk.text.at(end))));
-                if (wholeWord) {
-                    search.matches.push_back(Match{paragraphIndex, chunkIndex, int(position)});
-                    position = haystack.indexOf(needle, end, Qt::CaseSensitive);
-                } else {
-                    position = haystack.indexOf(needle, position + 1, Qt::CaseSensitive);
-                }
-            }
+    const QString &haystack = options.matchCase ? joined.text : joined.folded;
+    qsizetype position = haystack.indexOf(needle, 0, Qt::CaseSensitive);
+    while (position >= 0) {
+        const JoinedText::Place &place = joined.placeOf(position);
+        const ScannedChunk &chunk = (*search.paragraphs)[place.paragraph].scanned.chunks[place.chunk];
+        const qsizetype start = position - place.start;
+        const qsizetype end = start + needle.size();
+        const bool fits = end <= chunk.text.size()
+                && (!options.matchWholeWord
+                    || ((start == 0 || !isWordCharacter(chunk.text.at(start - 1)))
+                        && (end == chunk.text.size() || !isWordCharacter(chunk.text.at(end)))));
+        if (fits) {
+            search.matches.push_back(Match{place.paragraph, place.chunk, int(start)});
+            position = haystack.indexOf(needle, position + needle.size(), Qt::CaseSensitive);
+        } else {
+            position = haystack.indexOf(needle, position + 1, Qt::CaseSensitive);
         }
     }
     return search;

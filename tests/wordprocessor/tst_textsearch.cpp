@@ -124,6 +124,8 @@ void TestTextSearch::replaceAll_data()
                                                         << "[City]" << "Paris" << false << 1 << "[City2], Paris [ST2] [ST]\r";
     QTest::newRow("tab is a barrier") << paragraph("<w:r><w:t>[Ci</w:t><w:tab/><w:t>ty]</w:t></w:r>")
                                       << "[City]" << "Paris" << false << 0 << "[Ci\tty]\r";
+    QTest::newRow("match just after a barrier") << paragraph("<w:r><w:t>[Ci</w:t><w:tab/><w:t>[City]</w:t></w:r>")
+                                                << "[City]" << "Paris" << false << 1 << "[Ci\tParis\r";
     QTest::newRow("break is a barrier") << paragraph("<w:r><w:t>[Ci</w:t><w:br/><w:t>ty]</w:t></w:r>")
                                         << "[City]" << "Paris" << false << 0 << "[Ci\vty]\r";
     QTest::newRow("paragraph end is a barrier") << paragraph(run("[Ci")) + paragraph(run("ty]"))
@@ -370,7 +372,8 @@ void TestTextSearch::laterSearchesSeeEarlierReplacements()
     const QByteArray content = paragraph(run("[A") + run("] and [B]"))
             + paragraph(fieldBegin() + "<w:r><w:instrText xml:space=\"preserve\"> REF [A] </w:instrText></w:r>" + fieldSeparate()
                         + run("[A]"))
-            + paragraph(run("[A]") + fieldEnd() + run(" tail [B]"));
+            + paragraph(run("[A]") + fieldEnd() + run(" tail [B]"))
+            + paragraph("<w:r><w:t>[C]</w:t><w:tab/><w:t>[D]</w:t></w:r>");
     QTemporaryDir folder;
     auto document = openDocument(folder, DocumentRecipe{content, {}, {}, {}, false, {}});
     QVERIFY(document);
@@ -379,7 +382,10 @@ void TestTextSearch::laterSearchesSeeEarlierReplacements()
     QCOMPARE(document->replaceEverywhere(QStringLiteral("tail"), QStringLiteral("[a]")), 1);
     QCOMPARE(document->replaceEverywhere(QStringLiteral("xx and"), QStringLiteral("one")), 1);
     QCOMPARE(document->replaceEverywhere(QStringLiteral("[A]"), QStringLiteral("end")), 1);
-    QCOMPARE(document->storyText(StoryType::MainText), QStringLiteral("one \rxx\rxx end \r"));
+    // Emptying a text element removes it, and with it a chunk of its paragraph.
+    QCOMPARE(document->replaceEverywhere(QStringLiteral("[C]"), QString()), 1);
+    QCOMPARE(document->replaceEverywhere(QStringLiteral("[D]"), QStringLiteral("d")), 1);
+    QCOMPARE(document->storyText(StoryType::MainText), QStringLiteral("one \rxx\rxx end \r\td\r"));
     QVERIFY(QString::fromUtf8(body(*document).first_child().next_sibling().child("w:r").next_sibling("w:r").child_value("w:instrText"))
                     .contains(QStringLiteral("[A]")));
 }
