@@ -9,6 +9,7 @@
 #include <QTextFrame>
 #include <QTextTable>
 
+#include <cstring>
 #include <numeric>
 
 namespace quill {
@@ -25,6 +26,23 @@ constexpr qreal kUnbrokenPageHeight = 1.0e5;
 constexpr qreal kWholeWidth50ths = 5000;
 // Qt hides an empty block right after a table; this invisible character keeps it.
 constexpr char16_t kZeroWidthSpace = 0x200B;
+
+// The names of the bookmarks under `root`, in lower case.
+QSet<QString> bookmarkNames(pugi::xml_node root)
+{
+    struct Collector : pugi::xml_tree_walker
+    {
+        QSet<QString> names;
+        bool for_each(pugi::xml_node &node) override
+        {
+            if (std::strcmp(localName(node.name()), "bookmarkStart") == 0)
+                names.insert(textAttribute(node, "name").toLower());
+            return true;
+        }
+    } collector;
+    root.traverse(collector);
+    return collector.names;
+}
 
 } // namespace
 
@@ -52,6 +70,9 @@ BodyBuilder::BodyBuilder(const LayoutSources &sources, std::vector<Section> sect
 
 void BodyBuilder::addBody(pugi::xml_node body)
 {
+    // References from the document's body point at its own bookmarks (those of other stories are unknown here).
+    if (isElement(body, "body"))
+        m_runs.setBookmarks(bookmarkNames(body));
     startRun();
     addBlockContent(body, TableContext());
     finishRun();

@@ -158,6 +158,10 @@ void RunReader::addSimpleField(pugi::xml_node field, const RunProperties &paragr
 
 std::optional<QString> RunReader::computedResult(const QString &instruction) const
 {
+    if (m_bookmarksKnown) {
+        if (std::optional<QString> missing = missingReferenceResult(instruction, m_bookmarks))
+            return missing;
+    }
     return m_fields ? fieldResult(instruction, *m_fields) : std::nullopt;
 }
 

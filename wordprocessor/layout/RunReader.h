@@ -2,6 +2,7 @@
 
 #include "WordProperties.h"
 
+#include <QSet>
 #include <QString>
 #include <QTextCharFormat>
 
@@ -54,6 +55,9 @@ public:
     // a page or column break starts a new part of it when `allowPageBreaks`, and is dropped otherwise.
     void readParagraph(pugi::xml_node paragraph, const RunProperties &paragraphRun, bool allowPageBreaks,
                        ParagraphText &text) const;
+    // Gives the names (lower case) of the bookmarks of the document the runs belong to: a REF or PAGEREF field
+    // to any other name shows an error, as LibreOffice shows it. Without them, such fields keep their result.
+    void setBookmarks(QSet<QString> bookmarks) { m_bookmarks = std::move(bookmarks); m_bookmarksKnown = true; }
 
 private:
     struct FieldWalk;
@@ -74,6 +78,8 @@ private:
     const LengthScale &m_scale;
     EmbeddedObjects *m_objects;
     const FieldContext *m_fields;
+    QSet<QString> m_bookmarks;
+    bool m_bookmarksKnown = false;
 };
 
 } // namespace quill

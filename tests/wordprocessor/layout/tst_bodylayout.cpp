@@ -164,6 +164,7 @@ private slots:
     void listLabelsCount();
     void listsRestartAndShowSymbolBullets();
     void fieldCodesAndTextBoxesAreNotBodyText();
+    void referenceToAMissingBookmarkShowsAnError();
     void pictureStacksEveryPage();
     void emptyBodyIsOneWhitePage();
     void oddBodiesStillRender_data();
@@ -825,6 +826,28 @@ void BodyLayoutTest::fieldCodesAndTextBoxesAreNotBodyText()
     const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
     // The text box is one object in the line; its text is laid out apart from the body's.
     QCOMPARE(plainText(built), QStringLiteral("Date: June 1, page 7") + QChar(QChar::ObjectReplacementCharacter));
+}
+
+// A REF field shows its stored result where its bookmark exists (in any case), LibreOffice's error text
+// (in the format of the field's start) where it does not.
+void BodyLayoutTest::referenceToAMissingBookmarkShowsAnError()
+{
+    const auto reference = [](const QString &name) {
+        return QStringLiteral(R"(<w:r><w:fldChar w:fldCharType="begin"/></w:r><w:r><w:instrText> REF %1 \h </w:instrText></w:r>)"
+                              R"(<w:r><w:fldChar w:fldCharType="separate"/></w:r><w:r><w:rPr><w:b/></w:rPr><w:t>[%1]</w:t></w:r>)"
+                              R"(<w:r><w:fldChar w:fldCharType="end"/></w:r>)").arg(name);
+    };
+    const DocxParts docx = parts(documentXml(
+        QStringLiteral(R"(<w:p><w:bookmarkStart w:id="0" w:name="Kept"/><w:r><w:t>Kept</w:t></w:r><w:bookmarkEnd w:id="0"/></w:p>)")
+        + QStringLiteral("<w:p>") + reference(QStringLiteral("kept")) + reference(QStringLiteral("Gone"))
+        + QStringLiteral("</w:p>")));
+    const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+    const QTextBlock block = blockWithText(built, QStringLiteral("[kept]"));
+    QCOMPARE(block.text(), QStringLiteral("[kept]Error: Reference source not found"));
+    QTextBlock::iterator last = block.begin();
+    for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it)
+        last = it;
+    QVERIFY(!last.fragment().charFormat().font().bold());
 }
 
 void BodyLayoutTest::pictureStacksEveryPage()
