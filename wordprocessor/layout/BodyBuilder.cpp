@@ -9,6 +9,7 @@
 #include <QTextFrame>
 #include <QTextTable>
 
+#include <algorithm>
 #include <cstring>
 #include <numeric>
 
@@ -256,13 +257,16 @@ void BodyBuilder::addParagraph(pugi::xml_node p, const TableContext &context)
     const bool inTable = context.style != nullptr || m_tableDepth > 0;
     m_runs.readParagraph(p, paragraphRun, !inTable, text);
 
-    writeParagraph(paragraph, styleId, text, markFormat, inTable);
+    const bool hasBlankLine = std::any_of(text.parts.begin(), text.parts.end(), isBlankLine);
+    const QTextCharFormat blankFormat = hasBlankLine ? charFormat(paragraphRun, m_themeFonts, m_scale) : markFormat;
+    writeParagraph(paragraph, styleId, text, markFormat, blankFormat, inTable);
     if (!inTable && sectionBreak(p))
         endSection();
 }
 
 void BodyBuilder::writeParagraph(const ParagraphProperties &paragraph, const QString &styleId, ParagraphText &text,
-                                 const QTextCharFormat &markFormat, bool inTable)
+                                 const QTextCharFormat &markFormat, const QTextCharFormat &blankFormat,
+                                 bool inTable)
 {
     const int before = paragraph.spaceBefore.value_or(0);
     const int after = paragraph.spaceAfter.value_or(0);
@@ -291,7 +295,7 @@ void BodyBuilder::writeParagraph(const ParagraphProperties &paragraph, const QSt
     for (size_t part = 0; part < text.parts.size(); ++part) {
         std::vector<TextPiece> &pieces = text.parts[part];
         QTextBlockFormat format = baseFormat;
-        const qreal lineHeight = m_paragraphs.applyLineHeight(format, paragraph, pieces, markFormat);
+        const qreal lineHeight = m_paragraphs.applyLineHeight(format, paragraph, pieces, markFormat, blankFormat);
         // Page breaks are never read inside tables: this one is in the body and starts a page run.
         const bool startsPage = part > 0 || breakBefore;
         if (startsPage)

@@ -86,7 +86,7 @@ private:
     void addParagraph(pugi::xml_node p, const TableContext &context);
     void endSection();
     void writeParagraph(const ParagraphProperties &paragraph, const QString &styleId, ParagraphText &text,
-                        const QTextCharFormat &markFormat, bool inTable);
+                        const QTextCharFormat &markFormat, const QTextCharFormat &blankFormat, bool inTable);
     int placeBorders(QTextBlockFormat &format, const ParagraphBorders &borders, bool startsPage, bool &joinsAbove);
     bool takeEdgeBreaks(ParagraphText &text, bool pageBreakBefore, bool inTable, bool &breakBefore);
     void placeSpaceBefore(QTextBlockFormat &format, int before, int gap, bool firstPart, bool startsPage,

@@ -154,6 +154,7 @@ private slots:
     void paragraphSpacing();
     void lineHeightsFollowTheFont_data();
     void lineHeightsFollowTheFont();
+    void blankLinesAndSlashesAsLibreOffice();
     void paragraphBordersTakeRoomAndShareABox();
     void indentsAndTabsFollowTheTextColumn();
     void tableColumnsFollowTheGrid();
@@ -554,6 +555,28 @@ void BodyLayoutTest::lineHeightsFollowTheFont()
     const qreal second = blockRect(blockWithText(built, QStringLiteral("Second"))).top();
     QVERIFY2(qAbs((second - first) / built.deviceScale - linePixels) < 0.1,
              qPrintable(QString::number((second - first) / built.deviceScale)));
+}
+
+// A paragraph of nothing but spaces and a tab is as tall as a line of the paragraph's own font, however large
+// its runs; a path moves to the next line whole rather than breaking after one of its slashes.
+void BodyLayoutTest::blankLinesAndSlashesAsLibreOffice()
+{
+    const auto gapAround = [](const QString &middle) {
+        const DocxParts docx = parts(documentXml(paragraph(QStringLiteral("Top")) + middle
+                                                 + paragraph(QStringLiteral("Bottom"))));
+        const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+        return blockRect(blockWithText(built, QStringLiteral("Bottom"))).top()
+               - blockRect(blockWithText(built, QStringLiteral("Top"))).top();
+    };
+    const QString large = QStringLiteral(R"(<w:rPr><w:sz w:val="60"/></w:rPr>)");
+    QCOMPARE(gapAround(QStringLiteral("<w:p><w:r>%1<w:t xml:space=\"preserve\">   </w:t><w:tab/></w:r></w:p>").arg(large)),
+             gapAround(paragraph(QStringLiteral("x"))));
+
+    const QString calibri = QStringLiteral(R"(<w:rFonts w:ascii="Calibri" w:hAnsi="Calibri"/>)");
+    const QString path = QStringLiteral("intro ") + QStringLiteral("segment/").repeated(30) + QStringLiteral("end");
+    const DocxParts docx = parts(documentXml(paragraph(path, QString(), calibri)));
+    const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+    QCOMPARE(blockWithText(built, QStringLiteral("intro")).layout()->lineAt(0).textLength(), 6);
 }
 
 void BodyLayoutTest::paragraphBordersTakeRoomAndShareABox()
