@@ -2,6 +2,7 @@
 
 #include "WordProperties.h"
 
+#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QTextCharFormat>
@@ -72,6 +73,7 @@ private:
                         ParagraphText &text, bool allowPageBreaks) const;
     RunProperties runProperties(pugi::xml_node run, const RunProperties &paragraphRun) const;
     std::optional<QString> computedResult(const QString &instruction) const;
+    bool keepsSlashesJoined(const QTextCharFormat &format) const;
 
     const StyleSheet &m_styles;
     const ThemeFonts &m_themeFonts;
@@ -80,6 +82,8 @@ private:
     const FieldContext *m_fields;
     QSet<QString> m_bookmarks;
     bool m_bookmarksKnown = false;
+    mutable QHash<QString, bool> m_holdsJoiner; // by font key
+
 };
 
 } // namespace quill
