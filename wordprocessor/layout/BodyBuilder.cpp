@@ -268,7 +268,9 @@ void BodyBuilder::writeParagraph(const ParagraphProperties &paragraph, const QSt
                                  const QTextCharFormat &markFormat, const QTextCharFormat &blankFormat,
                                  bool inTable)
 {
-    const int before = paragraph.spaceBefore.value_or(0);
+    // LibreOffice leaves out Word's automatic space above the first paragraph of the document or of a cell.
+    const bool dropsAutoBefore = m_flow.atStart && !m_flow.pendingPageBreak && paragraph.autoSpaceBefore.value_or(false);
+    const int before = dropsAutoBefore ? 0 : paragraph.spaceBefore.value_or(0);
     const int after = paragraph.spaceAfter.value_or(0);
     const bool contextual = paragraph.contextualSpacing.value_or(false);
     const bool sameStyle = !m_flow.atStart && !m_flow.tableBefore && m_flow.previousStyle == styleId;
@@ -324,6 +326,7 @@ void BodyBuilder::writeParagraph(const ParagraphProperties &paragraph, const QSt
         m_flow.tableBefore = nullptr;
     }
     m_flow.pendingAfterTwips = after;
+    m_flow.pendingAfterIsAuto = paragraph.autoSpaceAfter.value_or(false);
     m_flow.previousBorders = borders;
     m_flow.pendingBorderTwips = ParagraphBorders::extentTwips(borders.bottom);
     m_flow.previousBlock = m_cursor.block();
@@ -569,7 +572,9 @@ CellContent BodyBuilder::addCellContent(pugi::xml_node tc, int position, const T
     addBlockContent(tc, context);
     CellContent content;
     content.leadingTwips = m_flow.leadingTwips;
-    content.trailingTwips = m_flow.lastWasParagraph ? m_flow.pendingAfterTwips + m_flow.pendingBorderTwips : 0;
+    // LibreOffice leaves out Word's automatic space below the last paragraph of a cell.
+    const int trailingAfter = m_flow.pendingAfterIsAuto ? 0 : m_flow.pendingAfterTwips;
+    content.trailingTwips = m_flow.lastWasParagraph ? trailingAfter + m_flow.pendingBorderTwips : 0;
     content.contentTwips = m_flow.contentTwips;
     m_flow = outerFlow;
     return content;

@@ -62,6 +62,7 @@ private:
     {
         bool atStart = true;            // nothing written in this flow yet
         int pendingAfterTwips = 0;      // space after of the previous paragraph
+        bool pendingAfterIsAuto = false; // that space is Word's automatic one
         QString previousStyle;          // style of the previous paragraph, for contextual spacing
         bool previousContextual = false;
         QTextTable *tableBefore = nullptr; // the table right before, when the previous item was a table

@@ -155,6 +155,7 @@ private slots:
     void lineHeightsFollowTheFont_data();
     void lineHeightsFollowTheFont();
     void blankLinesAndSlashesAsLibreOffice();
+    void automaticSpacingLeftOutAtTheEdges();
     void paragraphBordersTakeRoomAndShareABox();
     void indentsAndTabsFollowTheTextColumn();
     void tableColumnsFollowTheGrid();
@@ -577,6 +578,31 @@ void BodyLayoutTest::blankLinesAndSlashesAsLibreOffice()
     const DocxParts docx = parts(documentXml(paragraph(path, QString(), calibri)));
     const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
     QCOMPARE(blockWithText(built, QStringLiteral("intro")).layout()->lineAt(0).textLength(), 6);
+}
+
+// Word's automatic space above the document's first paragraph and around a cell's paragraphs is left out;
+// a space given in twips stays.
+void BodyLayoutTest::automaticSpacingLeftOutAtTheEdges()
+{
+    const auto topOf = [](const QString &body, const QString &text) {
+        const DocxParts docx = parts(documentXml(body));
+        const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+        return blockRect(blockWithText(built, text)).top() / built.deviceScale;
+    };
+    const QString automatic = QStringLiteral(R"(<w:spacing w:beforeAutospacing="1" w:afterAutospacing="1"/>)");
+    const QString fixed = QStringLiteral(R"(<w:spacing w:before="280" w:after="280"/>)");
+    const auto body = [](const QString &spacing) {
+        return paragraph(QStringLiteral("First"), spacing)
+               + QStringLiteral(R"(<w:tbl><w:tblGrid><w:gridCol w:w="4000"/></w:tblGrid><w:tr><w:tc>)")
+               + paragraph(QStringLiteral("Cell"), spacing) + QStringLiteral("</w:tc></w:tr></w:tbl>")
+               + paragraph(QStringLiteral("Last"));
+    };
+    const qreal firstPlain = topOf(body(QString()), QStringLiteral("First"));
+    QCOMPARE(topOf(body(automatic), QStringLiteral("First")), firstPlain);
+    QVERIFY(topOf(body(fixed), QStringLiteral("First")) > firstPlain);
+    // Below the table: the first paragraph's automatic space after (14 pt, 18.67 px) only.
+    const qreal added = topOf(body(automatic), QStringLiteral("Last")) - topOf(body(QString()), QStringLiteral("Last"));
+    QVERIFY2(qAbs(added - 280.0 / 15) < 0.5, qPrintable(QString::number(added)));
 }
 
 void BodyLayoutTest::paragraphBordersTakeRoomAndShareABox()
