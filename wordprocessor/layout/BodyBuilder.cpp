@@ -442,6 +442,14 @@ void BodyBuilder::addTable(pugi::xml_node tbl)
         format.setTopMargin(0);
         m_flow.pendingPageBreak = false;
     }
+    // Qt repeats a table's top margin on every page the table runs onto: the space between the paragraph
+    // above and the table is a spacer of its own instead (not empty, which Qt would hide before a table).
+    if (format.topMargin() > 0 && !m_flow.atStart) {
+        addSpacer(format.topMargin());
+        m_cursor.insertText(QString(QChar(kZeroWidthSpace)));
+        m_blockUnused = false;
+        format.setTopMargin(0);
+    }
 
     // A table inserted into a used block would hide that block if it is empty: give the table a fresh one.
     if (!m_blockUnused) {

@@ -156,6 +156,7 @@ private slots:
     void lineHeightsFollowTheFont();
     void blankLinesAndSlashesAsLibreOffice();
     void automaticSpacingLeftOutAtTheEdges();
+    void tableRunsOntoAPageFromItsTop();
     void paragraphBordersTakeRoomAndShareABox();
     void indentsAndTabsFollowTheTextColumn();
     void tableColumnsFollowTheGrid();
@@ -603,6 +604,32 @@ void BodyLayoutTest::automaticSpacingLeftOutAtTheEdges()
     // Below the table: the first paragraph's automatic space after (14 pt, 18.67 px) only.
     const qreal added = topOf(body(automatic), QStringLiteral("Last")) - topOf(body(QString()), QStringLiteral("Last"));
     QVERIFY2(qAbs(added - 280.0 / 15) < 0.5, qPrintable(QString::number(added)));
+}
+
+// The space between a paragraph and the table below it stays where they meet: the rows the table carries onto
+// the next page start where they would without that space.
+void BodyLayoutTest::tableRunsOntoAPageFromItsTop()
+{
+    const auto offsetOnSecondPage = [](const QString &spacing) {
+        QString rows;
+        for (int row = 0; row < 80; ++row)
+            rows += QStringLiteral("<w:tr><w:tc>%1</w:tc></w:tr>").arg(paragraph(QStringLiteral("row %1").arg(row)));
+        const DocxParts docx = parts(documentXml(
+            paragraph(QStringLiteral("Before"), spacing)
+            + QStringLiteral(R"(<w:tbl><w:tblGrid><w:gridCol w:w="4000"/></w:tblGrid>)") + rows
+            + QStringLiteral("</w:tbl>") + paragraph(QStringLiteral("After"))));
+        const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+        const qreal pageHeight = built.page.pageSize.height() * built.deviceScale;
+        for (int row = 0; row < 80; ++row) {
+            const QTextBlock block = blockWithText(built, QStringLiteral("row %1").arg(row));
+            if (pageOfLine(built, block, 0) == 1)
+                return (blockRect(block).top() - pageHeight) / built.deviceScale;
+        }
+        return qreal(-1);
+    };
+    const qreal plain = offsetOnSecondPage(QString());
+    QVERIFY(plain > 0);
+    QCOMPARE(offsetOnSecondPage(QStringLiteral(R"(<w:spacing w:after="900"/>)")), plain);
 }
 
 void BodyLayoutTest::paragraphBordersTakeRoomAndShareABox()
