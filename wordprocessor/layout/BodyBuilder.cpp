@@ -9,6 +9,8 @@
 #include <QTextFrame>
 #include <QTextTable>
 
+#include <algorithm>
+#include <cstring>
 #include <numeric>
 
 namespace quill {
@@ -25,6 +27,23 @@ constexpr qreal kUnbrokenPageHeight = 1.0e5;
 constexpr qreal kWholeWidth50ths = 5000;
 // Qt hides an empty block right after a table; this invisible character keeps it.
 constexpr char16_t kZeroWidthSpace = 0x200B;
+
+// The names of the bookmarks under `root`, in lower case.
+QSet<QString> bookmarkNames(pugi::xml_node root)
+{
+    struct Collector : pugi::xml_tree_walker
+    {
+        QSet<QString> names;
+        bool for_each(pugi::xml_node &node) override
+        {
+            if (std::strcmp(localName(node.name()), "bookmarkStart") == 0)
+                names.insert(textAttribute(node, "name").toLower());
+            return true;
+        }
+    } collector;
+    root.traverse(collector);
+    return collector.names;
+}
 
 } // namespace
 
@@ -52,6 +71,9 @@ BodyBuilder::BodyBuilder(const LayoutSources &sources, std::vector<Section> sect
 
 void BodyBuilder::addBody(pugi::xml_node body)
 {
+    // References from the document's body point at its own bookmarks (those of other stories are unknown here).
+    if (isElement(body, "body"))
+        m_runs.setBookmarks(bookmarkNames(body));
     startRun();
     addBlockContent(body, TableContext());
     finishRun();
@@ -235,15 +257,20 @@ void BodyBuilder::addParagraph(pugi::xml_node p, const TableContext &context)
     const bool inTable = context.style != nullptr || m_tableDepth > 0;
     m_runs.readParagraph(p, paragraphRun, !inTable, text);
 
-    writeParagraph(paragraph, styleId, text, markFormat, inTable);
+    const bool hasBlankLine = std::any_of(text.parts.begin(), text.parts.end(), isBlankLine);
+    const QTextCharFormat blankFormat = hasBlankLine ? charFormat(paragraphRun, m_themeFonts, m_scale) : markFormat;
+    writeParagraph(paragraph, styleId, text, markFormat, blankFormat, inTable);
     if (!inTable && sectionBreak(p))
         endSection();
 }
 
 void BodyBuilder::writeParagraph(const ParagraphProperties &paragraph, const QString &styleId, ParagraphText &text,
-                                 const QTextCharFormat &markFormat, bool inTable)
+                                 const QTextCharFormat &markFormat, const QTextCharFormat &blankFormat,
+                                 bool inTable)
 {
-    const int before = paragraph.spaceBefore.value_or(0);
+    // LibreOffice leaves out Word's automatic space above the first paragraph of the document or of a cell.
+    const bool dropsAutoBefore = m_flow.atStart && !m_flow.pendingPageBreak && paragraph.autoSpaceBefore.value_or(false);
+    const int before = dropsAutoBefore ? 0 : paragraph.spaceBefore.value_or(0);
     const int after = paragraph.spaceAfter.value_or(0);
     const bool contextual = paragraph.contextualSpacing.value_or(false);
     const bool sameStyle = !m_flow.atStart && !m_flow.tableBefore && m_flow.previousStyle == styleId;
@@ -270,7 +297,7 @@ void BodyBuilder::writeParagraph(const ParagraphProperties &paragraph, const QSt
     for (size_t part = 0; part < text.parts.size(); ++part) {
         std::vector<TextPiece> &pieces = text.parts[part];
         QTextBlockFormat format = baseFormat;
-        const qreal lineHeight = m_paragraphs.applyLineHeight(format, paragraph, pieces, markFormat);
+        const qreal lineHeight = m_paragraphs.applyLineHeight(format, paragraph, pieces, markFormat, blankFormat);
         // Page breaks are never read inside tables: this one is in the body and starts a page run.
         const bool startsPage = part > 0 || breakBefore;
         if (startsPage)
@@ -299,6 +326,7 @@ void BodyBuilder::writeParagraph(const ParagraphProperties &paragraph, const QSt
         m_flow.tableBefore = nullptr;
     }
     m_flow.pendingAfterTwips = after;
+    m_flow.pendingAfterIsAuto = paragraph.autoSpaceAfter.value_or(false);
     m_flow.previousBorders = borders;
     m_flow.pendingBorderTwips = ParagraphBorders::extentTwips(borders.bottom);
     m_flow.previousBlock = m_cursor.block();
@@ -413,6 +441,14 @@ void BodyBuilder::addTable(pugi::xml_node tbl)
             startRun();
         format.setTopMargin(0);
         m_flow.pendingPageBreak = false;
+    }
+    // Qt repeats a table's top margin on every page the table runs onto: the space between the paragraph
+    // above and the table is a spacer of its own instead (not empty, which Qt would hide before a table).
+    if (format.topMargin() > 0 && !m_flow.atStart) {
+        addSpacer(format.topMargin());
+        m_cursor.insertText(QString(QChar(kZeroWidthSpace)));
+        m_blockUnused = false;
+        format.setTopMargin(0);
     }
 
     // A table inserted into a used block would hide that block if it is empty: give the table a fresh one.
@@ -544,7 +580,9 @@ CellContent BodyBuilder::addCellContent(pugi::xml_node tc, int position, const T
     addBlockContent(tc, context);
     CellContent content;
     content.leadingTwips = m_flow.leadingTwips;
-    content.trailingTwips = m_flow.lastWasParagraph ? m_flow.pendingAfterTwips + m_flow.pendingBorderTwips : 0;
+    // LibreOffice leaves out Word's automatic space below the last paragraph of a cell.
+    const int trailingAfter = m_flow.pendingAfterIsAuto ? 0 : m_flow.pendingAfterTwips;
+    content.trailingTwips = m_flow.lastWasParagraph ? trailingAfter + m_flow.pendingBorderTwips : 0;
     content.contentTwips = m_flow.contentTwips;
     m_flow = outerFlow;
     return content;

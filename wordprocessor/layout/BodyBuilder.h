@@ -62,6 +62,7 @@ private:
     {
         bool atStart = true;            // nothing written in this flow yet
         int pendingAfterTwips = 0;      // space after of the previous paragraph
+        bool pendingAfterIsAuto = false; // that space is Word's automatic one
         QString previousStyle;          // style of the previous paragraph, for contextual spacing
         bool previousContextual = false;
         QTextTable *tableBefore = nullptr; // the table right before, when the previous item was a table
@@ -86,7 +87,7 @@ private:
     void addParagraph(pugi::xml_node p, const TableContext &context);
     void endSection();
     void writeParagraph(const ParagraphProperties &paragraph, const QString &styleId, ParagraphText &text,
-                        const QTextCharFormat &markFormat, bool inTable);
+                        const QTextCharFormat &markFormat, const QTextCharFormat &blankFormat, bool inTable);
     int placeBorders(QTextBlockFormat &format, const ParagraphBorders &borders, bool startsPage, bool &joinsAbove);
     bool takeEdgeBreaks(ParagraphText &text, bool pageBreakBefore, bool inTable, bool &breakBefore);
     void placeSpaceBefore(QTextBlockFormat &format, int before, int gap, bool firstPart, bool startsPage,

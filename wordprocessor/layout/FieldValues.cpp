@@ -130,6 +130,19 @@ std::optional<QString> macroButtonText(const QString &instruction)
 
 } // namespace
 
+std::optional<QString> missingReferenceResult(const QString &instruction, const QSet<QString> &bookmarks)
+{
+    const std::optional<QStringList> words = fieldWords(instruction);
+    if (!words || words->size() < 2)
+        return std::nullopt;
+    const QString name = words->front().toUpper();
+    if (name != QLatin1String("REF") && name != QLatin1String("PAGEREF"))
+        return std::nullopt;
+    if (bookmarks.contains(words->at(1).toLower()))
+        return std::nullopt;
+    return QStringLiteral("Error: Reference source not found");
+}
+
 std::optional<QString> fieldResult(const QString &instruction, const FieldContext &context)
 {
     const std::optional<QStringList> words = fieldWords(instruction);

@@ -3,6 +3,7 @@
 #include "BodyLayout.h"
 
 #include <QDateTime>
+#include <QSet>
 #include <QString>
 
 #include <optional>
@@ -23,5 +24,10 @@ struct FieldContext
 // counts, dates with their \@ picture, a MACROBUTTON's display text. Nothing for every other field and for a
 // field whose switches cannot be read: those show the result stored in the document.
 std::optional<QString> fieldResult(const QString &instruction, const FieldContext &context);
+
+// What a REF or PAGEREF field with the code `instruction` shows in a document whose bookmarks are `bookmarks`
+// (names in lower case): LibreOffice's error text where the bookmark is missing; nothing for every other field
+// and where the bookmark exists (the stored result stays).
+std::optional<QString> missingReferenceResult(const QString &instruction, const QSet<QString> &bookmarks);
 
 } // namespace quill

@@ -55,8 +55,11 @@ QTextBlockFormat ParagraphFormatter::blockFormat(const ParagraphProperties &para
 }
 
 qreal ParagraphFormatter::applyLineHeight(QTextBlockFormat &format, const ParagraphProperties &paragraph,
-                                          const std::vector<TextPiece> &pieces, const QTextCharFormat &markFormat)
+                                          const std::vector<TextPiece> &pieces, const QTextCharFormat &markFormat,
+                                          const QTextCharFormat &blankFormat)
 {
+    if (isBlankLine(pieces))
+        return applyLineHeight(format, paragraph, {}, blankFormat, blankFormat);
     LineMetrics natural;
     bool raisedLine = false; // a picture in the paragraph makes its line taller than the text
     for (const TextPiece &piece : pieces) {
@@ -95,6 +98,19 @@ qreal ParagraphFormatter::applyLineHeight(QTextBlockFormat &format, const Paragr
     format.setLineHeight(m_scale.scaled(height * kTwipsPerPixel),
                          grows ? QTextBlockFormat::MinimumHeight : QTextBlockFormat::FixedHeight);
     return height;
+}
+
+bool isBlankLine(const std::vector<TextPiece> &pieces)
+{
+    bool hasText = false;
+    for (const TextPiece &piece : pieces) {
+        for (const QChar c : piece.text) {
+            if (c != QLatin1Char(' ') && c != QLatin1Char('\t'))
+                return false;
+            hasText = true;
+        }
+    }
+    return hasText;
 }
 
 ParagraphFormatter::LineMetrics ParagraphFormatter::lineMetrics(const QTextCharFormat &format)

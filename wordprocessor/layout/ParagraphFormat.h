@@ -18,6 +18,10 @@ namespace quill {
 class LengthScale;
 
 // The block formats of paragraphs: alignment, indents, tab stops and line heights as Qt takes them.
+// True when `pieces` hold text and it is nothing but spaces and tabs: LibreOffice gives such a line the height
+// of the paragraph's own font (its style's), whatever the font of the spaces or of the paragraph mark.
+bool isBlankLine(const std::vector<TextPiece> &pieces);
+
 class ParagraphFormatter
 {
 public:
@@ -26,10 +30,12 @@ public:
 
     // The alignment, indents, tab stops and shading of `paragraph`.
     QTextBlockFormat blockFormat(const ParagraphProperties &paragraph) const;
-    // Sets the line height of a paragraph part holding `pieces` (its mark's format when it holds no text);
-    // returns it, in logical pixels.
+    // Sets the line height of a paragraph part holding `pieces` (its mark's format when it holds no text,
+    // `blankFormat`, the paragraph's own font, when it holds nothing but spaces and tabs); returns it, in
+    // logical pixels.
     qreal applyLineHeight(QTextBlockFormat &format, const ParagraphProperties &paragraph,
-                          const std::vector<TextPiece> &pieces, const QTextCharFormat &markFormat);
+                          const std::vector<TextPiece> &pieces, const QTextCharFormat &markFormat,
+                          const QTextCharFormat &blankFormat);
 
 private:
     // One single-spaced line of a font: its height in logical pixels (whole twips, as LibreOffice measures)

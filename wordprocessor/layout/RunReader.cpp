@@ -9,6 +9,8 @@
 #include "WordXml.h"
 #include "XmlTree.h"
 
+#include <QRawFont>
+
 #include <algorithm>
 #include <cstring>
 
@@ -22,6 +24,8 @@ constexpr char kDefaultFontFamily[] = "Times New Roman";
 
 constexpr char16_t kNonBreakingHyphen = 0x2011;
 constexpr char16_t kSoftHyphen = 0x00AD;
+// Joins the characters on either side (no line break between them) and draws nothing.
+constexpr char16_t kZeroWidthNoBreakSpace = 0xFEFF;
 // w:sym gives its character as a hexadecimal code.
 constexpr int kHexadecimal = 16;
 
@@ -46,6 +50,20 @@ QStringList fontFamilies(const RunProperties &run, const ThemeFonts &themeFonts)
             families.append(other);
     }
     return families;
+}
+
+// `text` with the line breaks LibreOffice allows: none after a slash that text follows (a path or an address
+// stays whole, and moves to the next line as one word), where Qt would break. A zero-width no-break space
+// holds the slash to what follows it.
+QString withLibreOfficeBreaks(QString text)
+{
+    // A slash that ends the text may be followed by the next run's: it is held too (before a space, the
+    // joiner changes nothing).
+    for (qsizetype at = text.indexOf(QLatin1Char('/')); at >= 0; at = text.indexOf(QLatin1Char('/'), at + 1)) {
+        if (at + 1 == text.size() || !text.at(at + 1).isSpace())
+            text.insert(++at, QChar(kZeroWidthNoBreakSpace));
+    }
+    return text;
 }
 
 } // namespace
@@ -156,8 +174,26 @@ void RunReader::addSimpleField(pugi::xml_node field, const RunProperties &paragr
         text.parts.back().push_back({*value, charFormat(properties, m_themeFonts, m_scale)});
 }
 
+// True when the font of `format` draws the joiner itself: a font without it would draw it with a fallback
+// font, whose height the line would take.
+bool RunReader::keepsSlashesJoined(const QTextCharFormat &format) const
+{
+    const QFont font = format.font();
+    const QString key = font.key();
+    const auto known = m_holdsJoiner.constFind(key);
+    if (known != m_holdsJoiner.constEnd())
+        return *known;
+    const bool holds = QRawFont::fromFont(font).supportsCharacter(char32_t(kZeroWidthNoBreakSpace));
+    m_holdsJoiner.insert(key, holds);
+    return holds;
+}
+
 std::optional<QString> RunReader::computedResult(const QString &instruction) const
 {
+    if (m_bookmarksKnown) {
+        if (std::optional<QString> missing = missingReferenceResult(instruction, m_bookmarks))
+            return missing;
+    }
     return m_fields ? fieldResult(instruction, *m_fields) : std::nullopt;
 }
 
@@ -235,7 +271,7 @@ void RunReader::addRun(pugi::xml_node run, const RunProperties &paragraphRun, Fi
             continue;
         switch (item) {
         case RunItem::Text:
-            buffer += elementText(child);
+            buffer += keepsSlashesJoined(format) ? withLibreOfficeBreaks(elementText(child)) : elementText(child);
             break;
         case RunItem::Tab:
             buffer += QLatin1Char('\t');

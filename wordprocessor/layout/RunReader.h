@@ -2,6 +2,8 @@
 
 #include "WordProperties.h"
 
+#include <QHash>
+#include <QSet>
 #include <QString>
 #include <QTextCharFormat>
 
@@ -54,6 +56,9 @@ public:
     // a page or column break starts a new part of it when `allowPageBreaks`, and is dropped otherwise.
     void readParagraph(pugi::xml_node paragraph, const RunProperties &paragraphRun, bool allowPageBreaks,
                        ParagraphText &text) const;
+    // Gives the names (lower case) of the bookmarks of the document the runs belong to: a REF or PAGEREF field
+    // to any other name shows an error, as LibreOffice shows it. Without them, such fields keep their result.
+    void setBookmarks(QSet<QString> bookmarks) { m_bookmarks = std::move(bookmarks); m_bookmarksKnown = true; }
 
 private:
     struct FieldWalk;
@@ -68,12 +73,17 @@ private:
                         ParagraphText &text, bool allowPageBreaks) const;
     RunProperties runProperties(pugi::xml_node run, const RunProperties &paragraphRun) const;
     std::optional<QString> computedResult(const QString &instruction) const;
+    bool keepsSlashesJoined(const QTextCharFormat &format) const;
 
     const StyleSheet &m_styles;
     const ThemeFonts &m_themeFonts;
     const LengthScale &m_scale;
     EmbeddedObjects *m_objects;
     const FieldContext *m_fields;
+    QSet<QString> m_bookmarks;
+    bool m_bookmarksKnown = false;
+    mutable QHash<QString, bool> m_holdsJoiner; // by font key
+
 };
 
 } // namespace quill

@@ -79,6 +79,20 @@ void overlay(std::optional<T> &target, const std::optional<T> &source)
         target = source;
 }
 
+// Reads one side of w:spacing: the length `name` (twips), or Word's automatic space where `autoName` is on.
+void readSpace(pugi::xml_node spacing, const char *name, const char *autoName, std::optional<int> &space,
+               std::optional<bool> &isAuto)
+{
+    if (const std::optional<int> twips = intAttribute(spacing, name)) {
+        space = twips;
+        isAuto = false;
+    }
+    if (attribute(spacing, autoName).as_bool()) {
+        space = kAutoSpacingTwips;
+        isAuto = true;
+    }
+}
+
 } // namespace
 
 std::optional<Qt::Alignment> alignmentFromValue(const QString &value)
@@ -185,12 +199,8 @@ void ParagraphProperties::apply(pugi::xml_node pPr)
             if (const std::optional<int> hanging = intAttribute(property, "hanging"))
                 firstLineIndent = -*hanging;
         } else if (std::strcmp(name, "spacing") == 0) {
-            overlay(spaceBefore, intAttribute(property, "before"));
-            overlay(spaceAfter, intAttribute(property, "after"));
-            if (attribute(property, "beforeAutospacing").as_bool())
-                spaceBefore = kAutoSpacingTwips;
-            if (attribute(property, "afterAutospacing").as_bool())
-                spaceAfter = kAutoSpacingTwips;
+            readSpace(property, "before", "beforeAutospacing", spaceBefore, autoSpaceBefore);
+            readSpace(property, "after", "afterAutospacing", spaceAfter, autoSpaceAfter);
             if (const std::optional<int> line = intAttribute(property, "line")) {
                 lineSpacing = line;
                 const QString rule = textAttribute(property, "lineRule");
@@ -239,6 +249,8 @@ void ParagraphProperties::apply(const ParagraphProperties &other)
     overlay(firstLineIndent, other.firstLineIndent);
     overlay(spaceBefore, other.spaceBefore);
     overlay(spaceAfter, other.spaceAfter);
+    overlay(autoSpaceBefore, other.autoSpaceBefore);
+    overlay(autoSpaceAfter, other.autoSpaceAfter);
     overlay(lineSpacing, other.lineSpacing);
     overlay(lineRule, other.lineRule);
     overlay(contextualSpacing, other.contextualSpacing);

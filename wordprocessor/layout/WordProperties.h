@@ -91,6 +91,10 @@ struct ParagraphProperties
     std::optional<int> firstLineIndent;         // negative for a hanging indent
     std::optional<int> spaceBefore;
     std::optional<int> spaceAfter;
+    // The spaces above and below are Word's automatic ones (w:beforeAutospacing, w:afterAutospacing), which
+    // LibreOffice leaves out at the start of the document and at either end of a table cell.
+    std::optional<bool> autoSpaceBefore;
+    std::optional<bool> autoSpaceAfter;
     std::optional<int> lineSpacing;             // meaning given by lineRule
     std::optional<LineRule> lineRule;
     std::optional<bool> contextualSpacing;

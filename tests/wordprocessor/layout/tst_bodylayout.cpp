@@ -154,6 +154,9 @@ private slots:
     void paragraphSpacing();
     void lineHeightsFollowTheFont_data();
     void lineHeightsFollowTheFont();
+    void blankLinesAndSlashesAsLibreOffice();
+    void automaticSpacingLeftOutAtTheEdges();
+    void tableRunsOntoAPageFromItsTop();
     void paragraphBordersTakeRoomAndShareABox();
     void indentsAndTabsFollowTheTextColumn();
     void tableColumnsFollowTheGrid();
@@ -164,6 +167,7 @@ private slots:
     void listLabelsCount();
     void listsRestartAndShowSymbolBullets();
     void fieldCodesAndTextBoxesAreNotBodyText();
+    void referenceToAMissingBookmarkShowsAnError();
     void pictureStacksEveryPage();
     void emptyBodyIsOneWhitePage();
     void oddBodiesStillRender_data();
@@ -555,6 +559,79 @@ void BodyLayoutTest::lineHeightsFollowTheFont()
              qPrintable(QString::number((second - first) / built.deviceScale)));
 }
 
+// A paragraph of nothing but spaces and a tab is as tall as a line of the paragraph's own font, however large
+// its runs; a path moves to the next line whole rather than breaking after one of its slashes.
+void BodyLayoutTest::blankLinesAndSlashesAsLibreOffice()
+{
+    const auto gapAround = [](const QString &middle) {
+        const DocxParts docx = parts(documentXml(paragraph(QStringLiteral("Top")) + middle
+                                                 + paragraph(QStringLiteral("Bottom"))));
+        const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+        return blockRect(blockWithText(built, QStringLiteral("Bottom"))).top()
+               - blockRect(blockWithText(built, QStringLiteral("Top"))).top();
+    };
+    const QString large = QStringLiteral(R"(<w:rPr><w:sz w:val="60"/></w:rPr>)");
+    QCOMPARE(gapAround(QStringLiteral("<w:p><w:r>%1<w:t xml:space=\"preserve\">   </w:t><w:tab/></w:r></w:p>").arg(large)),
+             gapAround(paragraph(QStringLiteral("x"))));
+
+    const QString calibri = QStringLiteral(R"(<w:rFonts w:ascii="Calibri" w:hAnsi="Calibri"/>)");
+    const QString path = QStringLiteral("intro ") + QStringLiteral("segment/").repeated(30) + QStringLiteral("end");
+    const DocxParts docx = parts(documentXml(paragraph(path, QString(), calibri)));
+    const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+    QCOMPARE(blockWithText(built, QStringLiteral("intro")).layout()->lineAt(0).textLength(), 6);
+}
+
+// Word's automatic space above the document's first paragraph and around a cell's paragraphs is left out;
+// a space given in twips stays.
+void BodyLayoutTest::automaticSpacingLeftOutAtTheEdges()
+{
+    const auto topOf = [](const QString &body, const QString &text) {
+        const DocxParts docx = parts(documentXml(body));
+        const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+        return blockRect(blockWithText(built, text)).top() / built.deviceScale;
+    };
+    const QString automatic = QStringLiteral(R"(<w:spacing w:beforeAutospacing="1" w:afterAutospacing="1"/>)");
+    const QString fixed = QStringLiteral(R"(<w:spacing w:before="280" w:after="280"/>)");
+    const auto body = [](const QString &spacing) {
+        return paragraph(QStringLiteral("First"), spacing)
+               + QStringLiteral(R"(<w:tbl><w:tblGrid><w:gridCol w:w="4000"/></w:tblGrid><w:tr><w:tc>)")
+               + paragraph(QStringLiteral("Cell"), spacing) + QStringLiteral("</w:tc></w:tr></w:tbl>")
+               + paragraph(QStringLiteral("Last"));
+    };
+    const qreal firstPlain = topOf(body(QString()), QStringLiteral("First"));
+    QCOMPARE(topOf(body(automatic), QStringLiteral("First")), firstPlain);
+    QVERIFY(topOf(body(fixed), QStringLiteral("First")) > firstPlain);
+    // Below the table: the first paragraph's automatic space after (14 pt, 18.67 px) only.
+    const qreal added = topOf(body(automatic), QStringLiteral("Last")) - topOf(body(QString()), QStringLiteral("Last"));
+    QVERIFY2(qAbs(added - 280.0 / 15) < 0.5, qPrintable(QString::number(added)));
+}
+
+// The space between a paragraph and the table below it stays where they meet: the rows the table carries onto
+// the next page start where they would without that space.
+void BodyLayoutTest::tableRunsOntoAPageFromItsTop()
+{
+    const auto offsetOnSecondPage = [](const QString &spacing) {
+        QString rows;
+        for (int row = 0; row < 80; ++row)
+            rows += QStringLiteral("<w:tr><w:tc>%1</w:tc></w:tr>").arg(paragraph(QStringLiteral("row %1").arg(row)));
+        const DocxParts docx = parts(documentXml(
+            paragraph(QStringLiteral("Before"), spacing)
+            + QStringLiteral(R"(<w:tbl><w:tblGrid><w:gridCol w:w="4000"/></w:tblGrid>)") + rows
+            + QStringLiteral("</w:tbl>") + paragraph(QStringLiteral("After"))));
+        const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+        const qreal pageHeight = built.page.pageSize.height() * built.deviceScale;
+        for (int row = 0; row < 80; ++row) {
+            const QTextBlock block = blockWithText(built, QStringLiteral("row %1").arg(row));
+            if (pageOfLine(built, block, 0) == 1)
+                return (blockRect(block).top() - pageHeight) / built.deviceScale;
+        }
+        return qreal(-1);
+    };
+    const qreal plain = offsetOnSecondPage(QString());
+    QVERIFY(plain > 0);
+    QCOMPARE(offsetOnSecondPage(QStringLiteral(R"(<w:spacing w:after="900"/>)")), plain);
+}
+
 void BodyLayoutTest::paragraphBordersTakeRoomAndShareABox()
 {
     // Red lines of 1 pt, 4 pt from the text: "One" has a bottom line; "Three" and "Four" share one box.
@@ -825,6 +902,28 @@ void BodyLayoutTest::fieldCodesAndTextBoxesAreNotBodyText()
     const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
     // The text box is one object in the line; its text is laid out apart from the body's.
     QCOMPARE(plainText(built), QStringLiteral("Date: June 1, page 7") + QChar(QChar::ObjectReplacementCharacter));
+}
+
+// A REF field shows its stored result where its bookmark exists (in any case), LibreOffice's error text
+// (in the format of the field's start) where it does not.
+void BodyLayoutTest::referenceToAMissingBookmarkShowsAnError()
+{
+    const auto reference = [](const QString &name) {
+        return QStringLiteral(R"(<w:r><w:fldChar w:fldCharType="begin"/></w:r><w:r><w:instrText> REF %1 \h </w:instrText></w:r>)"
+                              R"(<w:r><w:fldChar w:fldCharType="separate"/></w:r><w:r><w:rPr><w:b/></w:rPr><w:t>[%1]</w:t></w:r>)"
+                              R"(<w:r><w:fldChar w:fldCharType="end"/></w:r>)").arg(name);
+    };
+    const DocxParts docx = parts(documentXml(
+        QStringLiteral(R"(<w:p><w:bookmarkStart w:id="0" w:name="Kept"/><w:r><w:t>Kept</w:t></w:r><w:bookmarkEnd w:id="0"/></w:p>)")
+        + QStringLiteral("<w:p>") + reference(QStringLiteral("kept")) + reference(QStringLiteral("Gone"))
+        + QStringLiteral("</w:p>")));
+    const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+    const QTextBlock block = blockWithText(built, QStringLiteral("[kept]"));
+    QCOMPARE(block.text(), QStringLiteral("[kept]Error: Reference source not found"));
+    QTextBlock::iterator last = block.begin();
+    for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it)
+        last = it;
+    QVERIFY(!last.fragment().charFormat().font().bold());
 }
 
 void BodyLayoutTest::pictureStacksEveryPage()
