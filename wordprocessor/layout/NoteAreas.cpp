@@ -27,8 +27,9 @@ constexpr int kMaximumRounds = 40;
 using NoteTextsByPage = std::vector<std::vector<std::shared_ptr<const QTextDocument>>>;
 
 // Starts a new page at the first line of the main flow that reaches into the room `room` (device pixels, by
-// page) that a page's notes take above its bottom margin (`bottomMargin`, device pixels). Returns false when
-// no line does (or only lines that already start their page, which no move helps).
+// page) that a page's notes take above its bottom margin (`bottomMargin`, device pixels), keeping the
+// paragraph's lines together as its widow control and keep-together ask. Returns false when no line does (or
+// only lines that already start their page, which no move helps).
 bool moveTextAboveNotes(QTextDocument &document, qreal bottomMargin, const std::vector<qreal> &room)
 {
     const qreal pageHeight = document.pageSize().height();
@@ -38,16 +39,21 @@ bool moveTextAboveNotes(QTextDocument &document, qreal bottomMargin, const std::
         if (it.currentFrame() || !block.isValid())
             continue;
         const QTextLayout *layout = block.layout();
+        bool blockStartsPage = false;
         for (int index = 0; index < layout->lineCount(); ++index) {
             const QTextLine line = layout->lineAt(index);
             const qreal top = layout->position().y() + line.y();
             const int page = int(std::floor((top + line.height() / 2) / pageHeight));
             const bool startsPage = page != previousPage;
             previousPage = page;
+            if (index == 0 || startsPage)
+                blockStartsPage = startsPage;
             if (page < 0 || page >= int(room.size()) || room[size_t(page)] <= 0 || startsPage)
                 continue;
             if (top + line.height() > (page + 1) * pageHeight - bottomMargin - room[size_t(page)]) {
-                startPageAt(document, block, index);
+                const int kept = keptBreakLine(block, index);
+                // A paragraph that starts its page cannot go to the next one whole: it breaks where it must.
+                startPageAt(document, block, kept == 0 && blockStartsPage ? index : kept);
                 return true;
             }
         }
@@ -123,6 +129,8 @@ std::vector<PageNotes> placeFootnotes(QTextDocument &document, const Section &se
         }
         if (round == kMaximumRounds || !moveTextAboveNotes(document, section.page.margins.bottom() * kLayoutOversampling, room))
             return placeNotes(texts, section);
+        // The text after the move went on to later pages: its paragraphs kept with the next move along again.
+        applyKeepRules(document, pageHeight);
     }
 }
 

@@ -287,6 +287,18 @@ void startPageAt(QTextDocument &document, const QTextBlock &block, int line)
         splitBefore(document, block, line);
 }
 
+int keptBreakLine(const QTextBlock &block, int line)
+{
+    const QTextBlockFormat format = block.blockFormat();
+    if (format.boolProperty(KeepLinesTogetherProperty))
+        return 0;
+    if (!format.boolProperty(WidowControlProperty))
+        return line;
+    const int lines = block.layout()->lineCount();
+    const int kept = qMin(line, lines - kMinimumLinesAtBreak);
+    return kept < kMinimumLinesAtBreak ? 0 : kept;
+}
+
 void applyKeepRules(QTextDocument &document, qreal pageHeight)
 {
     if (pageHeight <= 0)

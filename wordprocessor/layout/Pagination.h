@@ -27,4 +27,9 @@ void applyKeepRules(QTextDocument &document, qreal pageHeight);
 // no space above it), or else its lines from `line` on become a paragraph of their own that starts the page.
 void startPageAt(QTextDocument &document, const QTextBlock &block, int line);
 
+// The line of paragraph `block` of the main flow that starts the next page when its line `line` no longer fits
+// on its page: `line` itself, or an earlier one where the paragraph is kept together (0) or where widow
+// control keeps two lines on either side of the break (0 when that leaves fewer than two on the first page).
+int keptBreakLine(const QTextBlock &block, int line);
+
 } // namespace quill
