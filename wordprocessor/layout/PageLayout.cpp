@@ -2,6 +2,7 @@
 
 #include "HeaderFooter.h"
 #include "NoteAreas.h"
+#include "PageContinuation.h"
 #include "LayoutUnits.h"
 #include "ParagraphBorders.h"
 #include "TextDocumentBuilder.h"
@@ -202,17 +203,22 @@ public:
             for (NoteReference &reference : noteReferences(*run.document, run.document->pageSize().height(), true))
                 m_endnoteReferences.push_back(std::move(reference));
         }
+        if (!notes.empty())
+            run.bottom = contentBottom(*run.document, columns);
         const int runPages = run.pageCount();
         const std::shared_ptr<const QTextDocument> document(std::move(run.document));
         // The runs' first pages count the pages laid out before them and an empty page before a section that
         // begins on an odd or even page.
         for (int skipped = m_expectedFirstPage; skipped < run.firstPage; ++skipped)
             add(Page{page.pageSize, {}, {}, {}, {}, {}}, run.section, true);
-        // A run that begins inside a section with columns follows a column break: it goes on in the next
-        // column of the same sheet.
-        const bool continues = !m_sheets.pages.empty() && run.section == m_runSection && m_nextColumn > 0
+        // A run that a continuous section break began goes on below the text of the last sheet, from its first
+        // column. A run that begins inside a section with columns follows a column break: it goes on in the
+        // next column of the same sheet.
+        const bool below = !m_sheets.pages.empty() && continuesPage(*document);
+        const bool nextColumn = !m_sheets.pages.empty() && run.section == m_runSection && m_nextColumn > 0
             && run.firstPage == m_expectedFirstPage;
-        const int firstColumn = continues ? m_nextColumn : 0;
+        const bool continues = below || nextColumn;
+        const int firstColumn = nextColumn ? m_nextColumn : 0;
         m_expectedFirstPage = run.firstPage + runPages;
         m_runSection = run.section;
         m_nextColumn = (firstColumn + runPages) % columns;
@@ -228,6 +234,7 @@ public:
                 Page &current = m_sheets.pages.back();
                 current.body.insert(current.body.end(), sheet.body.begin(), sheet.body.end());
                 current.separators.insert(current.separators.end(), sheet.separators.begin(), sheet.separators.end());
+                current.notes.insert(current.notes.end(), sheet.notes.begin(), sheet.notes.end());
                 continue;
             }
             add(std::move(sheet), run.section, false);

@@ -80,6 +80,7 @@ private slots:
     void headersOfTheRightKindOnSectionsOfTheirOwn();
     void headerOfAMissingPartIsEmpty();
     void columnsSideBySide();
+    void columnsBelowTextOnTheSamePage();
 };
 
 // Section one has a different first page and three pages; even and odd headers are kept apart. Section two
@@ -189,6 +190,29 @@ void WholePagesTest::columnsSideBySide()
     QCOMPARE(split.body.pageCount, 1);
     QVERIFY(hasInk(split.page(0), leftTop));
     QVERIFY(hasInk(split.page(0), rightTop));
+}
+
+// A continuous section break into two columns: the columns begin below the six lines of single-column text
+// already on the page, both at the same height, and the page holds what one column could not.
+void WholePagesTest::columnsBelowTextOnTheSamePage()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    DocumentRecipe recipe;
+    recipe.body = paragraphs(5, "intro") + sectionEnd("intro", QByteArray()) + paragraphs(60, "column")
+        + sectionEnd("end", "<w:type w:val=\"continuous\"/><w:cols w:num=\"2\" w:space=\"360\"/>");
+    const QString path = folder.filePath(QStringLiteral("continuous.docx"));
+    QVERIFY(writeDocument(path, recipe));
+
+    const Drawn drawn = draw(path);
+    QCOMPARE(drawn.body.pageCount, 1);
+    const QImage page = drawn.page(0);
+    const std::vector<int> left = lineTops(page.copy(96, 0, 300, page.height()));
+    const std::vector<int> right = lineTops(page.copy(420, 0, 300, page.height()));
+    QVERIFY(left.size() > 6);
+    QVERIFY(!right.empty());
+    QVERIFY(right.front() > left[5]);
+    QCOMPARE(right.front(), left[6]);
 }
 
 QTEST_MAIN(WholePagesTest)

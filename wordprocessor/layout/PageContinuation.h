@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QTextFormat>
+
+class QTextDocument;
+
+namespace quill {
+
+struct Section;
+
+// Set on the root frame of a page run that a continuous section break began: its text goes on below what
+// the run before it left on its last page (a section whose columns differ cannot share that run's document).
+inline constexpr int ContinuesPageProperty = QTextFormat::UserProperty + 48;
+
+// True when a continuous break from section `before` to section `after` begins a page run of its own: their
+// columns differ, on the same sheet.
+bool startsOwnRun(const Section &before, const Section &after);
+
+// True when `document` is a page run that a continuous section break began.
+bool continuesPage(const QTextDocument &document);
+
+// Where the text of laid-out `document` ends on its last sheet, in device pixels from the top of the page:
+// the lowest of the last sheet's `columns` columns (pages of the document).
+qreal contentBottom(const QTextDocument &document, int columns);
+
+// Lays out `document` (with its page size set) so that its first sheet's `columns` columns begin at `top`
+// (device pixels from the top of the page) instead of the top margin: below the text already on that sheet.
+void startBelow(QTextDocument &document, qreal top, int columns);
+
+} // namespace quill
