@@ -17,6 +17,12 @@ enum PaginationProperty {
     MovedSpaceBeforeProperty,  // the space before (device pixels) it had before it was moved
 };
 
+// Lets the pages of `document` (not yet laid out) hold a last line whose text fits above the bottom margin,
+// as LibreOffice does, where Qt would also want room for the font's line gap: Qt breaks a proportionally spaced
+// line by its whole height, gap included. Done where such lines make up most of the document, by the gap of its
+// default font beyond the one LibreOffice counts.
+void allowLineGapAtPageFoot(QTextDocument &document);
+
 // Moves paragraphs of the main flow to the next page the way Word and LibreOffice do: a paragraph kept with
 // the next stays on the page where the next one starts, a paragraph kept together is not split, and with
 // widow control no paragraph leaves its first or last line alone on a page. `pageHeight` is in the

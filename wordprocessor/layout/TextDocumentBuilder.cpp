@@ -60,6 +60,7 @@ void layOutBody(const LayoutSources &sources, std::vector<Section> sections, con
         // Keep each paragraph's shaped glyphs after layout: drawing the page would otherwise shape them again.
         for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
             block.layout()->setCacheEnabled(true);
+        allowLineGapAtPageFoot(*document);
         document->setPageSize(setup.page.pageSize * kLayoutOversampling);
         const bool continues = firstPage > 0 && continuesPage(*document);
         if (continues) {

@@ -81,6 +81,7 @@ private slots:
     void headerOfAMissingPartIsEmpty();
     void columnsSideBySide();
     void columnsBelowTextOnTheSamePage();
+    void lastLineFitsByItsText();
 };
 
 // Section one has a different first page and three pages; even and odd headers are kept apart. Section two
@@ -213,6 +214,38 @@ void WholePagesTest::columnsBelowTextOnTheSamePage()
     QVERIFY(!right.empty());
     QVERIFY(right.front() > left[5]);
     QCOMPARE(right.front(), left[6]);
+}
+
+// Carlito 11 pt at 1.15 lines with 5 pt after each paragraph (Word's table of contents): LibreOffice puts 32
+// of them on a letter page with one-inch margins, the last one's text just above the margin though its line gap
+// is not.
+void WholePagesTest::lastLineFitsByItsText()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    DocumentRecipe recipe;
+    recipe.body = paragraphs(40, "entry");
+    PackageEntries entries = documentEntries(recipe);
+    for (auto &[name, bytes] : entries) {
+        if (name == QLatin1String("[Content_Types].xml"))
+            bytes.replace("</Types>", "<Override PartName=\"/word/styles.xml\" ContentType=\"application/"
+                                      "vnd.openxmlformats-officedocument.wordprocessingml.styles+xml\"/></Types>");
+        if (name == QLatin1String("word/_rels/document.xml.rels"))
+            bytes.replace("</Relationships>", "<Relationship Id=\"rIdStyles\" Type=\"http://schemas.openxmlformats.org/"
+                                              "officeDocument/2006/relationships/styles\" Target=\"styles.xml\"/>"
+                                              "</Relationships>");
+    }
+    entries.emplace_back(QStringLiteral("word/styles.xml"),
+                         "<?xml version=\"1.0\"?><w:styles" + wordNamespaces() + "><w:docDefaults><w:rPrDefault><w:rPr>"
+                         "<w:rFonts w:ascii=\"Carlito\" w:hAnsi=\"Carlito\"/><w:sz w:val=\"22\"/></w:rPr></w:rPrDefault>"
+                         "<w:pPrDefault><w:pPr><w:spacing w:after=\"100\" w:line=\"276\" w:lineRule=\"auto\"/></w:pPr>"
+                         "</w:pPrDefault></w:docDefaults></w:styles>");
+    const QString path = folder.filePath(QStringLiteral("foot.docx"));
+    QVERIFY(writePackage(path, entries));
+
+    const Drawn drawn = draw(path);
+    QCOMPARE(drawn.body.pageCount, 2);
+    QCOMPARE(int(lineTops(drawn.page(0)).size()), 32);
 }
 
 QTEST_MAIN(WholePagesTest)
