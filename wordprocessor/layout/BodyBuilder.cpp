@@ -152,7 +152,11 @@ void BodyBuilder::endSection()
     if (m_sections[size_t(m_section)].start != SectionStart::Continuous) {
         m_flow.pendingPageBreak = true;
     } else if (startsOwnRun(m_sections[size_t(m_runSection)], m_sections[size_t(m_section)])) {
-        // Other columns on the same page: a run of its own, laid out below the text before it.
+        // Other columns on the same page: a run of its own, laid out below the text before it, whose columns
+        // end level.
+        QTextFrameFormat ending = m_document->rootFrame()->frameFormat();
+        ending.setProperty(BalancedColumnsProperty, true);
+        m_document->rootFrame()->setFrameFormat(ending);
         startRun();
         QTextFrameFormat root = m_document->rootFrame()->frameFormat();
         root.setProperty(ContinuesPageProperty, true);

@@ -62,6 +62,22 @@ void insertSpacerBefore(QTextDocument &document, const QTextBlock &block, qreal 
     cursor.endEditBlock();
 }
 
+// A length in the layout's device pixels as Qt takes frame margins and line heights (it scales those).
+qreal qtLength(qreal devicePixels)
+{
+    return LengthScale::current().scaled(devicePixels / kLayoutOversampling * kTwipsPerPixel);
+}
+
+// Sets the root frame's top and bottom margins (device pixels) and lays the document out again.
+void setColumnBox(QTextDocument &document, qreal top, qreal bottom)
+{
+    QTextFrameFormat root = document.rootFrame()->frameFormat();
+    root.setTopMargin(qtLength(top));
+    root.setBottomMargin(qtLength(bottom));
+    document.rootFrame()->setFrameFormat(root);
+    document.documentLayout()->documentSize();
+}
+
 } // namespace
 
 bool startsOwnRun(const Section &before, const Section &after)
@@ -105,9 +121,7 @@ qreal contentBottom(const QTextDocument &document, int columns)
 
 void startBelow(QTextDocument &document, qreal top, int columns)
 {
-    // Qt scales line heights and frame margins by the device's resolution: hand the height over as it wants.
-    const qreal topMargin = document.rootFrame()->frameFormat().topMargin();
-    const qreal height = LengthScale::current().scaled(top / kLayoutOversampling * kTwipsPerPixel) - topMargin;
+    const qreal height = qtLength(top) - document.rootFrame()->frameFormat().topMargin();
     if (height <= 0 || !document.begin().isValid())
         return;
     insertSpacerBefore(document, document.begin(), height);
@@ -120,6 +134,34 @@ void startBelow(QTextDocument &document, qreal top, int columns)
         document.documentLayout()->documentSize();
         insertSpacerBefore(document, firstLineFrom(document, column).block, height);
     }
+}
+
+bool balanceColumns(QTextDocument &document, qreal top, int columns)
+{
+    if (columns < 2 || !document.rootFrame()->frameFormat().boolProperty(BalancedColumnsProperty))
+        return false;
+    const QTextFrameFormat original = document.rootFrame()->frameFormat();
+    const qreal pageHeight = document.pageSize().height();
+    const qreal bottomMargin = original.bottomMargin() / qtLength(1);
+    // The tallest columns: all the room from `top` down to the bottom margin.
+    qreal fits = pageHeight - bottomMargin - top;
+    setColumnBox(document, top, bottomMargin);
+    if (fits <= 0 || document.pageCount() > columns) {
+        document.rootFrame()->setFrameFormat(original);
+        return false;
+    }
+    // The shortest columns that still hold the text, to a device pixel.
+    qreal tooShort = 0;
+    while (fits - tooShort > 1) {
+        const qreal height = (fits + tooShort) / 2;
+        setColumnBox(document, top, pageHeight - top - height);
+        if (document.pageCount() > columns)
+            tooShort = height;
+        else
+            fits = height;
+    }
+    setColumnBox(document, top, pageHeight - top - fits);
+    return true;
 }
 
 } // namespace quill

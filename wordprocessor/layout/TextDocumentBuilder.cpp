@@ -63,10 +63,11 @@ void layOutBody(const LayoutSources &sources, std::vector<Section> sections, con
         allowLineGapAtPageFoot(*document);
         document->setPageSize(setup.page.pageSize * kLayoutOversampling);
         const bool continues = firstPage > 0 && continuesPage(*document);
-        if (continues) {
+        const qreal top = continues ? lastBottom : setup.page.margins.top() * kLayoutOversampling;
+        if (!balanceColumns(*document, top, columns) && continues)
             startBelow(*document, lastBottom, columns);
+        if (continues)
             --firstPage; // on the sheet where the previous run ended
-        }
         applyKeepRules(*document, document->pageSize().height());
         // A section that begins on an odd (even) page leaves an empty page before it where needed.
         const bool oddPageNumber = firstPage % 2 == 0;

@@ -81,6 +81,7 @@ private slots:
     void headerOfAMissingPartIsEmpty();
     void columnsSideBySide();
     void columnsBelowTextOnTheSamePage();
+    void columnsBalanceBeforeAContinuousBreak();
     void lastLineFitsByItsText();
 };
 
@@ -214,6 +215,33 @@ void WholePagesTest::columnsBelowTextOnTheSamePage()
     QVERIFY(!right.empty());
     QVERIFY(right.front() > left[5]);
     QCOMPARE(right.front(), left[6]);
+}
+
+// Two columns between continuous section breaks end level, and the single-column text after them goes on
+// below both: twenty lines make two columns of ten.
+void WholePagesTest::columnsBalanceBeforeAContinuousBreak()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QByteArray continuous = "<w:type w:val=\"continuous\"/>";
+    DocumentRecipe recipe;
+    recipe.body = paragraphs(3, "intro") + sectionEnd("intro", QByteArray()) + paragraphs(19, "column")
+        + sectionEnd("column", continuous + "<w:cols w:num=\"2\" w:space=\"360\"/>") + paragraphs(2, "after")
+        + sectionEnd("after", continuous);
+    const QString path = folder.filePath(QStringLiteral("balanced.docx"));
+    QVERIFY(writeDocument(path, recipe));
+
+    const Drawn drawn = draw(path);
+    QCOMPARE(drawn.body.pageCount, 1);
+    const QImage page = drawn.page(0);
+    const std::vector<int> left = lineTops(page.copy(96, 0, 300, page.height()));
+    const std::vector<int> right = lineTops(page.copy(420, 0, 300, page.height()));
+    QCOMPARE(int(right.size()), 10);
+    const auto within = [&](int from, int to) {
+        return int(std::count_if(left.begin(), left.end(), [&](int top) { return top >= from && top <= to; }));
+    };
+    QCOMPARE(within(right.front(), right.back()), 10);
+    QCOMPARE(within(right.back() + 1, page.height()), 3);
 }
 
 // Carlito 11 pt at 1.15 lines with 5 pt after each paragraph (Word's table of contents): LibreOffice puts 32
