@@ -119,6 +119,16 @@ qreal contentBottom(const QTextDocument &document, int columns)
     return bottom;
 }
 
+qreal contentTop(const QTextDocument &document)
+{
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        if (block.blockFormat().boolProperty(PageTopSpacerProperty) || block.layout()->lineCount() == 0)
+            continue;
+        return qMin(block.layout()->position().y() + block.layout()->lineAt(0).y(), document.pageSize().height());
+    }
+    return document.rootFrame()->frameFormat().topMargin() / qtLength(1);
+}
+
 void startBelow(QTextDocument &document, qreal top, int columns)
 {
     const qreal height = qtLength(top) - document.rootFrame()->frameFormat().topMargin();

@@ -27,6 +27,10 @@ bool continuesPage(const QTextDocument &document);
 // the lowest of the last sheet's `columns` columns (pages of the document).
 qreal contentBottom(const QTextDocument &document, int columns);
 
+// Where the text of laid-out `document` begins on its first page, in device pixels from the top of the page:
+// below the room left for the text before it when a continuous section break began it.
+qreal contentTop(const QTextDocument &document);
+
 // Lays out `document` (with its page size set, its root frame marked with BalancedColumnsProperty) in `columns`
 // columns of equal height as short as holds its text, from `top` (device pixels from the top of the page), when
 // it fits on one sheet; returns false, leaving it as it was, when it does not.

@@ -12,6 +12,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QPainter>
 #include <QTextDocument>
+#include <QTextFrame>
 
 namespace quill {
 
@@ -159,6 +160,24 @@ std::vector<Page> placeColumns(const std::shared_ptr<const QTextDocument> &docum
     return sheets;
 }
 
+// The lines between columns span only the columns' text where the columns begin below other text (`below`) or
+// end level above more (their run's document is balanced).
+void fitColumnLines(std::vector<Page> &sheets, const QTextDocument &document, int columns, bool below)
+{
+    if (sheets.empty())
+        return;
+    if (below) {
+        const qreal top = contentTop(document) / kLayoutOversampling;
+        for (QLineF &line : sheets.front().separators)
+            line.setP1(QPointF(line.x1(), top));
+    }
+    if (document.rootFrame()->frameFormat().boolProperty(BalancedColumnsProperty)) {
+        const qreal bottom = contentBottom(document, columns) / kLayoutOversampling;
+        for (QLineF &line : sheets.back().separators)
+            line.setP2(QPointF(line.x2(), bottom));
+    }
+}
+
 // True when the body `body` holds an element named `name` (w:footnoteReference, w:endnoteReference): only then
 // does the layout look for the marks in its text.
 bool refersTo(pugi::xml_node body, const char *name)
@@ -223,6 +242,7 @@ public:
         m_runSection = run.section;
         m_nextColumn = (firstColumn + runPages) % columns;
         std::vector<Page> sheets = placeColumns(document, section, runPages, firstColumn);
+        fitColumnLines(sheets, *document, columns, below);
         for (size_t index = 0; index < sheets.size(); ++index) {
             Page &sheet = sheets[index];
             if (index < notes.size()) {

@@ -218,7 +218,7 @@ void WholePagesTest::columnsBelowTextOnTheSamePage()
 }
 
 // Two columns between continuous section breaks end level, and the single-column text after them goes on
-// below both: twenty lines make two columns of ten.
+// below both: twenty lines make two columns of ten, with the line between them beside them only.
 void WholePagesTest::columnsBalanceBeforeAContinuousBreak()
 {
     QTemporaryDir folder;
@@ -226,7 +226,7 @@ void WholePagesTest::columnsBalanceBeforeAContinuousBreak()
     const QByteArray continuous = "<w:type w:val=\"continuous\"/>";
     DocumentRecipe recipe;
     recipe.body = paragraphs(3, "intro") + sectionEnd("intro", QByteArray()) + paragraphs(19, "column")
-        + sectionEnd("column", continuous + "<w:cols w:num=\"2\" w:space=\"360\"/>") + paragraphs(2, "after")
+        + sectionEnd("column", continuous + "<w:cols w:num=\"2\" w:space=\"360\" w:sep=\"1\"/>") + paragraphs(2, "after")
         + sectionEnd("after", continuous);
     const QString path = folder.filePath(QStringLiteral("balanced.docx"));
     QVERIFY(writeDocument(path, recipe));
@@ -242,6 +242,10 @@ void WholePagesTest::columnsBalanceBeforeAContinuousBreak()
     };
     QCOMPARE(within(right.front(), right.back()), 10);
     QCOMPARE(within(right.back() + 1, page.height()), 3);
+    // The line between the columns spans their text only.
+    QVERIFY(hasInk(page, QRect(406, right.front(), 4, right.back() - right.front())));
+    QVERIFY(!hasInk(page, QRect(406, 96, 4, right.front() - 100)));
+    QVERIFY(!hasInk(page, QRect(406, right.back() + 30, 4, 300)));
 }
 
 // Carlito 11 pt at 1.15 lines with 5 pt after each paragraph (Word's table of contents): LibreOffice puts 32
