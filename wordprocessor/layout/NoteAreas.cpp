@@ -107,26 +107,35 @@ std::vector<NoteReference> noteReferences(const QTextDocument &document, qreal p
     return references;
 }
 
-std::vector<PageNotes> placeFootnotes(QTextDocument &document, const Section &section, NoteTexts &footnotes)
+std::vector<PageNotes> placeFootnotes(QTextDocument &document, const Section &section, NoteTexts &footnotes,
+                                      int columns, int firstColumn)
 {
     const qreal pageHeight = document.pageSize().height();
+    columns = qMax(1, columns);
+    const auto sheetOf = [&](int page) { return size_t((page + firstColumn) / columns); };
     for (int round = 0;; ++round) {
         document.documentLayout()->documentSize(); // lays the run out again after a move
         const std::vector<NoteReference> references = noteReferences(document, pageHeight, false);
         if (references.empty())
             return {};
-        const size_t pages = size_t(qMax(1, document.pageCount()));
-        NoteTextsByPage texts(pages);
-        std::vector<qreal> room(pages, 0);
+        const int pages = qMax(1, document.pageCount());
+        const size_t sheets = sheetOf(pages - 1) + 1;
+        NoteTextsByPage texts(sheets);
+        std::vector<qreal> sheetRoom(sheets, 0);
         for (const NoteReference &reference : references) {
             const auto text = footnotes.note(reference.id, reference.label, section);
-            if (!text || reference.page < 0 || size_t(reference.page) >= pages)
+            if (!text || reference.page < 0 || reference.page >= pages)
                 continue;
-            if (texts[size_t(reference.page)].empty())
-                room[size_t(reference.page)] += kSeparatorSpace * kLayoutOversampling;
-            texts[size_t(reference.page)].push_back(text);
-            room[size_t(reference.page)] += text->size().height();
+            const size_t sheet = sheetOf(reference.page);
+            if (texts[sheet].empty())
+                sheetRoom[sheet] += kSeparatorSpace * kLayoutOversampling;
+            texts[sheet].push_back(text);
+            sheetRoom[sheet] += text->size().height();
         }
+        // Every column of a sheet ends above its notes.
+        std::vector<qreal> room(size_t(pages), 0);
+        for (int page = 0; page < pages; ++page)
+            room[size_t(page)] = sheetRoom[sheetOf(page)];
         if (round == kMaximumRounds || !moveTextAboveNotes(document, section.page.margins.bottom() * kLayoutOversampling, room))
             return placeNotes(texts, section);
         // The text after the move went on to later pages: its paragraphs kept with the next move along again.

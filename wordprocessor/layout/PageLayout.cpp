@@ -215,9 +215,17 @@ public:
     {
         const Section &section = m_sections[size_t(run.section)];
         const int columns = int(columnBoxes(section).size());
+        // A run that a continuous section break began goes on below the text of the last sheet, from its first
+        // column. A run that begins inside a section with columns follows a column break: it goes on in the
+        // next column of the same sheet.
+        const bool below = !m_sheets.pages.empty() && continuesPage(*run.document);
+        const bool nextColumn = !m_sheets.pages.empty() && run.section == m_runSection && m_nextColumn > 0
+            && run.firstPage == m_expectedFirstPage;
+        const bool continues = below || nextColumn;
+        const int firstColumn = nextColumn ? m_nextColumn : 0;
         std::vector<PageNotes> notes;
-        if (m_hasFootnotes && columns == 1)
-            notes = placeFootnotes(*run.document, section, m_footnotes);
+        if (m_hasFootnotes)
+            notes = placeFootnotes(*run.document, section, m_footnotes, columns, firstColumn);
         if (m_hasEndnotes) {
             for (NoteReference &reference : noteReferences(*run.document, run.document->pageSize().height(), true))
                 m_endnoteReferences.push_back(std::move(reference));
@@ -230,14 +238,6 @@ public:
         // begins on an odd or even page.
         for (int skipped = m_expectedFirstPage; skipped < run.firstPage; ++skipped)
             add(Page{page.pageSize, {}, {}, {}, {}, {}}, run.section, true);
-        // A run that a continuous section break began goes on below the text of the last sheet, from its first
-        // column. A run that begins inside a section with columns follows a column break: it goes on in the
-        // next column of the same sheet.
-        const bool below = !m_sheets.pages.empty() && continuesPage(*document);
-        const bool nextColumn = !m_sheets.pages.empty() && run.section == m_runSection && m_nextColumn > 0
-            && run.firstPage == m_expectedFirstPage;
-        const bool continues = below || nextColumn;
-        const int firstColumn = nextColumn ? m_nextColumn : 0;
         m_expectedFirstPage = run.firstPage + runPages;
         m_runSection = run.section;
         m_nextColumn = (firstColumn + runPages) % columns;

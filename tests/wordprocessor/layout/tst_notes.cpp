@@ -91,6 +91,7 @@ private slots:
     void marksAreNumberedAsTheSettingsSay();
     void footnotesTakeTheFootOfTheirPage();
     void textPushedByNotesKeepsItsRules();
+    void footnotesOfColumnsTakeTheFootOfTheirPage();
     void endnotesFollowTheBody();
 };
 
@@ -169,6 +170,21 @@ void NotesTest::textPushedByNotesKeepsItsRules()
     widowed.body = first + lines(fitting - 3)
         + paragraph(run("one") + "<w:r><w:br/><w:t>two</w:t><w:br/><w:t>three</w:t></w:r>") + lines(5);
     QCOMPARE(int(lineTops(draw(folder, widowed).page(1)).size()), 8);
+}
+
+// A footnote referred to in a section of two columns stands at the foot of the page, below both columns.
+void NotesTest::footnotesOfColumnsTakeTheFootOfTheirPage()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    DocumentRecipe recipe;
+    recipe.body = paragraph(run("first") + reference("footnote", 1)) + lines(10)
+        + "<w:p><w:pPr><w:sectPr><w:cols w:num=\"2\" w:space=\"360\"/></w:sectPr></w:pPr></w:p>";
+    recipe.footnotes = note("footnote", 1, 3);
+    const Drawn drawn = draw(folder, recipe);
+    QCOMPARE(drawn.body.pageCount, 1);
+    const QImage page = drawn.page(0);
+    QCOMPARE(int(lineTops(page.copy(0, 700, page.width(), 260)).size()), 4); // the separator, then the note
 }
 
 void NotesTest::endnotesFollowTheBody()
