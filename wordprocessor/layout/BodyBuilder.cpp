@@ -1,5 +1,6 @@
 #include "BodyBuilder.h"
 
+#include "PageContinuation.h"
 #include "Pagination.h"
 #include "SymbolFonts.h"
 #include "WordXml.h"
@@ -170,8 +171,19 @@ void BodyBuilder::endSection()
     if (m_section + 1 >= int(m_sections.size()))
         return;
     ++m_section;
-    if (m_sections[size_t(m_section)].start != SectionStart::Continuous)
+    if (m_sections[size_t(m_section)].start != SectionStart::Continuous) {
         m_flow.pendingPageBreak = true;
+    } else if (startsOwnRun(m_sections[size_t(m_runSection)], m_sections[size_t(m_section)])) {
+        // Other columns on the same page: a run of its own, laid out below the text before it, whose columns
+        // end level.
+        QTextFrameFormat ending = m_document->rootFrame()->frameFormat();
+        ending.setProperty(BalancedColumnsProperty, true);
+        m_document->rootFrame()->setFrameFormat(ending);
+        startRun();
+        QTextFrameFormat root = m_document->rootFrame()->frameFormat();
+        root.setProperty(ContinuesPageProperty, true);
+        m_document->rootFrame()->setFrameFormat(root);
+    }
 }
 
 // Paragraphs, tables and the containers that wrap them (content controls, custom XML).

@@ -27,8 +27,9 @@ constexpr int kMaximumRounds = 40;
 using NoteTextsByPage = std::vector<std::vector<std::shared_ptr<const QTextDocument>>>;
 
 // Starts a new page at the first line of the main flow that reaches into the room `room` (device pixels, by
-// page) that a page's notes take above its bottom margin (`bottomMargin`, device pixels). Returns false when
-// no line does (or only lines that already start their page, which no move helps).
+// page) that a page's notes take above its bottom margin (`bottomMargin`, device pixels), keeping the
+// paragraph's lines together as its widow control and keep-together ask. Returns false when no line does (or
+// only lines that already start their page, which no move helps).
 bool moveTextAboveNotes(QTextDocument &document, qreal bottomMargin, const std::vector<qreal> &room)
 {
     const qreal pageHeight = document.pageSize().height();
@@ -38,16 +39,21 @@ bool moveTextAboveNotes(QTextDocument &document, qreal bottomMargin, const std::
         if (it.currentFrame() || !block.isValid())
             continue;
         const QTextLayout *layout = block.layout();
+        bool blockStartsPage = false;
         for (int index = 0; index < layout->lineCount(); ++index) {
             const QTextLine line = layout->lineAt(index);
             const qreal top = layout->position().y() + line.y();
             const int page = int(std::floor((top + line.height() / 2) / pageHeight));
             const bool startsPage = page != previousPage;
             previousPage = page;
+            if (index == 0 || startsPage)
+                blockStartsPage = startsPage;
             if (page < 0 || page >= int(room.size()) || room[size_t(page)] <= 0 || startsPage)
                 continue;
             if (top + line.height() > (page + 1) * pageHeight - bottomMargin - room[size_t(page)]) {
-                startPageAt(document, block, index);
+                const int kept = keptBreakLine(block, index);
+                // A paragraph that starts its page cannot go to the next one whole: it breaks where it must.
+                startPageAt(document, block, kept == 0 && blockStartsPage ? index : kept);
                 return true;
             }
         }
@@ -101,28 +107,39 @@ std::vector<NoteReference> noteReferences(const QTextDocument &document, qreal p
     return references;
 }
 
-std::vector<PageNotes> placeFootnotes(QTextDocument &document, const Section &section, NoteTexts &footnotes)
+std::vector<PageNotes> placeFootnotes(QTextDocument &document, const Section &section, NoteTexts &footnotes,
+                                      int columns, int firstColumn)
 {
     const qreal pageHeight = document.pageSize().height();
+    columns = qMax(1, columns);
+    const auto sheetOf = [&](int page) { return size_t((page + firstColumn) / columns); };
     for (int round = 0;; ++round) {
         document.documentLayout()->documentSize(); // lays the run out again after a move
         const std::vector<NoteReference> references = noteReferences(document, pageHeight, false);
         if (references.empty())
             return {};
-        const size_t pages = size_t(qMax(1, document.pageCount()));
-        NoteTextsByPage texts(pages);
-        std::vector<qreal> room(pages, 0);
+        const int pages = qMax(1, document.pageCount());
+        const size_t sheets = sheetOf(pages - 1) + 1;
+        NoteTextsByPage texts(sheets);
+        std::vector<qreal> sheetRoom(sheets, 0);
         for (const NoteReference &reference : references) {
             const auto text = footnotes.note(reference.id, reference.label, section);
-            if (!text || reference.page < 0 || size_t(reference.page) >= pages)
+            if (!text || reference.page < 0 || reference.page >= pages)
                 continue;
-            if (texts[size_t(reference.page)].empty())
-                room[size_t(reference.page)] += kSeparatorSpace * kLayoutOversampling;
-            texts[size_t(reference.page)].push_back(text);
-            room[size_t(reference.page)] += text->size().height();
+            const size_t sheet = sheetOf(reference.page);
+            if (texts[sheet].empty())
+                sheetRoom[sheet] += kSeparatorSpace * kLayoutOversampling;
+            texts[sheet].push_back(text);
+            sheetRoom[sheet] += text->size().height();
         }
+        // Every column of a sheet ends above its notes.
+        std::vector<qreal> room(size_t(pages), 0);
+        for (int page = 0; page < pages; ++page)
+            room[size_t(page)] = sheetRoom[sheetOf(page)];
         if (round == kMaximumRounds || !moveTextAboveNotes(document, section.page.margins.bottom() * kLayoutOversampling, room))
             return placeNotes(texts, section);
+        // The text after the move went on to later pages: its paragraphs kept with the next move along again.
+        applyKeepRules(document, pageHeight);
     }
 }
 

@@ -29,10 +29,13 @@ struct PageNotes
     QLineF separator; // null when the page shows no notes
 };
 
-// Makes room at the foot of each page of `document` (a page run laid out on `section`'s page, with the body's
+// Makes room at the foot of each sheet of `document` (a page run laid out on `section`'s page, with the body's
 // margins) for the footnotes whose references fall on it: text that would reach into them starts the next
-// page. Returns the notes of each page of the document, placed on the sheet; empty when it refers to none.
-std::vector<PageNotes> placeFootnotes(QTextDocument &document, const Section &section, NoteTexts &footnotes);
+// page. With `columns` columns, each page of the document is one column, the first in column `firstColumn`
+// of its sheet, and the notes span the sheet's columns. Returns the notes of each sheet, placed on it; empty
+// when the document refers to none.
+std::vector<PageNotes> placeFootnotes(QTextDocument &document, const Section &section, NoteTexts &footnotes,
+                                      int columns = 1, int firstColumn = 0);
 
 // Pages that hold the endnotes `references` refers to, one after another from the top of the text column of
 // `section`'s page (with the body's margins); none when there are none.

@@ -2,6 +2,7 @@
 
 #include "HeaderFooter.h"
 #include "NoteAreas.h"
+#include "PageContinuation.h"
 #include "LayoutUnits.h"
 #include "ParagraphBorders.h"
 #include "TextDocumentBuilder.h"
@@ -11,6 +12,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QPainter>
 #include <QTextDocument>
+#include <QTextFrame>
 
 namespace quill {
 
@@ -158,6 +160,24 @@ std::vector<Page> placeColumns(const std::shared_ptr<const QTextDocument> &docum
     return sheets;
 }
 
+// The lines between columns span only the columns' text where the columns begin below other text (`below`) or
+// end level above more (their run's document is balanced).
+void fitColumnLines(std::vector<Page> &sheets, const QTextDocument &document, int columns, bool below)
+{
+    if (sheets.empty())
+        return;
+    if (below) {
+        const qreal top = contentTop(document) / kLayoutOversampling;
+        for (QLineF &line : sheets.front().separators)
+            line.setP1(QPointF(line.x1(), top));
+    }
+    if (document.rootFrame()->frameFormat().boolProperty(BalancedColumnsProperty)) {
+        const qreal bottom = contentBottom(document, columns) / kLayoutOversampling;
+        for (QLineF &line : sheets.back().separators)
+            line.setP2(QPointF(line.x2(), bottom));
+    }
+}
+
 // True when the body `body` holds an element named `name` (w:footnoteReference, w:endnoteReference): only then
 // does the layout look for the marks in its text.
 bool refersTo(pugi::xml_node body, const char *name)
@@ -195,28 +215,34 @@ public:
     {
         const Section &section = m_sections[size_t(run.section)];
         const int columns = int(columnBoxes(section).size());
+        // A run that a continuous section break began goes on below the text of the last sheet, from its first
+        // column. A run that begins inside a section with columns follows a column break: it goes on in the
+        // next column of the same sheet.
+        const bool below = !m_sheets.pages.empty() && continuesPage(*run.document);
+        const bool nextColumn = !m_sheets.pages.empty() && run.section == m_runSection && m_nextColumn > 0
+            && run.firstPage == m_expectedFirstPage;
+        const bool continues = below || nextColumn;
+        const int firstColumn = nextColumn ? m_nextColumn : 0;
         std::vector<PageNotes> notes;
-        if (m_hasFootnotes && columns == 1)
-            notes = placeFootnotes(*run.document, section, m_footnotes);
+        if (m_hasFootnotes)
+            notes = placeFootnotes(*run.document, section, m_footnotes, columns, firstColumn);
         if (m_hasEndnotes) {
             for (NoteReference &reference : noteReferences(*run.document, run.document->pageSize().height(), true))
                 m_endnoteReferences.push_back(std::move(reference));
         }
+        if (!notes.empty())
+            run.bottom = contentBottom(*run.document, columns);
         const int runPages = run.pageCount();
         const std::shared_ptr<const QTextDocument> document(std::move(run.document));
         // The runs' first pages count the pages laid out before them and an empty page before a section that
         // begins on an odd or even page.
         for (int skipped = m_expectedFirstPage; skipped < run.firstPage; ++skipped)
             add(Page{page.pageSize, {}, {}, {}, {}, {}}, run.section, true);
-        // A run that begins inside a section with columns follows a column break: it goes on in the next
-        // column of the same sheet.
-        const bool continues = !m_sheets.pages.empty() && run.section == m_runSection && m_nextColumn > 0
-            && run.firstPage == m_expectedFirstPage;
-        const int firstColumn = continues ? m_nextColumn : 0;
         m_expectedFirstPage = run.firstPage + runPages;
         m_runSection = run.section;
         m_nextColumn = (firstColumn + runPages) % columns;
         std::vector<Page> sheets = placeColumns(document, section, runPages, firstColumn);
+        fitColumnLines(sheets, *document, columns, below);
         for (size_t index = 0; index < sheets.size(); ++index) {
             Page &sheet = sheets[index];
             if (index < notes.size()) {
@@ -228,6 +254,7 @@ public:
                 Page &current = m_sheets.pages.back();
                 current.body.insert(current.body.end(), sheet.body.begin(), sheet.body.end());
                 current.separators.insert(current.separators.end(), sheet.separators.begin(), sheet.separators.end());
+                current.notes.insert(current.notes.end(), sheet.notes.begin(), sheet.notes.end());
                 continue;
             }
             add(std::move(sheet), run.section, false);

@@ -1,6 +1,10 @@
 #include "Pagination.h"
 
+#include "FontLeading.h"
+#include "LengthScale.h"
+
 #include <QAbstractTextDocumentLayout>
+#include <QFontMetricsF>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -285,6 +289,36 @@ void startPageAt(QTextDocument &document, const QTextBlock &block, int line)
         breakBefore(block);
     else
         splitBefore(document, block, line);
+}
+
+int keptBreakLine(const QTextBlock &block, int line)
+{
+    const QTextBlockFormat format = block.blockFormat();
+    if (format.boolProperty(KeepLinesTogetherProperty))
+        return 0;
+    if (!format.boolProperty(WidowControlProperty))
+        return line;
+    const int lines = block.layout()->lineCount();
+    const int kept = qMin(line, lines - kMinimumLinesAtBreak);
+    return kept < kMinimumLinesAtBreak ? 0 : kept;
+}
+
+void allowLineGapAtPageFoot(QTextDocument &document)
+{
+    int proportional = 0;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        proportional += block.blockFormat().lineHeightType() == QTextBlockFormat::LineDistanceHeight;
+    if (proportional * 2 <= document.blockCount())
+        return;
+    const QFont font = document.defaultFont();
+    const QFontMetricsF metrics(font, document.documentLayout()->paintDevice());
+    const qreal gap = qMax<qreal>(0, metrics.leading()) - officeLeading(font, metrics); // device pixels
+    if (gap <= 0)
+        return;
+    QTextFrameFormat root = document.rootFrame()->frameFormat();
+    // Frame margins are handed to Qt scaled, like every length it multiplies by the device's resolution.
+    root.setBottomMargin(root.bottomMargin() - LengthScale::current().scaled(gap / kLayoutOversampling * kTwipsPerPixel));
+    document.rootFrame()->setFrameFormat(root);
 }
 
 void applyKeepRules(QTextDocument &document, qreal pageHeight)

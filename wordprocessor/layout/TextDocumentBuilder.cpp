@@ -2,6 +2,7 @@
 
 #include "BodyBuilder.h"
 #include "LayoutUnits.h"
+#include "PageContinuation.h"
 #include "Pagination.h"
 #include "WordXml.h"
 
@@ -49,21 +50,35 @@ void layOutBody(const LayoutSources &sources, std::vector<Section> sections, con
     const std::vector<Section> runSections = sections;
 
     int firstPage = 0;
+    qreal lastBottom = 0; // where the previous run's text ends on its last sheet, device pixels from its top
     BodyBuilder(sources, std::move(sections), [&](std::unique_ptr<QTextDocument> document, int section) {
+        // Nothing after a continuous section break: no run, and no page that its empty paragraph could spill onto.
+        if (firstPage > 0 && continuesPage(*document) && document->isEmpty())
+            return;
         const Section &setup = runSections[size_t(section)];
+        const int columns = int(columnBoxes(setup).size());
         // Keep each paragraph's shaped glyphs after layout: drawing the page would otherwise shape them again.
         for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
             block.layout()->setCacheEnabled(true);
+        allowLineGapAtPageFoot(*document);
         document->setPageSize(setup.page.pageSize * kLayoutOversampling);
+        const bool continues = firstPage > 0 && continuesPage(*document);
+        const qreal top = continues ? lastBottom : setup.page.margins.top() * kLayoutOversampling;
+        if (!balanceColumns(*document, top, columns) && continues)
+            startBelow(*document, lastBottom, columns);
+        if (continues)
+            --firstPage; // on the sheet where the previous run ended
         applyKeepRules(*document, document->pageSize().height());
         // A section that begins on an odd (even) page leaves an empty page before it where needed.
         const bool oddPageNumber = firstPage % 2 == 0;
         if (firstPage > 0 && ((setup.start == SectionStart::OddPage && !oddPageNumber)
                               || (setup.start == SectionStart::EvenPage && oddPageNumber)))
             ++firstPage;
-        PageRun run{std::move(document), firstPage, section, setup.page};
+        const qreal bottom = contentBottom(*document, columns);
+        PageRun run{std::move(document), firstPage, section, setup.page, bottom};
         firstPage += run.pageCount();
         handleRun(setup.page, run);
+        lastBottom = run.bottom;
     }, fields).addBody(body);
 }
 

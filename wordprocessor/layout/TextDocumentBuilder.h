@@ -32,6 +32,7 @@ struct PageRun
     int firstPage = 0; // the page of the body the run's first page is (0-based)
     int section = 0;   // the section the run begins in
     PageSetup page;    // the page the run is laid out on (its section's)
+    qreal bottom = 0;  // where its text ends on its last sheet, device pixels from the page's top
 
     int pageCount() const;
 };
@@ -58,7 +59,8 @@ QPaintDevice *layoutPaintDevice();
 // that must begin on an odd (or even) page leaves the page before it empty: the run's firstPage skips it.
 // `sections` are the body's (readSections), with the margins its runs are laid out with; computed fields
 // show their values at `fields` when given. A missing or unreadable body gives one empty run with the
-// default page.
+// default page. A handler that moves the run's text (to make room for footnotes) updates the run's bottom: a
+// run that a continuous section break begins goes on below it.
 using PageRunHandler = std::function<void(const PageSetup &page, PageRun &run)>;
 void layOutBody(const LayoutSources &sources, std::vector<Section> sections, const PageRunHandler &handleRun,
                 const FieldContext *fields = nullptr);

@@ -90,6 +90,8 @@ class NotesTest : public QObject
 private slots:
     void marksAreNumberedAsTheSettingsSay();
     void footnotesTakeTheFootOfTheirPage();
+    void textPushedByNotesKeepsItsRules();
+    void footnotesOfColumnsTakeTheFootOfTheirPage();
     void endnotesFollowTheBody();
 };
 
@@ -142,6 +144,47 @@ void NotesTest::footnotesTakeTheFootOfTheirPage()
     QVERIFY(qGray(separatorRow.pixel(40, 0)) < 224);  // the line, a quarter of the column long
     QVERIFY(qGray(separatorRow.pixel(190, 0)) > 224);
     QCOMPARE(int(lineTops(drawn.page(1).copy(0, 800, 816, 160)).size()), 0); // no notes on page 2
+}
+
+// The text that the notes push to the next page obeys the keep rules there: a heading kept with the pushed
+// paragraph goes along, and a three-line paragraph under widow control moves whole rather than leave one line.
+void NotesTest::textPushedByNotesKeepsItsRules()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QByteArray first = paragraph(run("first") + reference("footnote", 1));
+    const QByteArray footnotes = note("footnote", 1, 12);
+    DocumentRecipe filled;
+    filled.body = first + lines(48);
+    filled.footnotes = footnotes;
+    // The body lines that fit above the notes on the first page.
+    const int fitting = 49 - int(lineTops(draw(folder, filled).page(1)).size());
+    QVERIFY(fitting > 20);
+
+    const QByteArray heading = "<w:p><w:pPr><w:keepNext/></w:pPr>" + run("heading") + "</w:p>";
+    DocumentRecipe kept = filled;
+    kept.body = first + lines(fitting - 2) + heading + lines(5);
+    QCOMPARE(int(lineTops(draw(folder, kept).page(1)).size()), 6);
+
+    DocumentRecipe widowed = filled;
+    widowed.body = first + lines(fitting - 3)
+        + paragraph(run("one") + "<w:r><w:br/><w:t>two</w:t><w:br/><w:t>three</w:t></w:r>") + lines(5);
+    QCOMPARE(int(lineTops(draw(folder, widowed).page(1)).size()), 8);
+}
+
+// A footnote referred to in a section of two columns stands at the foot of the page, below both columns.
+void NotesTest::footnotesOfColumnsTakeTheFootOfTheirPage()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    DocumentRecipe recipe;
+    recipe.body = paragraph(run("first") + reference("footnote", 1)) + lines(10)
+        + "<w:p><w:pPr><w:sectPr><w:cols w:num=\"2\" w:space=\"360\"/></w:sectPr></w:pPr></w:p>";
+    recipe.footnotes = note("footnote", 1, 3);
+    const Drawn drawn = draw(folder, recipe);
+    QCOMPARE(drawn.body.pageCount, 1);
+    const QImage page = drawn.page(0);
+    QCOMPARE(int(lineTops(page.copy(0, 700, page.width(), 260)).size()), 4); // the separator, then the note
 }
 
 void NotesTest::endnotesFollowTheBody()

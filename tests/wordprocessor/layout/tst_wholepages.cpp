@@ -80,6 +80,9 @@ private slots:
     void headersOfTheRightKindOnSectionsOfTheirOwn();
     void headerOfAMissingPartIsEmpty();
     void columnsSideBySide();
+    void columnsBelowTextOnTheSamePage();
+    void columnsBalanceBeforeAContinuousBreak();
+    void lastLineFitsByItsText();
 };
 
 // Section one has a different first page and three pages; even and odd headers are kept apart. Section two
@@ -189,6 +192,92 @@ void WholePagesTest::columnsSideBySide()
     QCOMPARE(split.body.pageCount, 1);
     QVERIFY(hasInk(split.page(0), leftTop));
     QVERIFY(hasInk(split.page(0), rightTop));
+}
+
+// A continuous section break into two columns: the columns begin below the six lines of single-column text
+// already on the page, both at the same height, and the page holds what one column could not.
+void WholePagesTest::columnsBelowTextOnTheSamePage()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    DocumentRecipe recipe;
+    recipe.body = paragraphs(5, "intro") + sectionEnd("intro", QByteArray()) + paragraphs(60, "column")
+        + sectionEnd("end", "<w:type w:val=\"continuous\"/><w:cols w:num=\"2\" w:space=\"360\"/>");
+    const QString path = folder.filePath(QStringLiteral("continuous.docx"));
+    QVERIFY(writeDocument(path, recipe));
+
+    const Drawn drawn = draw(path);
+    QCOMPARE(drawn.body.pageCount, 1);
+    const QImage page = drawn.page(0);
+    const std::vector<int> left = lineTops(page.copy(96, 0, 300, page.height()));
+    const std::vector<int> right = lineTops(page.copy(420, 0, 300, page.height()));
+    QVERIFY(left.size() > 6);
+    QVERIFY(!right.empty());
+    QVERIFY(right.front() > left[5]);
+    QCOMPARE(right.front(), left[6]);
+}
+
+// Two columns between continuous section breaks end level, and the single-column text after them goes on
+// below both: twenty lines make two columns of ten, with the line between them beside them only.
+void WholePagesTest::columnsBalanceBeforeAContinuousBreak()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QByteArray continuous = "<w:type w:val=\"continuous\"/>";
+    DocumentRecipe recipe;
+    recipe.body = paragraphs(3, "intro") + sectionEnd("intro", QByteArray()) + paragraphs(19, "column")
+        + sectionEnd("column", continuous + "<w:cols w:num=\"2\" w:space=\"360\" w:sep=\"1\"/>") + paragraphs(2, "after")
+        + sectionEnd("after", continuous);
+    const QString path = folder.filePath(QStringLiteral("balanced.docx"));
+    QVERIFY(writeDocument(path, recipe));
+
+    const Drawn drawn = draw(path);
+    QCOMPARE(drawn.body.pageCount, 1);
+    const QImage page = drawn.page(0);
+    const std::vector<int> left = lineTops(page.copy(96, 0, 300, page.height()));
+    const std::vector<int> right = lineTops(page.copy(420, 0, 300, page.height()));
+    QCOMPARE(int(right.size()), 10);
+    const auto within = [&](int from, int to) {
+        return int(std::count_if(left.begin(), left.end(), [&](int top) { return top >= from && top <= to; }));
+    };
+    QCOMPARE(within(right.front(), right.back()), 10);
+    QCOMPARE(within(right.back() + 1, page.height()), 3);
+    // The line between the columns spans their text only.
+    QVERIFY(hasInk(page, QRect(406, right.front(), 4, right.back() - right.front())));
+    QVERIFY(!hasInk(page, QRect(406, 96, 4, right.front() - 100)));
+    QVERIFY(!hasInk(page, QRect(406, right.back() + 30, 4, 300)));
+}
+
+// Carlito 11 pt at 1.15 lines with 5 pt after each paragraph (Word's table of contents): LibreOffice puts 32
+// of them on a letter page with one-inch margins, the last one's text just above the margin though its line gap
+// is not.
+void WholePagesTest::lastLineFitsByItsText()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    DocumentRecipe recipe;
+    recipe.body = paragraphs(40, "entry");
+    PackageEntries entries = documentEntries(recipe);
+    for (auto &[name, bytes] : entries) {
+        if (name == QLatin1String("[Content_Types].xml"))
+            bytes.replace("</Types>", "<Override PartName=\"/word/styles.xml\" ContentType=\"application/"
+                                      "vnd.openxmlformats-officedocument.wordprocessingml.styles+xml\"/></Types>");
+        if (name == QLatin1String("word/_rels/document.xml.rels"))
+            bytes.replace("</Relationships>", "<Relationship Id=\"rIdStyles\" Type=\"http://schemas.openxmlformats.org/"
+                                              "officeDocument/2006/relationships/styles\" Target=\"styles.xml\"/>"
+                                              "</Relationships>");
+    }
+    entries.emplace_back(QStringLiteral("word/styles.xml"),
+                         "<?xml version=\"1.0\"?><w:styles" + wordNamespaces() + "><w:docDefaults><w:rPrDefault><w:rPr>"
+                         "<w:rFonts w:ascii=\"Carlito\" w:hAnsi=\"Carlito\"/><w:sz w:val=\"22\"/></w:rPr></w:rPrDefault>"
+                         "<w:pPrDefault><w:pPr><w:spacing w:after=\"100\" w:line=\"276\" w:lineRule=\"auto\"/></w:pPr>"
+                         "</w:pPrDefault></w:docDefaults></w:styles>");
+    const QString path = folder.filePath(QStringLiteral("foot.docx"));
+    QVERIFY(writePackage(path, entries));
+
+    const Drawn drawn = draw(path);
+    QCOMPARE(drawn.body.pageCount, 2);
+    QCOMPARE(int(lineTops(drawn.page(0)).size()), 32);
 }
 
 QTEST_MAIN(WholePagesTest)
