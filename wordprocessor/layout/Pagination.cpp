@@ -59,6 +59,9 @@ void breakBefore(const QTextBlock &block)
 void release(const QTextBlock &block)
 {
     QTextBlockFormat format = block.blockFormat();
+    if (!format.boolProperty(MovedByRuleProperty))
+        return; // released already this round
+
     format.setPageBreakPolicy(QTextFormat::PageBreak_Auto);
     format.setTopMargin(format.doubleProperty(MovedSpaceBeforeProperty));
     format.clearProperty(MovedByRuleProperty);
@@ -121,13 +124,16 @@ public:
         for (int round = 0; round < kMaximumRounds; ++round) {
             m_layout->documentSize(); // lays out the whole document
             collectItems();
-            const std::vector<Move> moves = findMoves();
+            std::vector<QTextBlock> released;
+            const std::vector<Move> moves = findMoves(released);
             if (moves.empty())
                 return;
             // One edit block: the layout hears of all the moves at once and lays out once, not once per move.
             // From the end backwards, so that splitting a paragraph moves nothing still to be handled.
             QTextCursor edit(&m_document);
             edit.beginEditBlock();
+            for (const QTextBlock &block : released)
+                release(block);
             for (auto move = moves.rbegin(); move != moves.rend(); ++move) {
                 if (move->released.isValid())
                     release(move->released);
@@ -164,13 +170,21 @@ private:
         }
     }
 
-    std::vector<Move> findMoves() const
+    // The first move of each stretch between forced page breaks. A paragraph that a rule moved to a new page
+    // ends a stretch too, unless a move comes before it in this round: the text before it moves down, so
+    // where it belongs is decided again, and it goes to `released` to follow that text in the next round.
+    std::vector<Move> findMoves(std::vector<QTextBlock> &released) const
     {
         std::vector<Move> moves;
         bool segmentMoved = false;
         for (size_t index = 0; index < m_items.size(); ++index) {
-            if (hasForcedBreak(m_items[index]))
-                segmentMoved = false;
+            const FlowItem &item = m_items[index];
+            if (hasForcedBreak(item)) {
+                if (segmentMoved && !item.table && flag(item.block, MovedByRuleProperty))
+                    released.push_back(item.block);
+                else
+                    segmentMoved = false;
+            }
             if (segmentMoved)
                 continue;
             if (const std::optional<Move> move = check(index)) {

@@ -146,6 +146,7 @@ private slots:
     void widowAndOrphanControl_data();
     void widowAndOrphanControl();
     void keptParagraphTakesAMovedOneAlong();
+    void laterMoveWaitsForTheTextBeforeIt();
     void lineBreaksStayInTheirParagraph();
     void runFormatResolution_data();
     void runFormatResolution();
@@ -384,6 +385,29 @@ void BodyLayoutTest::keptParagraphTakesAMovedOneAlong()
     QCOMPARE(pageOfLine(built, blockWithText(built, QStringLiteral("Heading")), 0), 1);
     QCOMPARE(pageOfLine(built, blockWithText(built, QStringLiteral("L1")), 0), 1);
     QCOMPARE(built.pageCount(), 2);
+}
+
+void BodyLayoutTest::laterMoveWaitsForTheTextBeforeIt()
+{
+    // 36 lines a page. The widow rule sends "N" to page 2, then "H", kept with it, goes along and pushes page 2
+    // down two lines, so that "C" no longer fits there either. "E", kept with "After" at the foot of page 2
+    // before that push, must not keep a page of its own: it follows "C" on page 3.
+    const QString exact = QStringLiteral(R"(<w:spacing w:after="0" w:line="360" w:lineRule="exact"/>)");
+    QString body;
+    for (int i = 0; i < 33; ++i)
+        body += paragraph(QStringLiteral("filler"), exact);
+    body += paragraph(QStringLiteral("H1</w:t><w:br/><w:t>H2"), exact + QStringLiteral("<w:keepNext/>"));
+    body += paragraph(QStringLiteral("N1</w:t><w:br/><w:t>N2</w:t><w:br/><w:t>N3</w:t><w:br/><w:t>N4"), exact);
+    for (int i = 0; i < 29; ++i)
+        body += paragraph(QStringLiteral("filler"), exact);
+    body += paragraph(QStringLiteral("C1</w:t><w:br/><w:t>C2"), exact);
+    body += paragraph(QStringLiteral("E"), exact + QStringLiteral("<w:keepNext/>"));
+    body += paragraph(QStringLiteral("After"), exact);
+    const quill::BuiltDocument built = quill::buildTextDocument(parts(documentXml(body)).sources());
+    QCOMPARE(pageOfLine(built, blockWithText(built, QStringLiteral("H1")), 0), 1);
+    QCOMPARE(pageOfLine(built, blockWithText(built, QStringLiteral("C1")), 0), 2);
+    QCOMPARE(pageOfLine(built, blockWithText(built, QStringLiteral("E")), 0), 2);
+    QCOMPARE(built.pageCount(), 3);
 }
 
 void BodyLayoutTest::lineBreaksStayInTheirParagraph()
