@@ -573,6 +573,12 @@ void BodyLayoutTest::blankLinesAndSlashesAsLibreOffice()
     const QString large = QStringLiteral(R"(<w:rPr><w:sz w:val="60"/></w:rPr>)");
     QCOMPARE(gapAround(QStringLiteral("<w:p><w:r>%1<w:t xml:space=\"preserve\">   </w:t><w:tab/></w:r></w:p>").arg(large)),
              gapAround(paragraph(QStringLiteral("x"))));
+    // So it is at 1.15 lines, with tabs in a small font.
+    const QString spaced = QStringLiteral(R"(<w:spacing w:after="0" w:line="276" w:lineRule="auto"/>)");
+    const QString small = QStringLiteral(R"(<w:rPr><w:sz w:val="12"/></w:rPr>)");
+    const qreal blank = gapAround(QStringLiteral("<w:p><w:pPr>%1</w:pPr><w:r>%2<w:tab/><w:tab/></w:r></w:p>").arg(spaced, small));
+    const qreal text = gapAround(paragraph(QStringLiteral("x"), spaced));
+    QVERIFY2(qAbs(blank - text) < 1, qPrintable(QStringLiteral("%1 %2").arg(blank).arg(text)));
 
     const QString calibri = QStringLiteral(R"(<w:rFonts w:ascii="Calibri" w:hAnsi="Calibri"/>)");
     const QString path = QStringLiteral("intro ") + QStringLiteral("segment/").repeated(30) + QStringLiteral("end");
