@@ -304,16 +304,21 @@ private:
         if (m_allowance <= 0 || format.lineHeightType() == QTextBlockFormat::LineDistanceHeight)
             return -1;
         const QTextLayout *layout = block.layout();
-        const int lines = layout->lineCount();
-        const QTextLine lastLine = layout->lineAt(lines - 1);
-        // Most paragraphs end on the page they begin on, well above its foot.
-        if (first == last && layout->position().y() + lastLine.y() + lastLine.height() <= last * m_pageHeight + m_textBottom)
-            return -1;
-        for (int index = 0; index < lines; ++index) {
+        // A fixed height is the line's whole height; a line with a picture may be taller than its minimum.
+        const qreal given = format.lineHeight() / qtLength(1);
+        const auto overflows = [&](int index) {
             const QTextLine line = layout->lineAt(index);
             const qreal top = layout->position().y() + line.y();
-            const qreal height = qMax(line.height(), format.lineHeight() / qtLength(1));
-            if (top + height > pageAt(top) * m_pageHeight + m_textBottom + kFootTolerance)
+            const qreal height = format.lineHeightType() == QTextBlockFormat::FixedHeight ? given
+                                                                                         : qMax(line.height(), given);
+            return top + height > pageAt(top) * m_pageHeight + m_textBottom + kFootTolerance;
+        };
+        const int lines = layout->lineCount();
+        // Most paragraphs end on the page they begin on, well above its foot.
+        if (first == last && !overflows(lines - 1))
+            return -1;
+        for (int index = 0; index < lines; ++index) {
+            if (overflows(index))
                 return index;
         }
         return -1;
