@@ -2,6 +2,7 @@
 
 #include "FontLeading.h"
 #include "LengthScale.h"
+#include "PageContinuation.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFontMetricsF>
@@ -27,6 +28,15 @@ constexpr int kMinimumLinesAtBreak = 2;
 // Rounds of moves at most. Every round lays the document out again, so a bounded number of rounds keeps
 // the cost linear in the document's length; a letter needs two or three.
 constexpr int kMaximumRounds = 12;
+// How far a line may reach below the text's bottom and still count as fitting, in device pixels: what Qt's
+// fixed-point positions round away.
+constexpr qreal kFootTolerance = 0.05;
+
+// A length in the layout's device pixels as Qt takes frame margins and line heights (it scales those).
+qreal qtLength(qreal devicePixels)
+{
+    return LengthScale::current().scaled(devicePixels / kLayoutOversampling * kTwipsPerPixel);
+}
 
 // One item of the main flow: a paragraph or a table.
 struct FlowItem
@@ -114,6 +124,11 @@ public:
     KeepRules(QTextDocument &document, qreal pageHeight)
         : m_document(document), m_layout(document.documentLayout()), m_pageHeight(pageHeight)
     {
+        const QTextFrameFormat root = document.rootFrame()->frameFormat();
+        // Balanced columns end where the text ends: no line is moved out of them.
+        if (!root.boolProperty(BalancedColumnsProperty))
+            m_allowance = root.doubleProperty(LineGapAllowanceProperty);
+        m_textBottom = pageHeight - root.bottomMargin() / qtLength(1) - m_allowance;
     }
 
     // Each round lays the document out, finds the first broken rule after every forced page break and
@@ -251,6 +266,12 @@ private:
         const int first = pageOfLine(block, 0);
         const int last = pageOfLine(block, lines - 1);
 
+        if (const int below = lineBelowText(block, first, last); below >= 0) {
+            const int line = keptBreakLine(block, below);
+            if (line > 0 || (!startsPage(index) && !hasForcedBreak(item)))
+                return Move{block, line, QTextBlock()};
+        }
+
         if (first != last && !startsPage(index) && !hasForcedBreak(item)) {
             int onFirstPage = 0;
             while (onFirstPage < lines && pageOfLine(block, onFirstPage) == first)
@@ -289,9 +310,39 @@ private:
         return std::nullopt;
     }
 
+    // The first line of `block` (its lines from page `first` to page `last`) that the line gap allowed at the
+    // page's foot lets reach below the text's bottom: a line of fixed height; -1 when there is none.
+    int lineBelowText(const QTextBlock &block, int first, int last) const
+    {
+        const QTextBlockFormat format = block.blockFormat();
+        if (m_allowance <= 0 || format.lineHeightType() == QTextBlockFormat::LineDistanceHeight)
+            return -1;
+        const QTextLayout *layout = block.layout();
+        // A fixed height is the line's whole height; a line with a picture may be taller than its minimum.
+        const qreal given = format.lineHeight() / qtLength(1);
+        const auto overflows = [&](int index) {
+            const QTextLine line = layout->lineAt(index);
+            const qreal top = layout->position().y() + line.y();
+            const qreal height = format.lineHeightType() == QTextBlockFormat::FixedHeight ? given
+                                                                                         : qMax(line.height(), given);
+            return top + height > pageAt(top) * m_pageHeight + m_textBottom + kFootTolerance;
+        };
+        const int lines = layout->lineCount();
+        // Most paragraphs end on the page they begin on, well above its foot.
+        if (first == last && !overflows(lines - 1))
+            return -1;
+        for (int index = 0; index < lines; ++index) {
+            if (overflows(index))
+                return index;
+        }
+        return -1;
+    }
+
     QTextDocument &m_document;
     QAbstractTextDocumentLayout *m_layout;
     qreal m_pageHeight;
+    qreal m_allowance = 0;  // how far proportionally spaced lines may reach into the bottom margin, device pixels
+    qreal m_textBottom = 0; // where the text of a page ends above the bottom margin, device pixels from its top
     std::vector<FlowItem> m_items;
 };
 
@@ -331,7 +382,8 @@ void allowLineGapAtPageFoot(QTextDocument &document)
         return;
     QTextFrameFormat root = document.rootFrame()->frameFormat();
     // Frame margins are handed to Qt scaled, like every length it multiplies by the device's resolution.
-    root.setBottomMargin(root.bottomMargin() - LengthScale::current().scaled(gap / kLayoutOversampling * kTwipsPerPixel));
+    root.setBottomMargin(root.bottomMargin() - qtLength(gap));
+    root.setProperty(LineGapAllowanceProperty, gap);
     document.rootFrame()->setFrameFormat(root);
 }
 

@@ -58,8 +58,14 @@ qreal ParagraphFormatter::applyLineHeight(QTextBlockFormat &format, const Paragr
                                           const std::vector<TextPiece> &pieces, const QTextCharFormat &markFormat,
                                           const QTextCharFormat &blankFormat)
 {
-    if (isBlankLine(pieces))
-        return applyLineHeight(format, paragraph, {}, blankFormat, blankFormat);
+    if (isBlankLine(pieces)) {
+        const qreal height = applyLineHeight(format, paragraph, {}, blankFormat, blankFormat);
+        // Qt measures the line by the font of its spaces and tabs, not the paragraph's: a proportional line's
+        // distance would be added to the wrong height, so the line gets its whole height.
+        if (format.lineHeightType() == QTextBlockFormat::LineDistanceHeight)
+            format.setLineHeight(m_scale.scaled(height * kTwipsPerPixel), QTextBlockFormat::FixedHeight);
+        return height;
+    }
     LineMetrics natural;
     bool raisedLine = false; // a picture in the paragraph makes its line taller than the text
     for (const TextPiece &piece : pieces) {

@@ -145,6 +145,7 @@ private slots:
     void keptParagraphWithSpaceBeforeStartsItsPage();
     void widowAndOrphanControl_data();
     void widowAndOrphanControl();
+    void singleSpacedLinesEndAboveTheMargin();
     void keptParagraphTakesAMovedOneAlong();
     void laterMoveWaitsForTheTextBeforeIt();
     void lineBreaksStayInTheirParagraph();
@@ -367,6 +368,42 @@ void BodyLayoutTest::widowAndOrphanControl()
     // The text stays whole; a line break where the paragraph was split became the paragraph break.
     QCOMPARE(plainText(built).count(QLatin1Char('L')), lines);
     QCOMPARE(built.pageCount(), pages.last() + 1);
+}
+
+// Where most lines are 1.15 lines of Carlito, whose line gap may hang into the bottom margin, a single-spaced
+// line still ends above the margin, however far down the page the text begins.
+void BodyLayoutTest::singleSpacedLinesEndAboveTheMargin()
+{
+    const QByteArray styles = stylesXml(QStringLiteral(
+        R"(<w:docDefaults><w:rPrDefault><w:rPr><w:rFonts w:ascii="Carlito" w:hAnsi="Carlito"/><w:sz w:val="22"/>)"
+        R"(</w:rPr></w:rPrDefault><w:pPrDefault><w:pPr><w:spacing w:after="100" w:line="276" w:lineRule="auto"/>)"
+        R"(</w:pPr></w:pPrDefault></w:docDefaults>)"));
+    const QString single = QStringLiteral(R"(<w:spacing w:after="0" w:line="240" w:lineRule="auto"/>)");
+    // Two-pixel steps of the first paragraph's space before: one of them brings a single line into the gap.
+    for (int before = 0; before <= 360; before += 30) {
+        QString body = paragraph(QStringLiteral("entry"), QStringLiteral(R"(<w:spacing w:before="%1"/>)").arg(before));
+        for (int i = 0; i < 28; ++i)
+            body += paragraph(QStringLiteral("entry"));
+        for (int i = 0; i < 12; ++i)
+            body += paragraph(QStringLiteral("code %1").arg(i), single);
+        for (int i = 0; i < 16; ++i)
+            body += paragraph(QStringLiteral("entry"));
+        const DocxParts docx = parts(documentXml(body), styles);
+        const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+        const qreal pageHeight = built.page.pageSize.height() * built.deviceScale;
+        const qreal textBottom = pageHeight - built.page.margins.bottom() * built.deviceScale;
+        const auto lineTop = [&](int index) {
+            const QTextBlock block = blockWithText(built, QStringLiteral("code %1").arg(index));
+            return block.layout()->position().y() + block.layout()->lineAt(0).y();
+        };
+        const qreal pitch = lineTop(1) - lineTop(0);
+        for (int i = 0; i < 12; ++i) {
+            const qreal top = lineTop(i);
+            const qreal page = std::floor(top / pageHeight);
+            QVERIFY2(top + pitch <= page * pageHeight + textBottom + 0.1,
+                     qPrintable(QStringLiteral("before %1, line %2").arg(before).arg(i)));
+        }
+    }
 }
 
 // 36 lines fit on a page: after 34 fillers, a heading kept with the next paragraph, whose first line would be
@@ -597,6 +634,12 @@ void BodyLayoutTest::blankLinesAndSlashesAsLibreOffice()
     const QString large = QStringLiteral(R"(<w:rPr><w:sz w:val="60"/></w:rPr>)");
     QCOMPARE(gapAround(QStringLiteral("<w:p><w:r>%1<w:t xml:space=\"preserve\">   </w:t><w:tab/></w:r></w:p>").arg(large)),
              gapAround(paragraph(QStringLiteral("x"))));
+    // So it is at 1.15 lines, with tabs in a small font.
+    const QString spaced = QStringLiteral(R"(<w:spacing w:after="0" w:line="276" w:lineRule="auto"/>)");
+    const QString small = QStringLiteral(R"(<w:rPr><w:sz w:val="12"/></w:rPr>)");
+    const qreal blank = gapAround(QStringLiteral("<w:p><w:pPr>%1</w:pPr><w:r>%2<w:tab/><w:tab/></w:r></w:p>").arg(spaced, small));
+    const qreal text = gapAround(paragraph(QStringLiteral("x"), spaced));
+    QVERIFY2(qAbs(blank - text) < 1, qPrintable(QStringLiteral("%1 %2").arg(blank).arg(text)));
 
     const QString calibri = QStringLiteral(R"(<w:rFonts w:ascii="Calibri" w:hAnsi="Calibri"/>)");
     const QString path = QStringLiteral("intro ") + QStringLiteral("segment/").repeated(30) + QStringLiteral("end");
