@@ -100,6 +100,51 @@ qreal ParagraphFormatter::applyLineHeight(QTextBlockFormat &format, const Paragr
     return height;
 }
 
+std::vector<std::vector<TextPiece>> ParagraphFormatter::groupsOfEqualHeight(const ParagraphProperties &paragraph,
+                                                                         const std::vector<TextPiece> &pieces)
+{
+    const LineRule rule = paragraph.lineRule.value_or(LineRule::Auto);
+    if (rule == LineRule::Exact
+        || (rule == LineRule::Auto && paragraph.lineSpacing.value_or(kSingleLineSpacing) != kSingleLineSpacing))
+        return {};
+    const auto hasBreak = [](const TextPiece &piece) { return piece.text.contains(QChar(kLineSeparator)); };
+    if (std::none_of(pieces.begin(), pieces.end(), hasBreak))
+        return {};
+    // The part's lines, each ended by its break (the last by the part's end), and their heights: 0 for a
+    // line without text, which stays with the line before it.
+    std::vector<std::pair<std::vector<TextPiece>, qreal>> lines(1);
+    for (const TextPiece &piece : pieces) {
+        if (piece.format.boolProperty(RaisesLineProperty))
+            return {};
+        const QStringList segments = piece.text.split(QChar(kLineSeparator));
+        for (qsizetype at = 0; at < segments.size(); ++at) {
+            if (at > 0) {
+                lines.back().first.push_back({QString(QChar(kLineSeparator)), piece.format});
+                lines.emplace_back();
+            }
+            if (segments.at(at).isEmpty())
+                continue;
+            lines.back().first.push_back({segments.at(at), piece.format});
+            lines.back().second = qMax(lines.back().second, lineMetrics(piece.format).height);
+        }
+    }
+    std::vector<std::vector<TextPiece>> groups;
+    qreal groupHeight = 0;
+    for (auto &[line, height] : lines) {
+        if (groups.empty() || (height != 0 && groupHeight != 0 && height != groupHeight)) {
+            if (!groups.empty())
+                groups.back().pop_back(); // the block's end stands for the break that ended the group
+            groups.emplace_back();
+            groupHeight = 0;
+        }
+        groupHeight = qMax(groupHeight, height);
+        groups.back().insert(groups.back().end(), line.begin(), line.end());
+    }
+    if (groups.size() < 2)
+        return {};
+    return groups;
+}
+
 bool isBlankLine(const std::vector<TextPiece> &pieces)
 {
     bool hasText = false;

@@ -36,6 +36,12 @@ public:
     qreal applyLineHeight(QTextBlockFormat &format, const ParagraphProperties &paragraph,
                           const std::vector<TextPiece> &pieces, const QTextCharFormat &markFormat,
                           const QTextCharFormat &blankFormat);
+    // The lines of a paragraph part cut at its line breaks wherever the next line's fonts give it another
+    // height, each group to be laid out as a block of its own: LibreOffice sizes every line by the fonts on
+    // it, Qt gives all lines of a block one height. Empty when the part stays one block (no break, one
+    // height, a picture in it, or spacing that Qt already applies line by line).
+    std::vector<std::vector<TextPiece>> groupsOfEqualHeight(const ParagraphProperties &paragraph,
+                                                            const std::vector<TextPiece> &pieces);
 
 private:
     // One single-spaced line of a font: its height in logical pixels (whole twips, as LibreOffice measures)
