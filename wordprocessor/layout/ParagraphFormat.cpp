@@ -110,8 +110,7 @@ std::vector<std::vector<TextPiece>> ParagraphFormatter::groupsOfEqualHeight(cons
     const auto hasBreak = [](const TextPiece &piece) { return piece.text.contains(QChar(kLineSeparator)); };
     if (std::none_of(pieces.begin(), pieces.end(), hasBreak))
         return {};
-    // The part's lines, each ended by its break (the last by the part's end), and their heights: 0 for a
-    // line without text, which stays with the line before it.
+    // The part's lines, each ended by its break (the last by the part's end), and their heights.
     std::vector<std::pair<std::vector<TextPiece>, qreal>> lines(1);
     for (const TextPiece &piece : pieces) {
         if (piece.format.boolProperty(RaisesLineProperty))
@@ -128,10 +127,13 @@ std::vector<std::vector<TextPiece>> ParagraphFormatter::groupsOfEqualHeight(cons
             lines.back().second = qMax(lines.back().second, lineMetrics(piece.format).height);
         }
     }
+    // LibreOffice sizes a line without text by fonts the pieces do not tell: such a part stays one block.
+    if (std::any_of(lines.begin(), lines.end(), [](const auto &line) { return line.second == 0; }))
+        return {};
     std::vector<std::vector<TextPiece>> groups;
     qreal groupHeight = 0;
     for (auto &[line, height] : lines) {
-        if (groups.empty() || (height != 0 && groupHeight != 0 && height != groupHeight)) {
+        if (groups.empty() || height != groupHeight) {
             if (!groups.empty())
                 groups.back().pop_back(); // the block's end stands for the break that ended the group
             groups.emplace_back();
