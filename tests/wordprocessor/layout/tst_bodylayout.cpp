@@ -543,6 +543,10 @@ void BodyLayoutTest::lineHeightsFollowTheFont_data()
     QTest::newRow("break run") << run.arg(QStringLiteral("Calibri")).arg(20)
                                       + QStringLiteral(R"(<w:r><w:rPr><w:sz w:val="60"/></w:rPr><w:br/></w:r>)")
                                << 2 * 16.28;
+    // Each line is as tall as the fonts on it: a 20 pt line, then after the break a 10 pt one.
+    QTest::newRow("line after a break") << run.arg(QStringLiteral("Calibri")).arg(40) + QStringLiteral("<w:r><w:br/></w:r>")
+                                                  + run.arg(QStringLiteral("Calibri")).arg(20)
+                                        << 32.53 + 16.28;
 }
 
 void BodyLayoutTest::lineHeightsFollowTheFont()
