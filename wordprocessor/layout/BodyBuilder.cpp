@@ -306,6 +306,11 @@ void BodyBuilder::writeParagraph(const ParagraphProperties &paragraph, const QSt
         // Word turns widow control on unless a paragraph or its style turns it off.
         baseFormat.setProperty(WidowControlProperty, paragraph.widowControl.value_or(true));
     }
+    if (!inTable) {
+        const int indents = paragraph.leftIndent.value_or(0) + paragraph.rightIndent.value_or(0);
+        for (std::vector<TextPiece> &pieces : text.parts)
+            m_paragraphs.breakBeforeWidePictures(pieces, twipsToPixels(textColumnTwips() - indents));
+    }
     for (size_t part = 0; part < text.parts.size(); ++part) {
         std::vector<std::vector<TextPiece>> groups = m_paragraphs.groupsOfEqualHeight(paragraph, text.parts[part]);
         const size_t groupCount = qMax<size_t>(groups.size(), 1);

@@ -147,6 +147,44 @@ std::vector<std::vector<TextPiece>> ParagraphFormatter::groupsOfEqualHeight(cons
     return groups;
 }
 
+void ParagraphFormatter::breakBeforeWidePictures(std::vector<TextPiece> &pieces, qreal widthPixels) const
+{
+    const auto isInlinePicture = [](const TextPiece &piece) { return piece.format.hasProperty(InlineWidthProperty); };
+    if (std::none_of(pieces.begin(), pieces.end(), isInlinePicture))
+        return;
+    // How far the text reaches along the current line; unknown (negative) once it holds a tab or wraps.
+    qreal reach = 0;
+    for (auto piece = pieces.begin(); piece != pieces.end(); ++piece) {
+        if (isInlinePicture(*piece)) {
+            const qreal width = piece->format.doubleProperty(InlineWidthProperty);
+            if (reach > 0 && reach + width > widthPixels) {
+                QTextCharFormat breakFormat = piece->format;
+                breakFormat.setObjectType(QTextFormat::NoObject);
+                breakFormat.clearProperty(InlineWidthProperty);
+                breakFormat.clearProperty(RaisesLineProperty);
+                piece = pieces.insert(piece, TextPiece{QString(QChar(kLineSeparator)), breakFormat}) + 1;
+                reach = 0;
+            }
+            reach = reach < 0 ? reach : reach + width;
+            continue;
+        }
+        const qsizetype lineStart = piece->text.lastIndexOf(QChar(kLineSeparator)) + 1;
+        if (lineStart > 0)
+            reach = 0;
+        const QStringView line = QStringView(piece->text).mid(lineStart);
+        if (reach < 0 || line.isEmpty())
+            continue;
+        if (line.contains(QLatin1Char('\t'))) {
+            reach = -1;
+            continue;
+        }
+        const QFontMetricsF metrics(piece->format.font(), layoutPaintDevice());
+        reach += metrics.horizontalAdvance(line.toString()) / kLayoutOversampling;
+        if (reach > widthPixels)
+            reach = -1;
+    }
+}
+
 bool isBlankLine(const std::vector<TextPiece> &pieces)
 {
     bool hasText = false;

@@ -43,6 +43,11 @@ public:
     std::vector<std::vector<TextPiece>> groupsOfEqualHeight(const ParagraphProperties &paragraph,
                                                             const std::vector<TextPiece> &pieces);
 
+    // Starts a new line before each picture of `pieces` that cannot stand beside the text before it in a line
+    // `widthPixels` wide (logical pixels), as LibreOffice moves it down: Qt would move it too, but would leave
+    // the line it leaves as tall as the picture.
+    void breakBeforeWidePictures(std::vector<TextPiece> &pieces, qreal widthPixels) const;
+
 private:
     // One single-spaced line of a font: its height in logical pixels (whole twips, as LibreOffice measures)
     // and the height Qt gives the line on the layout device (rounded up to whole device pixels).
