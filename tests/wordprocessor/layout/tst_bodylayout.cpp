@@ -706,13 +706,16 @@ void BodyLayoutTest::tableColumnsFollowTheGrid()
         R"(<w:tc><w:tcPr><w:gridSpan w:val="2"/><w:vMerge w:val="restart"/></w:tcPr><w:p><w:r><w:t>Wide</w:t></w:r></w:p></w:tc>)");
     const QString continued = QStringLiteral(
         R"(<w:tc><w:tcPr><w:gridSpan w:val="2"/><w:vMerge/></w:tcPr><w:p/></w:tc>)");
+    // A content control may wrap a cell or a row: it takes its place in the grid all the same.
+    const QString control = QStringLiteral("<w:sdt><w:sdtPr/><w:sdtContent>%1</w:sdtContent></w:sdt>");
     const DocxParts docx = parts(documentXml(
         QStringLiteral(R"(<w:tbl><w:tblPr><w:tblBorders><w:insideV w:val="single" w:sz="4"/></w:tblBorders></w:tblPr>)"
                        R"(<w:tblGrid><w:gridCol w:w="1500"/><w:gridCol w:w="3000"/><w:gridCol w:w="4500"/></w:tblGrid>)")
         + QStringLiteral("<w:tr>") + cell.arg(QStringLiteral("A")) + cell.arg(QStringLiteral("B"))
-        + cell.arg(QStringLiteral("C")) + QStringLiteral("</w:tr><w:tr>") + spanned + cell.arg(QStringLiteral("D"))
-        + QStringLiteral("</w:tr><w:tr>") + continued + cell.arg(QStringLiteral("E"))
-        + QStringLiteral("</w:tr></w:tbl><w:p/>")));
+        + control.arg(cell.arg(QStringLiteral("C"))) + QStringLiteral("</w:tr><w:tr>") + spanned
+        + cell.arg(QStringLiteral("D")) + QStringLiteral("</w:tr>")
+        + control.arg(QStringLiteral("<w:tr>") + continued + cell.arg(QStringLiteral("E")) + QStringLiteral("</w:tr>"))
+        + QStringLiteral("</w:tbl><w:p/>")));
     const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
     const auto left = [&](const QString &text) {
         return blockRect(blockWithText(built, text)).left() / built.deviceScale;
