@@ -58,8 +58,13 @@ qreal ParagraphFormatter::applyLineHeight(QTextBlockFormat &format, const Paragr
                                           const std::vector<TextPiece> &pieces, const QTextCharFormat &markFormat,
                                           const QTextCharFormat &blankFormat)
 {
-    if (isBlankLine(pieces))
-        return applyLineHeight(format, paragraph, {}, blankFormat, blankFormat);
+    if (isBlankLine(pieces)) {
+        const qreal height = applyLineHeight(format, paragraph, {}, blankFormat, blankFormat);
+        // Qt would measure a proportionally spaced line by the font of its spaces: its whole height is fixed instead.
+        if (format.lineHeightType() == QTextBlockFormat::LineDistanceHeight)
+            format.setLineHeight(m_scale.scaled(height * kTwipsPerPixel), QTextBlockFormat::FixedHeight);
+        return height;
+    }
     LineMetrics natural;
     bool raisedLine = false; // a picture in the paragraph makes its line taller than the text
     for (const TextPiece &piece : pieces) {
