@@ -564,7 +564,7 @@ void BodyLayoutTest::lineHeightsFollowTheFont()
 }
 
 // A paragraph of nothing but spaces and a tab is as tall as a line of the paragraph's own font, however large
-// its runs; a path moves to the next line whole rather than breaking after one of its slashes.
+// or small its runs; a path moves to the next line whole rather than breaking after one of its slashes.
 void BodyLayoutTest::blankLinesAndSlashesAsLibreOffice()
 {
     const auto gapAround = [](const QString &middle) {
@@ -577,6 +577,12 @@ void BodyLayoutTest::blankLinesAndSlashesAsLibreOffice()
     const QString large = QStringLiteral(R"(<w:rPr><w:sz w:val="60"/></w:rPr>)");
     QCOMPARE(gapAround(QStringLiteral("<w:p><w:r>%1<w:t xml:space=\"preserve\">   </w:t><w:tab/></w:r></w:p>").arg(large)),
              gapAround(paragraph(QStringLiteral("x"))));
+    // So is one under proportional spacing whose spaces are smaller than the paragraph's font.
+    const QString doubleSpaced = QStringLiteral(R"(<w:pPr><w:spacing w:line="480" w:lineRule="auto"/></w:pPr>)");
+    const qreal smallTabs = gapAround(
+        QStringLiteral(R"(<w:p>%1<w:r><w:rPr><w:sz w:val="16"/></w:rPr><w:tab/></w:r></w:p>)").arg(doubleSpaced));
+    const qreal text = gapAround(QStringLiteral("<w:p>%1<w:r><w:t>x</w:t></w:r></w:p>").arg(doubleSpaced));
+    QVERIFY2(qAbs(smallTabs - text) <= 1, qPrintable(QStringLiteral("%1 against %2").arg(smallTabs).arg(text)));
 
     const QString calibri = QStringLiteral(R"(<w:rFonts w:ascii="Calibri" w:hAnsi="Calibri"/>)");
     const QString path = QStringLiteral("intro ") + QStringLiteral("segment/").repeated(30) + QStringLiteral("end");
