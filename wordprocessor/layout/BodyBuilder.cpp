@@ -308,8 +308,11 @@ void BodyBuilder::writeParagraph(const ParagraphProperties &paragraph, const QSt
     }
     if (!inTable) {
         const int indents = paragraph.leftIndent.value_or(0) + paragraph.rightIndent.value_or(0);
-        for (std::vector<TextPiece> &pieces : text.parts)
-            m_paragraphs.breakBeforeWidePictures(pieces, twipsToPixels(textColumnTwips() - indents));
+        const qreal width = twipsToPixels(textColumnTwips() - indents);
+        for (std::vector<TextPiece> &pieces : text.parts) {
+            m_paragraphs.breakBeforeWidePictures(pieces, width);
+            m_paragraphs.releaseOverlongWords(pieces, width);
+        }
     }
     for (size_t part = 0; part < text.parts.size(); ++part) {
         std::vector<std::vector<TextPiece>> groups = m_paragraphs.groupsOfEqualHeight(paragraph, text.parts[part]);

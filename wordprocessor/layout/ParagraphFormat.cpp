@@ -190,6 +190,64 @@ void ParagraphFormatter::breakBeforeWidePictures(std::vector<TextPiece> &pieces,
     }
 }
 
+void ParagraphFormatter::releaseOverlongWords(std::vector<TextPiece> &pieces, qreal widthPixels) const
+{
+    const QChar joiner(kZeroWidthNoBreakSpace);
+    if (std::none_of(pieces.begin(), pieces.end(), [&](const TextPiece &piece) { return piece.text.contains(joiner); }))
+        return;
+    // The words run across pieces: each character's piece, then each word's width.
+    QString all;
+    std::vector<size_t> owner;
+    for (size_t index = 0; index < pieces.size(); ++index) {
+        all += pieces[index].text;
+        owner.insert(owner.end(), size_t(pieces[index].text.size()), index);
+    }
+    std::vector<bool> released(size_t(all.size()), false);
+    const auto endsWord = [&](qsizetype at) {
+        return all.at(at).isSpace() || pieces[owner[size_t(at)]].format.objectType() != QTextFormat::NoObject;
+    };
+    for (qsizetype start = 0; start < all.size();) {
+        qsizetype end = start;
+        while (end < all.size() && !endsWord(end))
+            ++end;
+        if (all.mid(start, end - start).contains(joiner) && wordWidth(pieces, owner, all, start, end) > widthPixels) {
+            // Only the joiners that stand as pieces of their own (in a font other than their run's) go:
+            // LibreOffice breaks a long word after a slash in such runs, and anywhere in the others.
+            for (qsizetype at = start; at < end; ++at)
+                released[size_t(at)] = all.at(at) == joiner && pieces[owner[size_t(at)]].text.size() == 1;
+        }
+        start = end + 1;
+    }
+    std::vector<TextPiece> kept;
+    qsizetype at = 0;
+    for (TextPiece &piece : pieces) {
+        QString text;
+        for (const QChar c : piece.text) {
+            if (!released[size_t(at++)])
+                text += c;
+        }
+        if (!text.isEmpty())
+            kept.push_back({text, piece.format});
+    }
+    pieces = std::move(kept);
+}
+
+// The width of `all`'s characters from `start` to `end`, each measured in the font of its piece, in logical pixels.
+qreal ParagraphFormatter::wordWidth(const std::vector<TextPiece> &pieces, const std::vector<size_t> &owner,
+                                    const QString &all, qsizetype start, qsizetype end)
+{
+    qreal width = 0;
+    while (start < end) {
+        qsizetype stop = start;
+        while (stop < end && owner[size_t(stop)] == owner[size_t(start)])
+            ++stop;
+        const QFontMetricsF metrics(pieces[owner[size_t(start)]].format.font(), layoutPaintDevice());
+        width += metrics.horizontalAdvance(all.mid(start, stop - start)) / kLayoutOversampling;
+        start = stop;
+    }
+    return width;
+}
+
 bool isBlankLine(const std::vector<TextPiece> &pieces)
 {
     bool hasText = false;

@@ -47,6 +47,10 @@ public:
     // `widthPixels` wide (logical pixels), as LibreOffice moves it down: Qt would move it too, but would leave
     // the line it leaves as tall as the picture.
     void breakBeforeWidePictures(std::vector<TextPiece> &pieces, qreal widthPixels) const;
+    // Takes the joiners that hold slashes to the text after them, where they stand as pieces of their own,
+    // out of each word of `pieces` wider than a line `widthPixels` wide (logical pixels): LibreOffice moves a
+    // word (a path, an address) down whole where it fits in a line, and breaks a longer one after a slash.
+    void releaseOverlongWords(std::vector<TextPiece> &pieces, qreal widthPixels) const;
 
 private:
     // One single-spaced line of a font: its height in logical pixels (whole twips, as LibreOffice measures)
@@ -58,6 +62,8 @@ private:
     };
 
     LineMetrics lineMetrics(const QTextCharFormat &format);
+    static qreal wordWidth(const std::vector<TextPiece> &pieces, const std::vector<size_t> &owner, const QString &all,
+                           qsizetype start, qsizetype end);
     QList<QTextOption::Tab> tabStops(const std::map<int, TabStop> &stops, int left, int firstLine) const;
 
     const LengthScale &m_scale;
