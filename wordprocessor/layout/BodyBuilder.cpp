@@ -324,7 +324,8 @@ void BodyBuilder::writeParagraph(const ParagraphProperties &paragraph, const QSt
             if (group > 0)
                 format.setTextIndent(0);
             // The lines of one paragraph stay together as far as the paragraph keeps its lines together.
-            if (!lastGroup && !inTable && (paragraph.widowControl.value_or(true) || paragraph.keepLinesTogether.value_or(false)))
+            const bool keepsLines = paragraph.widowControl.value_or(true) || paragraph.keepLinesTogether.value_or(false);
+            if (!lastGroup && !inTable && keepsLines)
                 format.setProperty(KeepWithNextProperty, true);
             const qreal lineHeight = m_paragraphs.applyLineHeight(format, paragraph, pieces, markFormat, blankFormat);
             // Page breaks are never read inside tables: this one is in the body and starts a page run.
