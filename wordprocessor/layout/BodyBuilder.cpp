@@ -306,36 +306,59 @@ void BodyBuilder::writeParagraph(const ParagraphProperties &paragraph, const QSt
         // Word turns widow control on unless a paragraph or its style turns it off.
         baseFormat.setProperty(WidowControlProperty, paragraph.widowControl.value_or(true));
     }
+    if (!inTable) {
+        const int indents = paragraph.leftIndent.value_or(0) + paragraph.rightIndent.value_or(0);
+        const qreal width = twipsToPixels(textColumnTwips() - indents);
+        for (std::vector<TextPiece> &pieces : text.parts) {
+            m_paragraphs.breakBeforeWidePictures(pieces, width);
+            m_paragraphs.releaseOverlongWords(pieces, width);
+        }
+    }
     for (size_t part = 0; part < text.parts.size(); ++part) {
-        std::vector<TextPiece> &pieces = text.parts[part];
-        QTextBlockFormat format = baseFormat;
-        const qreal lineHeight = m_paragraphs.applyLineHeight(format, paragraph, pieces, markFormat, blankFormat);
-        // Page breaks are never read inside tables: this one is in the body and starts a page run.
-        const bool startsPage = part > 0 || breakBefore;
-        if (startsPage)
-            startRun();
-        // Qt hides an empty block right after a table and pulls up one that starts with a line break.
-        if (part == 0 && m_flow.tableBefore
-            && (pieces.empty() || pieces.front().text.startsWith(QChar(kLineSeparator))))
-            pieces.insert(pieces.begin(), TextPiece{QString(QChar(kZeroWidthSpace)), markFormat});
-        if (borders.any()) {
-            // The box spans the gap above where the paragraph continues the one above.
-            setBorderBox(format, lineHeight, part == 0 && joinsAbove ? gap + borderTwips : 0);
-            if (part > 0)
-                format.clearProperty(BorderTopPenProperty);
-        }
-        placeSpaceBefore(format, before + borderTwips, gap + borderTwips, part == 0, startsPage, inTable);
+        std::vector<std::vector<TextPiece>> groups = m_paragraphs.groupsOfEqualHeight(paragraph, text.parts[part]);
+        const size_t groupCount = qMax<size_t>(groups.size(), 1);
+        for (size_t group = 0; group < groupCount; ++group) {
+            std::vector<TextPiece> &pieces = groups.empty() ? text.parts[part] : groups[group];
+            QTextBlockFormat format = baseFormat;
+            const bool lastGroup = group + 1 == groupCount;
+            if (group > 0)
+                format.setTextIndent(0);
+            // The lines of one paragraph stay together as far as the paragraph keeps its lines together.
+            const bool keepsLines = paragraph.widowControl.value_or(true) || paragraph.keepLinesTogether.value_or(false);
+            if (!lastGroup && !inTable && keepsLines)
+                format.setProperty(KeepWithNextProperty, true);
+            const qreal lineHeight = m_paragraphs.applyLineHeight(format, paragraph, pieces, markFormat, blankFormat);
+            // Page breaks are never read inside tables: this one is in the body and starts a page run.
+            const bool startsPage = group == 0 && (part > 0 || breakBefore);
+            if (startsPage)
+                startRun();
+            // Qt hides an empty block right after a table and pulls up one that starts with a line break.
+            if (part == 0 && group == 0 && m_flow.tableBefore
+                && (pieces.empty() || pieces.front().text.startsWith(QChar(kLineSeparator))))
+                pieces.insert(pieces.begin(), TextPiece{QString(QChar(kZeroWidthSpace)), markFormat});
+            if (borders.any()) {
+                // The box spans the gap above where the paragraph continues the one above.
+                const bool first = part == 0 && group == 0;
+                setBorderBox(format, lineHeight, first && joinsAbove ? gap + borderTwips : 0);
+                if (!first)
+                    format.clearProperty(BorderTopPenProperty);
+                if (!lastGroup)
+                    format.clearProperty(BorderBottomPenProperty);
+            }
+            if (group == 0)
+                placeSpaceBefore(format, before + borderTwips, gap + borderTwips, part == 0, startsPage, inTable);
 
-        startBlock(format, markFormat);
-        int lines = 1;
-        for (const TextPiece &piece : pieces) {
-            insertPiece(m_cursor, piece);
-            lines += piece.text.count(QChar(kLineSeparator));
-        }
-        m_flow.contentTwips += format.topMargin() / m_scale.scaled(1) + lines * lineHeight * kTwipsPerPixel;
+            startBlock(format, markFormat);
+            int lines = 1;
+            for (const TextPiece &piece : pieces) {
+                insertPiece(m_cursor, piece);
+                lines += piece.text.count(QChar(kLineSeparator));
+            }
+            m_flow.contentTwips += format.topMargin() / m_scale.scaled(1) + lines * lineHeight * kTwipsPerPixel;
 
-        m_flow.atStart = false;
-        m_flow.tableBefore = nullptr;
+            m_flow.atStart = false;
+            m_flow.tableBefore = nullptr;
+        }
     }
     m_flow.pendingAfterTwips = after;
     m_flow.pendingAfterIsAuto = paragraph.autoSpaceAfter.value_or(false);

@@ -106,6 +106,149 @@ qreal ParagraphFormatter::applyLineHeight(QTextBlockFormat &format, const Paragr
     return height;
 }
 
+std::vector<std::vector<TextPiece>> ParagraphFormatter::groupsOfEqualHeight(const ParagraphProperties &paragraph,
+                                                                         const std::vector<TextPiece> &pieces)
+{
+    const LineRule rule = paragraph.lineRule.value_or(LineRule::Auto);
+    if (rule == LineRule::Exact
+        || (rule == LineRule::Auto && paragraph.lineSpacing.value_or(kSingleLineSpacing) != kSingleLineSpacing))
+        return {};
+    const auto hasBreak = [](const TextPiece &piece) { return piece.text.contains(QChar(kLineSeparator)); };
+    if (std::none_of(pieces.begin(), pieces.end(), hasBreak))
+        return {};
+    // The part's lines, each ended by its break (the last by the part's end), and their heights.
+    std::vector<std::pair<std::vector<TextPiece>, qreal>> lines(1);
+    for (const TextPiece &piece : pieces) {
+        if (piece.format.boolProperty(RaisesLineProperty))
+            return {};
+        const QStringList segments = piece.text.split(QChar(kLineSeparator));
+        for (qsizetype at = 0; at < segments.size(); ++at) {
+            if (at > 0) {
+                lines.back().first.push_back({QString(QChar(kLineSeparator)), piece.format});
+                lines.emplace_back();
+            }
+            if (segments.at(at).isEmpty())
+                continue;
+            lines.back().first.push_back({segments.at(at), piece.format});
+            lines.back().second = qMax(lines.back().second, lineMetrics(piece.format).height);
+        }
+    }
+    // LibreOffice sizes a line without text by fonts the pieces do not tell: such a part stays one block.
+    if (std::any_of(lines.begin(), lines.end(), [](const auto &line) { return line.second == 0; }))
+        return {};
+    std::vector<std::vector<TextPiece>> groups;
+    qreal groupHeight = 0;
+    for (auto &[line, height] : lines) {
+        if (groups.empty() || height != groupHeight) {
+            if (!groups.empty())
+                groups.back().pop_back(); // the block's end stands for the break that ended the group
+            groups.emplace_back();
+            groupHeight = 0;
+        }
+        groupHeight = qMax(groupHeight, height);
+        groups.back().insert(groups.back().end(), line.begin(), line.end());
+    }
+    if (groups.size() < 2)
+        return {};
+    return groups;
+}
+
+void ParagraphFormatter::breakBeforeWidePictures(std::vector<TextPiece> &pieces, qreal widthPixels) const
+{
+    const auto isInlinePicture = [](const TextPiece &piece) { return piece.format.hasProperty(InlineWidthProperty); };
+    if (std::none_of(pieces.begin(), pieces.end(), isInlinePicture))
+        return;
+    // How far the text reaches along the current line; unknown (negative) once it holds a tab or wraps.
+    qreal reach = 0;
+    for (auto piece = pieces.begin(); piece != pieces.end(); ++piece) {
+        if (isInlinePicture(*piece)) {
+            const qreal width = piece->format.doubleProperty(InlineWidthProperty);
+            if (reach > 0 && reach + width > widthPixels) {
+                QTextCharFormat breakFormat = piece->format;
+                breakFormat.setObjectType(QTextFormat::NoObject);
+                breakFormat.clearProperty(InlineWidthProperty);
+                breakFormat.clearProperty(RaisesLineProperty);
+                piece = pieces.insert(piece, TextPiece{QString(QChar(kLineSeparator)), breakFormat}) + 1;
+                reach = 0;
+            }
+            reach = reach < 0 ? reach : reach + width;
+            continue;
+        }
+        const qsizetype lineStart = piece->text.lastIndexOf(QChar(kLineSeparator)) + 1;
+        if (lineStart > 0)
+            reach = 0;
+        const QStringView line = QStringView(piece->text).mid(lineStart);
+        if (reach < 0 || line.isEmpty())
+            continue;
+        if (line.contains(QLatin1Char('\t'))) {
+            reach = -1;
+            continue;
+        }
+        const QFontMetricsF metrics(piece->format.font(), layoutPaintDevice());
+        reach += metrics.horizontalAdvance(line.toString()) / kLayoutOversampling;
+        if (reach > widthPixels)
+            reach = -1;
+    }
+}
+
+void ParagraphFormatter::releaseOverlongWords(std::vector<TextPiece> &pieces, qreal widthPixels) const
+{
+    const QChar joiner(kZeroWidthNoBreakSpace);
+    if (std::none_of(pieces.begin(), pieces.end(), [&](const TextPiece &piece) { return piece.text.contains(joiner); }))
+        return;
+    // The words run across pieces: each character's piece, then each word's width.
+    QString all;
+    std::vector<size_t> owner;
+    for (size_t index = 0; index < pieces.size(); ++index) {
+        all += pieces[index].text;
+        owner.insert(owner.end(), size_t(pieces[index].text.size()), index);
+    }
+    std::vector<bool> released(size_t(all.size()), false);
+    const auto endsWord = [&](qsizetype at) {
+        return all.at(at).isSpace() || pieces[owner[size_t(at)]].format.objectType() != QTextFormat::NoObject;
+    };
+    for (qsizetype start = 0; start < all.size();) {
+        qsizetype end = start;
+        while (end < all.size() && !endsWord(end))
+            ++end;
+        if (all.mid(start, end - start).contains(joiner) && wordWidth(pieces, owner, all, start, end) > widthPixels) {
+            // Only the joiners that stand as pieces of their own (in a font other than their run's) go:
+            // LibreOffice breaks a long word after a slash in such runs, and anywhere in the others.
+            for (qsizetype at = start; at < end; ++at)
+                released[size_t(at)] = all.at(at) == joiner && pieces[owner[size_t(at)]].text.size() == 1;
+        }
+        start = end + 1;
+    }
+    std::vector<TextPiece> kept;
+    qsizetype at = 0;
+    for (TextPiece &piece : pieces) {
+        QString text;
+        for (const QChar c : piece.text) {
+            if (!released[size_t(at++)])
+                text += c;
+        }
+        if (!text.isEmpty())
+            kept.push_back({text, piece.format});
+    }
+    pieces = std::move(kept);
+}
+
+// The width of `all`'s characters from `start` to `end`, each measured in the font of its piece, in logical pixels.
+qreal ParagraphFormatter::wordWidth(const std::vector<TextPiece> &pieces, const std::vector<size_t> &owner,
+                                    const QString &all, qsizetype start, qsizetype end)
+{
+    qreal width = 0;
+    while (start < end) {
+        qsizetype stop = start;
+        while (stop < end && owner[size_t(stop)] == owner[size_t(start)])
+            ++stop;
+        const QFontMetricsF metrics(pieces[owner[size_t(start)]].format.font(), layoutPaintDevice());
+        width += metrics.horizontalAdvance(all.mid(start, stop - start)) / kLayoutOversampling;
+        start = stop;
+    }
+    return width;
+}
+
 bool isBlankLine(const std::vector<TextPiece> &pieces)
 {
     bool hasText = false;

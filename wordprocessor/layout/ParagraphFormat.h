@@ -36,6 +36,21 @@ public:
     qreal applyLineHeight(QTextBlockFormat &format, const ParagraphProperties &paragraph,
                           const std::vector<TextPiece> &pieces, const QTextCharFormat &markFormat,
                           const QTextCharFormat &blankFormat);
+    // The lines of a paragraph part cut at its line breaks wherever the next line's fonts give it another
+    // height, each group to be laid out as a block of its own: LibreOffice sizes every line by the fonts on
+    // it, Qt gives all lines of a block one height. Empty when the part stays one block (no break, one
+    // height, a picture in it, or spacing that Qt already applies line by line).
+    std::vector<std::vector<TextPiece>> groupsOfEqualHeight(const ParagraphProperties &paragraph,
+                                                            const std::vector<TextPiece> &pieces);
+
+    // Starts a new line before each picture of `pieces` that cannot stand beside the text before it in a line
+    // `widthPixels` wide (logical pixels), as LibreOffice moves it down: Qt would move it too, but would leave
+    // the line it leaves as tall as the picture.
+    void breakBeforeWidePictures(std::vector<TextPiece> &pieces, qreal widthPixels) const;
+    // Takes the joiners that hold slashes to the text after them, where they stand as pieces of their own,
+    // out of each word of `pieces` wider than a line `widthPixels` wide (logical pixels): LibreOffice moves a
+    // word (a path, an address) down whole where it fits in a line, and breaks a longer one after a slash.
+    void releaseOverlongWords(std::vector<TextPiece> &pieces, qreal widthPixels) const;
 
 private:
     // One single-spaced line of a font: its height in logical pixels (whole twips, as LibreOffice measures)
@@ -47,6 +62,8 @@ private:
     };
 
     LineMetrics lineMetrics(const QTextCharFormat &format);
+    static qreal wordWidth(const std::vector<TextPiece> &pieces, const std::vector<size_t> &owner, const QString &all,
+                           qsizetype start, qsizetype end);
     QList<QTextOption::Tab> tabStops(const std::map<int, TabStop> &stops, int left, int firstLine) const;
 
     const LengthScale &m_scale;

@@ -300,6 +300,8 @@ std::optional<TextPiece> EmbeddedObjects::drawingPiece(pugi::xml_node item, cons
     const bool raisesLine = wrap == TextWrap::Inline || wrap == TextWrap::TopAndBottom;
     m_table->entries.push_back(std::move(entry));
     TextPiece piece = objectPiece(textFormat, int(m_table->entries.size() - 1), raisesLine);
+    if (wrap == TextWrap::Inline)
+        piece.format.setProperty(InlineWidthProperty, drawing->size.width());
     if (wrap == TextWrap::Square) {
         piece.format.setProperty(FloatPositionProperty, floatsRight(*drawing, m_page) ? QTextFrameFormat::FloatRight
                                                                                       : QTextFrameFormat::FloatLeft);

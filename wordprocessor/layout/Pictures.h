@@ -21,6 +21,7 @@ enum EmbeddedObjectProperty {
     EmbeddedObjectIndexProperty = QTextFormat::UserProperty + 16, // the object, in its body's EmbeddedObjects
     RaisesLineProperty,              // the object may make its line taller than its text
     FloatPositionProperty,           // a QTextFrameFormat::Position: text flows beside the object
+    InlineWidthProperty,             // the width of a picture set in its line, in logical pixels
 };
 
 struct ObjectTable;

@@ -24,8 +24,9 @@ constexpr char kDefaultFontFamily[] = "Times New Roman";
 
 constexpr char16_t kNonBreakingHyphen = 0x2011;
 constexpr char16_t kSoftHyphen = 0x00AD;
-// Joins the characters on either side (no line break between them) and draws nothing.
-constexpr char16_t kZeroWidthNoBreakSpace = 0xFEFF;
+// The family and size a joiner takes where the run's own font lacks it.
+constexpr char kJoinerFamily[] = "Calibri";
+constexpr qreal kJoinerPointSize = 1;
 // w:sym gives its character as a hexadecimal code.
 constexpr int kHexadecimal = 16;
 
@@ -64,6 +65,16 @@ QString withLibreOfficeBreaks(QString text)
             text.insert(++at, QChar(kZeroWidthNoBreakSpace));
     }
     return text;
+}
+
+// The format of a joiner in a run of `format` whose font lacks it: a font that holds it, too small to make
+// the line taller.
+QTextCharFormat joinerFormat(const QTextCharFormat &format)
+{
+    QTextCharFormat joiner = format;
+    joiner.setFontFamilies({QString::fromLatin1(kJoinerFamily)});
+    joiner.setFontPointSize(kJoinerPointSize);
+    return joiner;
 }
 
 } // namespace
@@ -270,9 +281,25 @@ void RunReader::addRun(pugi::xml_node run, const RunProperties &paragraphRun, Fi
         if (hidden || !fields.isShown())
             continue;
         switch (item) {
-        case RunItem::Text:
-            buffer += keepsSlashesJoined(format) ? withLibreOfficeBreaks(elementText(child)) : elementText(child);
+        case RunItem::Text: {
+            const QString shown = withLibreOfficeBreaks(elementText(child));
+            if (keepsSlashesJoined(format)) {
+                buffer += shown;
+                break;
+            }
+            // The run's font lacks the joiner: each joiner is a piece of its own, in a tiny font that holds it.
+            const QTextCharFormat joiner = joinerFormat(format);
+            const bool joins = keepsSlashesJoined(joiner);
+            const QStringList segments = shown.split(QChar(kZeroWidthNoBreakSpace));
+            for (qsizetype at = 0; at < segments.size(); ++at) {
+                if (at > 0 && joins) {
+                    flush();
+                    text.parts.back().push_back({QString(QChar(kZeroWidthNoBreakSpace)), joiner});
+                }
+                buffer += segments.at(at);
+            }
             break;
+        }
         case RunItem::Tab:
             buffer += QLatin1Char('\t');
             break;

@@ -22,6 +22,8 @@ class ThemeFonts;
 
 // The character that breaks a line inside a paragraph (w:br, w:cr), as Qt reads it.
 inline constexpr char16_t kLineSeparator = 0x2028;
+// Joins the characters on either side (no line break between them) and draws nothing.
+inline constexpr char16_t kZeroWidthNoBreakSpace = 0xFEFF;
 
 // A stretch of text with one character format.
 struct TextPiece

@@ -15,6 +15,20 @@ namespace {
 
 // Width of a table column the grid does not describe (one inch), in twips.
 constexpr int kFallbackColumnTwips = 1440;
+// Deepest nesting of content controls followed to the rows and cells they wrap.
+constexpr int kMaxControlDepth = 32;
+
+// The `name` elements (w:tr, w:tc) among `parent`'s children, in order, with those that content controls
+// (w:sdt) wrap: a control may hold rows of a table or cells of a row.
+void collectThroughControls(pugi::xml_node parent, const char *name, std::vector<pugi::xml_node> &found, int depth = 0)
+{
+    for (const pugi::xml_node child : parent.children()) {
+        if (isElement(child, name))
+            found.push_back(child);
+        else if (isElement(child, "sdt") && depth < kMaxControlDepth)
+            collectThroughControls(childElement(child, "sdtContent"), name, found, depth + 1);
+    }
+}
 
 } // namespace
 
@@ -27,10 +41,7 @@ TableGrid readTableGrid(pugi::xml_node tbl)
     }
 
     std::vector<pugi::xml_node> rows;
-    for (pugi::xml_node row = tbl.first_child(); row; row = row.next_sibling()) {
-        if (isElement(row, "tr"))
-            rows.push_back(row);
-    }
+    collectThroughControls(tbl, "tr", rows);
     int columnCount = static_cast<int>(grid.columnWidths.size());
     bool headerRun = true;
     for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
@@ -40,9 +51,9 @@ TableGrid readTableGrid(pugi::xml_node tbl)
         if (headerRun)
             ++grid.headerRows;
         int column = intAttribute(childElement(trPr, "gridBefore"), "val").value_or(0);
-        for (pugi::xml_node tc = rows[r].first_child(); tc; tc = tc.next_sibling()) {
-            if (!isElement(tc, "tc"))
-                continue;
+        std::vector<pugi::xml_node> cells;
+        collectThroughControls(rows[r], "tc", cells);
+        for (const pugi::xml_node tc : cells) {
             const pugi::xml_node tcPr = childElement(tc, "tcPr");
             CellInfo cell;
             cell.node = tc;

@@ -149,6 +149,10 @@ void PicturesTest::pictureAtItsSizeAndPlace_data()
     QTest::newRow("vml picture")
         << quill::test::paragraph(R"(<w:r><w:pict><v:shape style="width:144pt;height:72pt"><v:imagedata r:id="rIdPicture1"/></v:shape></w:pict></w:r>)")
         << QByteArray("png") << column;
+    // Too wide to stand beside the text before it: it goes down a line, which keeps the text's height.
+    QTest::newRow("too wide for its line")
+        << quill::test::paragraph(quill::test::run("Before") + R"(<w:r><w:pict><v:shape style="width:460pt;height:72pt"><v:imagedata r:id="rIdPicture1"/></v:shape></w:pict></w:r>)")
+        << QByteArray("png") << QPoint(kMargin, kMargin + 15);
     QTest::newRow("alternate content: the choice")
         << quill::test::paragraph("<w:r><mc:AlternateContent><mc:Choice Requires=\"wps\"><w:drawing><wp:inline><wp:extent "
                                   + QByteArray(kExtent) + "/>" + graphic("rIdPicture1")
