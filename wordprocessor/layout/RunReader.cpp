@@ -283,7 +283,8 @@ void RunReader::addRun(pugi::xml_node run, const RunProperties &paragraphRun, Fi
         switch (item) {
         case RunItem::Text: {
             const QString shown = withLibreOfficeBreaks(elementText(child));
-            if (keepsSlashesJoined(format)) {
+            // Most text holds no slash and so no joiner: it needs no font lookup.
+            if (!shown.contains(QChar(kZeroWidthNoBreakSpace)) || keepsSlashesJoined(format)) {
                 buffer += shown;
                 break;
             }
