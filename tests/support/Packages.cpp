@@ -187,6 +187,20 @@ bool writePackageWithZeros(const QString &path, const PackageEntries &entries, c
     return true;
 }
 
+void addWordPart(PackageEntries &entries, const QByteArray &kind, const QByteArray &xml)
+{
+    for (auto &[name, bytes] : entries) {
+        if (name == QLatin1String("[Content_Types].xml"))
+            bytes.replace("</Types>", "<Override PartName=\"/word/" + kind + ".xml\" ContentType=\"application/"
+                                      "vnd.openxmlformats-officedocument.wordprocessingml." + kind + "+xml\"/></Types>");
+        if (name == QLatin1String("word/_rels/document.xml.rels"))
+            bytes.replace("</Relationships>", "<Relationship Id=\"rIdPart" + kind + "\" Type=\"http://schemas.openxmlformats.org/"
+                                              "officeDocument/2006/relationships/" + kind + "\" Target=\"" + kind + ".xml\"/>"
+                                              "</Relationships>");
+    }
+    entries.emplace_back(QStringLiteral("word/%1.xml").arg(QString::fromLatin1(kind)), xml);
+}
+
 bool writeDocument(const QString &path, const DocumentRecipe &recipe)
 {
     return writePackage(path, documentEntries(recipe));

@@ -34,6 +34,9 @@ struct DocumentRecipe
 
 // The entries of `recipe` as a package.
 PackageEntries documentEntries(const DocumentRecipe &recipe);
+// Adds part word/`kind`.xml (`kind` as in its content type: styles, endnotes, ...) holding `xml`, declared
+// and related to the main part of `entries`, which documentEntries() made.
+void addWordPart(PackageEntries &entries, const QByteArray &kind, const QByteArray &xml);
 // Writes `entries` as a package at `path`; returns false on failure.
 bool writePackage(const QString &path, const PackageEntries &entries);
 // Writes `entries` and then an entry `name` of `size` zero bytes, produced as the zip library asks for

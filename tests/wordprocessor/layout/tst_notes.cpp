@@ -54,17 +54,7 @@ PackageEntries withEndnotes(const DocumentRecipe &recipe, const QByteArray &endn
     PackageEntries entries = documentEntries(recipe);
     if (endnotes.isEmpty())
         return entries;
-    for (auto &[name, bytes] : entries) {
-        if (name == QLatin1String("[Content_Types].xml"))
-            bytes.replace("</Types>", "<Override PartName=\"/word/endnotes.xml\" ContentType=\"application/"
-                                      "vnd.openxmlformats-officedocument.wordprocessingml.endnotes+xml\"/></Types>");
-        if (name == QLatin1String("word/_rels/document.xml.rels"))
-            bytes.replace("</Relationships>", "<Relationship Id=\"rIdEndnotes\" Type=\"http://schemas.openxmlformats.org/"
-                                              "officeDocument/2006/relationships/endnotes\" Target=\"endnotes.xml\"/>"
-                                              "</Relationships>");
-    }
-    entries.emplace_back(QStringLiteral("word/endnotes.xml"),
-                         "<?xml version=\"1.0\"?><w:endnotes" + wordNamespaces() + ">" + endnotes + "</w:endnotes>");
+    addWordPart(entries, "endnotes", "<?xml version=\"1.0\"?><w:endnotes" + wordNamespaces() + ">" + endnotes + "</w:endnotes>");
     return entries;
 }
 

@@ -258,20 +258,11 @@ void WholePagesTest::lastLineFitsByItsText()
     DocumentRecipe recipe;
     recipe.body = paragraphs(40, "entry");
     PackageEntries entries = documentEntries(recipe);
-    for (auto &[name, bytes] : entries) {
-        if (name == QLatin1String("[Content_Types].xml"))
-            bytes.replace("</Types>", "<Override PartName=\"/word/styles.xml\" ContentType=\"application/"
-                                      "vnd.openxmlformats-officedocument.wordprocessingml.styles+xml\"/></Types>");
-        if (name == QLatin1String("word/_rels/document.xml.rels"))
-            bytes.replace("</Relationships>", "<Relationship Id=\"rIdStyles\" Type=\"http://schemas.openxmlformats.org/"
-                                              "officeDocument/2006/relationships/styles\" Target=\"styles.xml\"/>"
-                                              "</Relationships>");
-    }
-    entries.emplace_back(QStringLiteral("word/styles.xml"),
-                         "<?xml version=\"1.0\"?><w:styles" + wordNamespaces() + "><w:docDefaults><w:rPrDefault><w:rPr>"
-                         "<w:rFonts w:ascii=\"Carlito\" w:hAnsi=\"Carlito\"/><w:sz w:val=\"22\"/></w:rPr></w:rPrDefault>"
-                         "<w:pPrDefault><w:pPr><w:spacing w:after=\"100\" w:line=\"276\" w:lineRule=\"auto\"/></w:pPr>"
-                         "</w:pPrDefault></w:docDefaults></w:styles>");
+    addWordPart(entries, "styles",
+                "<?xml version=\"1.0\"?><w:styles" + wordNamespaces() + "><w:docDefaults><w:rPrDefault><w:rPr>"
+                "<w:rFonts w:ascii=\"Carlito\" w:hAnsi=\"Carlito\"/><w:sz w:val=\"22\"/></w:rPr></w:rPrDefault>"
+                "<w:pPrDefault><w:pPr><w:spacing w:after=\"100\" w:line=\"276\" w:lineRule=\"auto\"/></w:pPr>"
+                "</w:pPrDefault></w:docDefaults></w:styles>");
     const QString path = folder.filePath(QStringLiteral("foot.docx"));
     QVERIFY(writePackage(path, entries));
 
