@@ -61,6 +61,15 @@ bool moveTextAboveNotes(QTextDocument &document, qreal bottomMargin, const std::
     return false;
 }
 
+// The height of `parts` stacked, in logical pixels.
+qreal partsHeight(const std::vector<PagePart> &parts)
+{
+    qreal height = 0;
+    for (const PagePart &part : parts)
+        height += part.document->size().height() / kLayoutOversampling;
+    return height;
+}
+
 // The notes of each page placed on its sheet: stacked up from the bottom of the text column, the separator
 // line above them.
 std::vector<PageNotes> placeNotes(const NoteTextsByPage &texts, const Section &section)
@@ -108,7 +117,7 @@ std::vector<NoteReference> noteReferences(const QTextDocument &document, qreal p
 }
 
 std::vector<PageNotes> placeFootnotes(QTextDocument &document, const Section &section, NoteTexts &footnotes,
-                                      int columns, int firstColumn)
+                                      int columns, int firstColumn, qreal taken)
 {
     const qreal pageHeight = document.pageSize().height();
     columns = qMax(1, columns);
@@ -116,18 +125,19 @@ std::vector<PageNotes> placeFootnotes(QTextDocument &document, const Section &se
     for (int round = 0;; ++round) {
         document.documentLayout()->documentSize(); // lays the run out again after a move
         const std::vector<NoteReference> references = noteReferences(document, pageHeight, false);
-        if (references.empty())
+        if (references.empty() && taken <= 0)
             return {};
         const int pages = qMax(1, document.pageCount());
         const size_t sheets = sheetOf(pages - 1) + 1;
         NoteTextsByPage texts(sheets);
         std::vector<qreal> sheetRoom(sheets, 0);
+        sheetRoom[0] = taken * kLayoutOversampling;
         for (const NoteReference &reference : references) {
             const auto text = footnotes.note(reference.id, reference.label, section);
             if (!text || reference.page < 0 || reference.page >= pages)
                 continue;
             const size_t sheet = sheetOf(reference.page);
-            if (texts[sheet].empty())
+            if (sheetRoom[sheet] == 0)
                 sheetRoom[sheet] += kSeparatorSpace * kLayoutOversampling;
             texts[sheet].push_back(text);
             sheetRoom[sheet] += text->size().height();
@@ -141,6 +151,24 @@ std::vector<PageNotes> placeFootnotes(QTextDocument &document, const Section &se
         // The text after the move went on to later pages: its paragraphs kept with the next move along again.
         applyKeepRules(document, pageHeight);
     }
+}
+
+qreal footRoom(const PageNotes &notes)
+{
+    return notes.notes.empty() ? 0 : kSeparatorSpace + partsHeight(notes.notes);
+}
+
+void stackNotes(PageNotes &earlier, PageNotes later)
+{
+    if (earlier.notes.empty()) {
+        earlier = std::move(later);
+        return;
+    }
+    const qreal height = partsHeight(later.notes);
+    for (PagePart &note : earlier.notes)
+        note.offset.ry() -= height;
+    earlier.separator.translate(0, -height);
+    earlier.notes.insert(earlier.notes.end(), later.notes.begin(), later.notes.end());
 }
 
 std::vector<Page> endnotePages(const std::vector<NoteReference> &references, const Section &section,

@@ -32,10 +32,18 @@ struct PageNotes
 // Makes room at the foot of each sheet of `document` (a page run laid out on `section`'s page, with the body's
 // margins) for the footnotes whose references fall on it: text that would reach into them starts the next
 // page. With `columns` columns, each page of the document is one column, the first in column `firstColumn`
-// of its sheet, and the notes span the sheet's columns. Returns the notes of each sheet, placed on it; empty
-// when the document refers to none.
+// of its sheet, and the notes span the sheet's columns. `taken` is the room (logical pixels) that notes of
+// earlier text already take at the foot of the first sheet. Returns the notes of each sheet, placed on it;
+// empty when the document refers to none.
 std::vector<PageNotes> placeFootnotes(QTextDocument &document, const Section &section, NoteTexts &footnotes,
-                                      int columns = 1, int firstColumn = 0);
+                                      int columns = 1, int firstColumn = 0, qreal taken = 0);
+
+// The room `notes` take at the foot of their sheet, their separator's included, in logical pixels.
+qreal footRoom(const PageNotes &notes);
+
+// Adds the notes `later` below `earlier` at the foot of one sheet (a run that went on below earlier text on
+// it): the earlier notes and their separator move up to make room.
+void stackNotes(PageNotes &earlier, PageNotes later);
 
 // Pages that hold the endnotes `references` refers to, one after another from the top of the text column of
 // `section`'s page (with the body's margins); none when there are none.

@@ -225,7 +225,8 @@ public:
         const int firstColumn = nextColumn ? m_nextColumn : 0;
         std::vector<PageNotes> notes;
         if (m_hasFootnotes)
-            notes = placeFootnotes(*run.document, section, m_footnotes, columns, firstColumn);
+            notes = placeFootnotes(*run.document, section, m_footnotes, columns, firstColumn,
+                                   continues ? footRoom(m_openNotes) : 0);
         if (m_hasEndnotes) {
             for (NoteReference &reference : noteReferences(*run.document, run.document->pageSize().height(), true))
                 m_endnoteReferences.push_back(std::move(reference));
@@ -245,19 +246,16 @@ public:
         fitColumnLines(sheets, *document, columns, below);
         for (size_t index = 0; index < sheets.size(); ++index) {
             Page &sheet = sheets[index];
-            if (index < notes.size()) {
-                sheet.notes = std::move(notes[index].notes);
-                if (!notes[index].separator.isNull())
-                    sheet.separators.push_back(notes[index].separator);
-            }
+            PageNotes sheetNotes = index < notes.size() ? std::move(notes[index]) : PageNotes();
             if (continues && index == 0) {
                 Page &current = m_sheets.pages.back();
                 current.body.insert(current.body.end(), sheet.body.begin(), sheet.body.end());
                 current.separators.insert(current.separators.end(), sheet.separators.begin(), sheet.separators.end());
-                current.notes.insert(current.notes.end(), sheet.notes.begin(), sheet.notes.end());
+                stackNotes(m_openNotes, std::move(sheetNotes));
                 continue;
             }
             add(std::move(sheet), run.section, false);
+            m_openNotes = std::move(sheetNotes);
         }
     }
 
@@ -269,17 +267,34 @@ public:
             add(std::move(page), last, false);
     }
 
-    Sheets take() { return std::move(m_sheets); }
+    Sheets take()
+    {
+        closeNotes();
+        return std::move(m_sheets);
+    }
 
 private:
     void add(Page page, int section, bool blank)
     {
+        closeNotes();
         m_sheets.pages.push_back(std::move(page));
         m_sheets.sectionOf.push_back(section);
         m_sheets.blank.push_back(blank);
     }
 
+    // Puts the footnotes gathered for the last sheet on it: a later run may still add its own below them.
+    void closeNotes()
+    {
+        if (m_openNotes.notes.empty())
+            return;
+        Page &last = m_sheets.pages.back();
+        last.notes.insert(last.notes.end(), m_openNotes.notes.begin(), m_openNotes.notes.end());
+        last.separators.push_back(m_openNotes.separator);
+        m_openNotes = PageNotes();
+    }
+
     Sheets m_sheets;
+    PageNotes m_openNotes; // the footnotes of the last sheet, not yet on it
     const std::vector<Section> &m_sections; // with the body's margins, not narrowed to a column
     NoteTexts m_footnotes;
     NoteTexts m_endnotes;

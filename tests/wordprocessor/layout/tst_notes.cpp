@@ -82,6 +82,7 @@ private slots:
     void footnotesTakeTheFootOfTheirPage();
     void textPushedByNotesKeepsItsRules();
     void footnotesOfColumnsTakeTheFootOfTheirPage();
+    void footnotesOfSectionsSharingAPageStack();
     void endnotesFollowTheBody();
 };
 
@@ -175,6 +176,31 @@ void NotesTest::footnotesOfColumnsTakeTheFootOfTheirPage()
     QCOMPARE(drawn.body.pageCount, 1);
     const QImage page = drawn.page(0);
     QCOMPARE(int(lineTops(page.copy(0, 700, page.width(), 260)).size()), 4); // the separator, then the note
+}
+
+// Two sections on one page (the second begun by a continuous break) each refer to a footnote: both notes stand
+// at the foot, the first above the second, under one separator, and neither section's text runs into them.
+void NotesTest::footnotesOfSectionsSharingAPageStack()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    DocumentRecipe recipe;
+    recipe.body = paragraph(run("first") + reference("footnote", 1)) + lines(3) + "<w:p><w:pPr><w:sectPr/></w:pPr></w:p>"
+        + paragraph(run("second") + reference("footnote", 2)) + lines(70)
+        + "<w:p><w:pPr><w:sectPr><w:type w:val=\"continuous\"/><w:cols w:num=\"2\" w:space=\"360\"/></w:sectPr></w:pPr></w:p>";
+    recipe.footnotes = note("footnote", 1, 4) + note("footnote", 2, 6);
+    const Drawn drawn = draw(folder, recipe);
+    const QImage page = drawn.page(0);
+    const std::vector<int> tops = lineTops(page);
+    QVERIFY(tops.size() > 11);
+    // From the foot up: the ten lines of the two notes, each a line apart (overlapping notes would merge lines),
+    // then their separator, then the body's last line.
+    const std::vector<int> foot(tops.end() - 12, tops.end());
+    for (size_t index = 3; index < foot.size(); ++index)
+        QVERIFY2(foot[index] - foot[index - 1] >= 12, qPrintable(QString::number(index)));
+    const QImage separatorRow = page.copy(96, foot[1], 200, 1).convertToFormat(QImage::Format_Grayscale8);
+    QVERIFY(qGray(separatorRow.pixel(40, 0)) < 224);
+    QVERIFY(qGray(separatorRow.pixel(190, 0)) > 224);
 }
 
 void NotesTest::endnotesFollowTheBody()
