@@ -78,7 +78,91 @@ void setColumnBox(QTextDocument &document, qreal top, qreal bottom)
     document.documentLayout()->documentSize();
 }
 
+// A line of the main flow on the last sheet, with where it lies in the sheet's text read as one tall column.
+struct SheetLine
+{
+    QTextBlock block;
+    int index = 0;
+    qreal offset = 0; // from the top of the sheet's first line to this line's top, without the columns' feet
+    qreal height = 0;
+    bool startsPage = false;
+};
+
+// The lines from page `firstPage` on; empty where a table stands there, which is left as it is.
+std::vector<SheetLine> linesFrom(const QTextDocument &document, int firstPage)
+{
+    const qreal pageHeight = document.pageSize().height();
+    std::vector<SheetLine> lines;
+    int lastPage = -1;
+    qreal lastTop = 0;
+    for (QTextFrame::iterator it = document.rootFrame()->begin(); !it.atEnd(); ++it) {
+        const QTextBlock block = it.currentBlock();
+        const QTextLayout *layout = block.isValid() ? block.layout() : nullptr;
+        for (int index = 0; layout && index < layout->lineCount(); ++index) {
+            const QTextLine line = layout->lineAt(index);
+            const qreal top = layout->position().y() + line.y();
+            const int page = int(std::floor((top + line.height() / 2) / pageHeight));
+            if (page < firstPage)
+                continue;
+            SheetLine sheetLine{block, index, 0, line.height(), page != lastPage};
+            if (!lines.empty()) // the gap to the line above, or none at the top of a column
+                sheetLine.offset = lines.back().offset + (sheetLine.startsPage ? lines.back().height : top - lastTop);
+            lines.push_back(sheetLine);
+            lastPage = page;
+            lastTop = top;
+        }
+        QTextFrame *frame = it.currentFrame();
+        if (frame && document.documentLayout()->frameBoundingRect(frame).bottom() > firstPage * pageHeight)
+            return {};
+    }
+    return lines;
+}
+
+// Where each column after the first begins (indices into `lines`) when columns of `height` are filled in turn.
+std::vector<size_t> columnStarts(const std::vector<SheetLine> &lines, qreal height)
+{
+    std::vector<size_t> starts;
+    qreal columnTop = 0;
+    for (size_t index = 1; index < lines.size(); ++index) {
+        if (lines[index].offset + lines[index].height - columnTop > height) {
+            starts.push_back(index);
+            columnTop = lines[index].offset;
+        }
+    }
+    return starts;
+}
+
 } // namespace
+
+void balanceLastSheet(QTextDocument &document, int columns)
+{
+    if (columns < 2 || !document.rootFrame()->frameFormat().boolProperty(BalancedColumnsProperty))
+        return;
+    const int pages = document.pageCount();
+    if (pages <= columns)
+        return;
+    const std::vector<SheetLine> lines = linesFrom(document, (pages - 1) / columns * columns);
+    if (lines.empty())
+        return;
+    // The shortest column height, to a device pixel, whose columns hold the text.
+    qreal fits = lines.back().offset + lines.back().height;
+    qreal tooShort = 0;
+    while (fits - tooShort > 1) {
+        const qreal height = (fits + tooShort) / 2;
+        if (int(columnStarts(lines, height).size()) < columns)
+            fits = height;
+        else
+            tooShort = height;
+    }
+    // From the last break back, so that the lines still to break keep their paragraphs and indices.
+    const std::vector<size_t> starts = columnStarts(lines, fits);
+    for (auto it = starts.rbegin(); it != starts.rend(); ++it) {
+        const SheetLine &line = lines[*it];
+        if (!line.startsPage)
+            startPageAt(document, line.block, keptBreakLine(line.block, line.index));
+    }
+    document.documentLayout()->documentSize();
+}
 
 bool startsOwnRun(const Section &before, const Section &after)
 {

@@ -36,6 +36,11 @@ qreal contentTop(const QTextDocument &document);
 // it fits on one sheet; returns false, leaving it as it was, when it does not.
 bool balanceColumns(QTextDocument &document, qreal top, int columns);
 
+// Makes the columns of the last sheet of `document` (laid out over more than one sheet in `columns` columns,
+// its root frame marked with BalancedColumnsProperty) end level: its text breaks into columns as short as hold
+// it. Earlier sheets keep their full columns.
+void balanceLastSheet(QTextDocument &document, int columns);
+
 // Lays out `document` (with its page size set) so that its first sheet's `columns` columns begin at `top`
 // (device pixels from the top of the page) instead of the top margin: below the text already on that sheet.
 void startBelow(QTextDocument &document, qreal top, int columns);

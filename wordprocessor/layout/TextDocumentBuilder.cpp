@@ -64,8 +64,11 @@ void layOutBody(const LayoutSources &sources, std::vector<Section> sections, con
         document->setPageSize(setup.page.pageSize * kLayoutOversampling);
         const bool continues = firstPage > 0 && continuesPage(*document);
         const qreal top = continues ? lastBottom : setup.page.margins.top() * kLayoutOversampling;
-        if (!balanceColumns(*document, top, columns) && continues)
-            startBelow(*document, lastBottom, columns);
+        if (!balanceColumns(*document, top, columns)) {
+            if (continues)
+                startBelow(*document, lastBottom, columns);
+            balanceLastSheet(*document, columns);
+        }
         if (continues)
             --firstPage; // on the sheet where the previous run ended
         applyKeepRules(*document, document->pageSize().height());

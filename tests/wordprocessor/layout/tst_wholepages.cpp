@@ -246,6 +246,20 @@ void WholePagesTest::columnsBalanceBeforeAContinuousBreak()
     QVERIFY(hasInk(page, QRect(406, right.front(), 4, right.back() - right.front())));
     QVERIFY(!hasInk(page, QRect(406, 96, 4, right.front() - 100)));
     QVERIFY(!hasInk(page, QRect(406, right.back() + 30, 4, 300)));
+
+    // Columns that run onto a second sheet: the first stays full, the second ends level.
+    recipe.body = paragraphs(3, "intro") + sectionEnd("intro", QByteArray()) + paragraphs(119, "column")
+        + sectionEnd("column", continuous + "<w:cols w:num=\"2\" w:space=\"360\"/>") + paragraphs(2, "after")
+        + sectionEnd("after", continuous);
+    QVERIFY(writeDocument(path, recipe));
+    const Drawn long_ = draw(path);
+    QCOMPARE(long_.body.pageCount, 2);
+    const QImage second = long_.page(1);
+    const std::vector<int> secondLeft = lineTops(second.copy(96, 0, 300, second.height()));
+    const std::vector<int> secondRight = lineTops(second.copy(420, 0, 300, second.height()));
+    QVERIFY(secondRight.size() > 5);
+    QVERIFY(secondLeft.size() - 2 - secondRight.size() <= 1); // "after" lines below, the rest shared evenly
+    QVERIFY(secondLeft[secondLeft.size() - 2] > secondRight.back());
 }
 
 // Carlito 11 pt at 1.15 lines with 5 pt after each paragraph (Word's table of contents): LibreOffice puts 32
