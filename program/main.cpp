@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 #include "Form1.h"
+#include "MemoryReuse.h"
 #include "MessageBoxes.h"
 
 #include <QApplication>
@@ -7,6 +8,7 @@
 
 int main(int argc, char *argv[])
 {
+    quill::keepFreedMemoryForReuse();
     if (quill::wantsCommandLine(argc, argv)) {
         // Named only here: the window's titles stay as they are.
         QCoreApplication::setApplicationName(QStringLiteral("quillfern-epistle"));
