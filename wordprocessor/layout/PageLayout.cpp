@@ -4,6 +4,7 @@
 #include "NoteAreas.h"
 #include "PageContinuation.h"
 #include "LayoutUnits.h"
+#include "CharacterBorders.h"
 #include "ParagraphBorders.h"
 #include "TextDocumentBuilder.h"
 #include "WordXml.h"
@@ -62,6 +63,7 @@ void paintPart(QPainter &painter, const PagePart &part)
     context.clip = part.clip;
     part.document->documentLayout()->draw(&painter, context);
     paintParagraphBorders(painter, *part.document);
+    paintCharacterBorders(painter, *part.document);
     painter.restore();
 }
 
