@@ -61,8 +61,8 @@ void paintPart(QPainter &painter, const PagePart &part)
     QAbstractTextDocumentLayout::PaintContext context;
     context.palette.setColor(QPalette::Text, Qt::black);
     context.clip = part.clip;
-    part.document->documentLayout()->draw(&painter, context);
     paintParagraphBorders(painter, *part.document);
+    part.document->documentLayout()->draw(&painter, context);
     paintCharacterBorders(painter, *part.document);
     painter.restore();
 }

@@ -62,8 +62,9 @@ void paintBlockBorders(QPainter &painter, const QTextBlock &block)
     const QTextLine last = layout->lineAt(layout->lineCount() - 1);
     // A block in a table cell has its layout placed in the cell: the block's bounding rectangle is in the
     // document's coordinates.
+    // The rectangle starts at the layout's position: its lines' x (with the indents) is added to that.
     const QRectF placed = block.document()->documentLayout()->blockBoundingRect(block);
-    const QPointF origin = placed.topLeft() - layout->boundingRect().topLeft();
+    const QPointF origin(placed.left(), placed.top() - layout->boundingRect().top());
     const qreal boxHeight = format.doubleProperty(BorderLineHeightProperty);
     const qreal textTop = origin.y() + lineBoxTop(first, format, boxHeight);
     const qreal textBottom = origin.y() + lineBoxTop(last, format, boxHeight) + qMax(last.height(), boxHeight);
@@ -76,6 +77,8 @@ void paintBlockBorders(QPainter &painter, const QTextBlock &block)
                         + outerRoom(format, BorderRightPenProperty, BorderRightSpaceProperty);
     const qreal sidesTop = top - format.doubleProperty(BorderGapAboveProperty);
 
+    if (format.hasProperty(BorderShadingProperty))
+        painter.fillRect(QRectF(QPointF(left, sidesTop), QPointF(right, bottom)), format.brushProperty(BorderShadingProperty));
     // Each line lies on the outer edge of its room, drawn half its width inwards.
     const auto draw = [&](int penProperty, const QLineF &line, const QPointF &inward) {
         if (!format.hasProperty(penProperty))
@@ -115,6 +118,10 @@ void setBorderProperties(QTextBlockFormat &format, const ParagraphBorders &borde
     setLine(format, BorderBottomPenProperty, BorderBottomSpaceProperty, borders.bottom);
     setLine(format, BorderLeftPenProperty, BorderLeftSpaceProperty, borders.left);
     setLine(format, BorderRightPenProperty, BorderRightSpaceProperty, borders.right);
+    if (format.hasProperty(QTextFormat::BackgroundBrush)) {
+        format.setProperty(BorderShadingProperty, format.background());
+        format.clearBackground();
+    }
 }
 
 void setBorderBox(QTextBlockFormat &format, qreal lineHeightPixels, int gapAboveTwips)
@@ -136,7 +143,8 @@ void paintParagraphBorders(QPainter &painter, const QTextDocument &document)
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         const QTextBlockFormat format = block.blockFormat();
         if (format.hasProperty(BorderLeftPenProperty) || format.hasProperty(BorderRightPenProperty)
-            || format.hasProperty(BorderTopPenProperty) || format.hasProperty(BorderBottomPenProperty))
+            || format.hasProperty(BorderTopPenProperty) || format.hasProperty(BorderBottomPenProperty)
+            || format.hasProperty(BorderShadingProperty))
             paintBlockBorders(painter, block);
     }
     painter.restore();
