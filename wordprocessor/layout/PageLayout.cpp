@@ -61,8 +61,9 @@ void paintPart(QPainter &painter, const PagePart &part)
     QAbstractTextDocumentLayout::PaintContext context;
     context.palette.setColor(QPalette::Text, Qt::black);
     context.clip = part.clip;
-    paintParagraphBorders(painter, *part.document);
+    paintParagraphShading(painter, *part.document);
     part.document->documentLayout()->draw(&painter, context);
+    paintParagraphBorders(painter, *part.document);
     paintCharacterBorders(painter, *part.document);
     painter.restore();
 }

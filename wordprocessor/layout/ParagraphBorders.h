@@ -47,8 +47,8 @@ struct ParagraphBorders
 
 // Records `borders` in a paragraph's block format: the top line (or, where the paragraph continues the box of
 // the one above, the between line) and the bottom line, which a following paragraph of the same box removes.
-// The paragraph's shading moves from behind its text to the whole box, out to the lines and across the gap
-// above it, as LibreOffice fills it.
+// The paragraph's shading is recorded to fill the whole box too, out to the lines and across the gap above
+// it, as LibreOffice fills it.
 void setBorderProperties(QTextBlockFormat &format, const ParagraphBorders &borders, bool joinsAbove);
 // Records the geometry of a bordered paragraph's box: its lines' height (logical pixels) and the gap above it
 // that the box spans (twips, 0 where the box starts with this paragraph).
@@ -57,8 +57,11 @@ void setBorderBox(QTextBlockFormat &format, qreal lineHeightPixels, int gapAbove
 // Marks `document` as holding paragraph borders, so that painting looks for them.
 void markParagraphBorders(QTextDocument &document);
 
-// Draws the paragraph borders of `document` (laid out), and the shading of bordered paragraphs, with `painter`
-// in the document's device pixels; before the text, which is drawn over them.
+// Fills the boxes of the shaded bordered paragraphs of `document` (laid out) with their shading, with `painter`
+// in the document's device pixels; before the text is drawn.
+void paintParagraphShading(QPainter &painter, const QTextDocument &document);
+
+// Draws the paragraph borders of `document` (laid out) with `painter` in the document's device pixels.
 void paintParagraphBorders(QPainter &painter, const QTextDocument &document);
 
 } // namespace quill
