@@ -24,14 +24,16 @@ bool hasBorder(const QTextCharFormat &format)
 // True when text of `a` and text of `b` next to each other share one box.
 bool sameBorder(const QTextCharFormat &a, const QTextCharFormat &b)
 {
-    return hasBorder(a) && hasBorder(b) && a.penProperty(CharacterBorderPenProperty) == b.penProperty(CharacterBorderPenProperty)
+    return hasBorder(a) && hasBorder(b)
+           && a.penProperty(CharacterBorderPenProperty) == b.penProperty(CharacterBorderPenProperty)
            && a.doubleProperty(CharacterBorderSpaceProperty) == b.doubleProperty(CharacterBorderSpaceProperty);
 }
 
 // The room a box of `format` takes on either side of its text (its space and line width), in device pixels.
 qreal roomBeside(const QTextCharFormat &format)
 {
-    return format.doubleProperty(CharacterBorderSpaceProperty) + format.penProperty(CharacterBorderPenProperty).widthF();
+    return format.doubleProperty(CharacterBorderSpaceProperty)
+           + format.penProperty(CharacterBorderPenProperty).widthF();
 }
 
 bool isText(const TextPiece &piece)

@@ -85,7 +85,8 @@ std::optional<BlockBox> blockBox(const QTextBlock &block, const QTextBlockFormat
     box.bottom = textBottom + outerRoom(format, BorderBottomPenProperty, BorderBottomSpaceProperty);
     box.left = origin.x() + first.x() - format.textIndent()
                - outerRoom(format, BorderLeftPenProperty, BorderLeftSpaceProperty);
-    box.right = origin.x() + last.x() + last.width() + outerRoom(format, BorderRightPenProperty, BorderRightSpaceProperty);
+    box.right = origin.x() + last.x() + last.width()
+                + outerRoom(format, BorderRightPenProperty, BorderRightSpaceProperty);
     box.sidesTop = box.top - format.doubleProperty(BorderGapAboveProperty);
     return box;
 }

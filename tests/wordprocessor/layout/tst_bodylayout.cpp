@@ -760,10 +760,11 @@ void BodyLayoutTest::shadingFillsTheWholeBorderBox()
     // Two shaded paragraphs, 10 pt apart, share one box whose lines lie 4 pt from the text.
     const QString line = QStringLiteral(R"(w:val="single" w:sz="8" w:space="4" w:color="0000FF")");
     const QString box = QStringLiteral(R"(<w:pBdr><w:top %1/><w:left %1/><w:bottom %1/><w:right %1/></w:pBdr>)"
-                                       R"(<w:shd w:val="clear" w:color="auto" w:fill="FFFF00"/><w:spacing w:after="200"/>)"
-                                       R"(<w:ind w:left="720"/>)")
+                                       R"(<w:shd w:val="clear" w:color="auto" w:fill="FFFF00"/>)"
+                                       R"(<w:spacing w:after="200"/><w:ind w:left="720"/>)")
                             .arg(line);
-    const DocxParts docx = parts(documentXml(paragraph(QStringLiteral("One"), box) + paragraph(QStringLiteral("Two"), box)));
+    const DocxParts docx =
+        parts(documentXml(paragraph(QStringLiteral("One"), box) + paragraph(QStringLiteral("Two"), box)));
     const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
     const QImage page = quill::renderPicture(quill::renderBody(docx.sources()).picture);
     const auto isYellow = [&](qreal x, qreal y) {
