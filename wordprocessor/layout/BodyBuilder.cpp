@@ -1,5 +1,6 @@
 #include "BodyBuilder.h"
 
+#include "CharacterBorders.h"
 #include "PageContinuation.h"
 #include "Pagination.h"
 #include "SymbolFonts.h"
@@ -354,6 +355,8 @@ void BodyBuilder::writeParagraph(const ParagraphProperties &paragraph, const QSt
                 insertPiece(m_cursor, piece);
                 lines += piece.text.count(QChar(kLineSeparator));
             }
+            if (text.hasCharacterBorders)
+                markCharacterBorders(*m_document);
             m_flow.contentTwips += format.topMargin() / m_scale.scaled(1) + lines * lineHeight * kTwipsPerPixel;
 
             m_flow.atStart = false;

@@ -4,6 +4,7 @@
 #include "NoteAreas.h"
 #include "PageContinuation.h"
 #include "LayoutUnits.h"
+#include "CharacterBorders.h"
 #include "ParagraphBorders.h"
 #include "TextDocumentBuilder.h"
 #include "WordXml.h"
@@ -60,8 +61,10 @@ void paintPart(QPainter &painter, const PagePart &part)
     QAbstractTextDocumentLayout::PaintContext context;
     context.palette.setColor(QPalette::Text, Qt::black);
     context.clip = part.clip;
+    paintParagraphShading(painter, *part.document);
     part.document->documentLayout()->draw(&painter, context);
     paintParagraphBorders(painter, *part.document);
+    paintCharacterBorders(painter, *part.document);
     painter.restore();
 }
 

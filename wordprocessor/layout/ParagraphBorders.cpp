@@ -9,6 +9,8 @@
 #include <QTextDocument>
 #include <QTextLayout>
 
+#include <optional>
+
 namespace quill {
 
 namespace {
@@ -52,30 +54,50 @@ qreal outerRoom(const QTextBlockFormat &format, int penProperty, int spaceProper
     return format.doubleProperty(spaceProperty) + format.penProperty(penProperty).widthF();
 }
 
-void paintBlockBorders(QPainter &painter, const QTextBlock &block)
+// The outer edges of a bordered block's box, in the document's device pixels; its sides start at `sidesTop`,
+// above `top` where the box spans the gap to the paragraph above.
+struct BlockBox
 {
-    const QTextBlockFormat format = block.blockFormat();
+    qreal left = 0;
+    qreal top = 0;
+    qreal right = 0;
+    qreal bottom = 0;
+    qreal sidesTop = 0;
+};
+
+std::optional<BlockBox> blockBox(const QTextBlock &block, const QTextBlockFormat &format)
+{
     const QTextLayout *layout = block.layout();
     if (!layout || layout->lineCount() == 0)
-        return;
+        return std::nullopt;
     const QTextLine first = layout->lineAt(0);
     const QTextLine last = layout->lineAt(layout->lineCount() - 1);
     // A block in a table cell has its layout placed in the cell: the block's bounding rectangle is in the
-    // document's coordinates.
+    // document's coordinates. It starts at the layout's position, to which the lines' x (with the indents) adds.
     const QRectF placed = block.document()->documentLayout()->blockBoundingRect(block);
-    const QPointF origin = placed.topLeft() - layout->boundingRect().topLeft();
+    const QPointF origin(placed.left(), placed.top() - layout->boundingRect().top());
     const qreal boxHeight = format.doubleProperty(BorderLineHeightProperty);
     const qreal textTop = origin.y() + lineBoxTop(first, format, boxHeight);
     const qreal textBottom = origin.y() + lineBoxTop(last, format, boxHeight) + qMax(last.height(), boxHeight);
 
-    const qreal top = textTop - outerRoom(format, BorderTopPenProperty, BorderTopSpaceProperty);
-    const qreal bottom = textBottom + outerRoom(format, BorderBottomPenProperty, BorderBottomSpaceProperty);
-    const qreal left = origin.x() + first.x() - format.textIndent()
-                       - outerRoom(format, BorderLeftPenProperty, BorderLeftSpaceProperty);
-    const qreal right = origin.x() + last.x() + last.width()
-                        + outerRoom(format, BorderRightPenProperty, BorderRightSpaceProperty);
-    const qreal sidesTop = top - format.doubleProperty(BorderGapAboveProperty);
+    BlockBox box;
+    box.top = textTop - outerRoom(format, BorderTopPenProperty, BorderTopSpaceProperty);
+    box.bottom = textBottom + outerRoom(format, BorderBottomPenProperty, BorderBottomSpaceProperty);
+    box.left = origin.x() + first.x() - format.textIndent()
+               - outerRoom(format, BorderLeftPenProperty, BorderLeftSpaceProperty);
+    box.right = origin.x() + last.x() + last.width()
+                + outerRoom(format, BorderRightPenProperty, BorderRightSpaceProperty);
+    box.sidesTop = box.top - format.doubleProperty(BorderGapAboveProperty);
+    return box;
+}
 
+void paintBlockBorders(QPainter &painter, const QTextBlock &block)
+{
+    const QTextBlockFormat format = block.blockFormat();
+    const std::optional<BlockBox> box = blockBox(block, format);
+    if (!box)
+        return;
+    const auto [left, top, right, bottom, sidesTop] = *box;
     // Each line lies on the outer edge of its room, drawn half its width inwards.
     const auto draw = [&](int penProperty, const QLineF &line, const QPointF &inward) {
         if (!format.hasProperty(penProperty))
@@ -88,6 +110,12 @@ void paintBlockBorders(QPainter &painter, const QTextBlock &block)
     draw(BorderBottomPenProperty, QLineF(left, bottom, right, bottom), QPointF(0, -1));
     draw(BorderLeftPenProperty, QLineF(left, sidesTop, left, bottom), QPointF(1, 0));
     draw(BorderRightPenProperty, QLineF(right, sidesTop, right, bottom), QPointF(-1, 0));
+}
+
+bool hasBorderLine(const QTextBlockFormat &format)
+{
+    return format.hasProperty(BorderLeftPenProperty) || format.hasProperty(BorderRightPenProperty)
+           || format.hasProperty(BorderTopPenProperty) || format.hasProperty(BorderBottomPenProperty);
 }
 
 } // namespace
@@ -115,6 +143,9 @@ void setBorderProperties(QTextBlockFormat &format, const ParagraphBorders &borde
     setLine(format, BorderBottomPenProperty, BorderBottomSpaceProperty, borders.bottom);
     setLine(format, BorderLeftPenProperty, BorderLeftSpaceProperty, borders.left);
     setLine(format, BorderRightPenProperty, BorderRightSpaceProperty, borders.right);
+    // Qt fills the shading behind the text itself (and still does in a shaded table cell, which covers the box).
+    if (format.hasProperty(QTextFormat::BackgroundBrush))
+        format.setProperty(BorderShadingProperty, format.background());
 }
 
 void setBorderBox(QTextBlockFormat &format, qreal lineHeightPixels, int gapAboveTwips)
@@ -128,15 +159,28 @@ void markParagraphBorders(QTextDocument &document)
     document.setProperty(kHasBordersProperty, true);
 }
 
+void paintParagraphShading(QPainter &painter, const QTextDocument &document)
+{
+    if (!document.property(kHasBordersProperty).toBool())
+        return;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QTextBlockFormat format = block.blockFormat();
+        if (!format.hasProperty(BorderShadingProperty))
+            continue;
+        if (const std::optional<BlockBox> box = blockBox(block, format)) {
+            const QRectF rect(QPointF(box->left, box->sidesTop), QPointF(box->right, box->bottom));
+            painter.fillRect(rect, format.brushProperty(BorderShadingProperty));
+        }
+    }
+}
+
 void paintParagraphBorders(QPainter &painter, const QTextDocument &document)
 {
     if (!document.property(kHasBordersProperty).toBool())
         return;
     painter.save();
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        const QTextBlockFormat format = block.blockFormat();
-        if (format.hasProperty(BorderLeftPenProperty) || format.hasProperty(BorderRightPenProperty)
-            || format.hasProperty(BorderTopPenProperty) || format.hasProperty(BorderBottomPenProperty))
+        if (hasBorderLine(block.blockFormat()))
             paintBlockBorders(painter, block);
     }
     painter.restore();

@@ -24,6 +24,7 @@ enum ParagraphBorderProperty {
     BorderRightSpaceProperty,
     BorderLineHeightProperty,
     BorderGapAboveProperty, // set where the box continues that of the paragraph above, across the gap
+    BorderShadingProperty,  // the paragraph's shading (a QBrush), which fills its whole box
 };
 
 // The border lines of one paragraph (w:pBdr), with its group: consecutive paragraphs with the same borders
@@ -46,6 +47,8 @@ struct ParagraphBorders
 
 // Records `borders` in a paragraph's block format: the top line (or, where the paragraph continues the box of
 // the one above, the between line) and the bottom line, which a following paragraph of the same box removes.
+// The paragraph's shading is recorded to fill the whole box too, out to the lines and across the gap above
+// it, as LibreOffice fills it.
 void setBorderProperties(QTextBlockFormat &format, const ParagraphBorders &borders, bool joinsAbove);
 // Records the geometry of a bordered paragraph's box: its lines' height (logical pixels) and the gap above it
 // that the box spans (twips, 0 where the box starts with this paragraph).
@@ -53,6 +56,10 @@ void setBorderBox(QTextBlockFormat &format, qreal lineHeightPixels, int gapAbove
 
 // Marks `document` as holding paragraph borders, so that painting looks for them.
 void markParagraphBorders(QTextDocument &document);
+
+// Fills the boxes of the shaded bordered paragraphs of `document` (laid out) with their shading, with `painter`
+// in the document's device pixels; before the text is drawn.
+void paintParagraphShading(QPainter &painter, const QTextDocument &document);
 
 // Draws the paragraph borders of `document` (laid out) with `painter` in the document's device pixels.
 void paintParagraphBorders(QPainter &painter, const QTextDocument &document);

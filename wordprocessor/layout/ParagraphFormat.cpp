@@ -1,5 +1,6 @@
 #include "ParagraphFormat.h"
 
+#include "CharacterBorders.h"
 #include "FontLeading.h"
 #include "LengthScale.h"
 #include "Pictures.h"
@@ -72,7 +73,8 @@ qreal ParagraphFormatter::applyLineHeight(QTextBlockFormat &format, const Paragr
         // A line break's own run does not make the line taller, as LibreOffice measures lines.
         if (isBreakOnly(piece.text))
             continue;
-        const LineMetrics line = lineMetrics(piece.format);
+        LineMetrics line = lineMetrics(piece.format);
+        line.height += characterBorderHeight(piece.format); // a boxed run's line holds its box
         natural.height = qMax(natural.height, line.height);
         natural.deviceHeight = qMax(natural.deviceHeight, line.deviceHeight);
         raisedLine = raisedLine || piece.format.boolProperty(RaisesLineProperty);

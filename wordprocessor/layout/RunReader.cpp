@@ -1,5 +1,6 @@
 #include "RunReader.h"
 
+#include "CharacterBorders.h"
 #include "FieldValues.h"
 #include "LengthScale.h"
 #include "Pictures.h"
@@ -130,6 +131,8 @@ QTextCharFormat charFormat(const RunProperties &run, const ThemeFonts &themeFont
     // Unkerned Latin text needs no shaping; Qt still shapes scripts that do. Kerning needs shaping.
     // (Set either way: a format inherits what it leaves unset from the document's default font.)
     format.setFontStyleStrategy(kerning ? QFont::PreferDefault : QFont::PreferNoShaping);
+    if (run.border)
+        setCharacterBorder(format, *run.border);
     return format;
 }
 
@@ -148,6 +151,10 @@ void RunReader::readParagraph(pugi::xml_node paragraph, const RunProperties &par
 {
     FieldWalk fields;
     collectInline(paragraph, paragraphRun, fields, text, allowPageBreaks);
+    for (std::vector<TextPiece> &pieces : text.parts) {
+        if (makeRoomForCharacterBorders(pieces, m_scale))
+            text.hasCharacterBorders = true;
+    }
 }
 
 // Reads the runs of a paragraph (and of hyperlinks, content controls, insertions, simple fields inside it).

@@ -36,6 +36,7 @@ struct TextPiece
 struct ParagraphText
 {
     std::vector<std::vector<TextPiece>> parts{1};
+    bool hasCharacterBorders = false; // some text is boxed (w:bdr): its document is to be marked
 };
 
 // The character format of text with the run properties `run`; theme fonts are read from `themeFonts`, letter

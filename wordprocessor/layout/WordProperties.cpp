@@ -158,6 +158,8 @@ void RunProperties::apply(pugi::xml_node rPr)
         } else if (std::strcmp(name, "kern") == 0) {
             // w:val is the smallest size Word kerns; LibreOffice kerns every size once it is not 0.
             kerning = intAttribute(property, "val").value_or(0) != 0;
+        } else if (std::strcmp(name, "bdr") == 0) {
+            border = BorderLine::fromElement(property);
         }
     }
 }
@@ -180,6 +182,7 @@ void RunProperties::apply(const RunProperties &other)
     overlay(verticalAlignment, other.verticalAlignment);
     overlay(letterSpacingPixels, other.letterSpacingPixels);
     overlay(kerning, other.kerning);
+    overlay(border, other.border);
 }
 
 void ParagraphProperties::apply(pugi::xml_node pPr)

@@ -35,6 +35,24 @@ struct FontName
     QString themeSlot;
 };
 
+// One border line of a table, cell, paragraph or run, in logical pixels.
+struct BorderLine
+{
+    bool visible = false;
+    qreal widthPixels = 0;
+    qreal spacePixels = 0; // between the line and the text it borders (w:space, in points)
+    QColor color;
+
+    bool operator==(const BorderLine &other) const
+    {
+        return visible == other.visible && widthPixels == other.widthPixels && spacePixels == other.spacePixels
+               && color == other.color;
+    }
+
+    // Reads a border element (w:top, w:insideH, ...): w:val none/nil hides it; w:sz in eighths of a point.
+    static BorderLine fromElement(pugi::xml_node border);
+};
+
 // Character formatting (w:rPr); every member is unset unless some level of the style hierarchy sets it.
 struct RunProperties
 {
@@ -54,29 +72,12 @@ struct RunProperties
     std::optional<int> verticalAlignment;       // QTextCharFormat::VerticalAlignment
     std::optional<qreal> letterSpacingPixels;   // w:spacing, converted from twips
     std::optional<bool> kerning;                // w:kern other than 0: pair kerning
+    std::optional<BorderLine> border;           // w:bdr: a box around the text
 
     // Overlays the properties that the element `rPr` sets.
     void apply(pugi::xml_node rPr);
     // Overlays the properties that `other` sets.
     void apply(const RunProperties &other);
-};
-
-// One border line of a table, cell or paragraph, in logical pixels.
-struct BorderLine
-{
-    bool visible = false;
-    qreal widthPixels = 0;
-    qreal spacePixels = 0; // between the line and the text it borders (w:space, in points)
-    QColor color;
-
-    bool operator==(const BorderLine &other) const
-    {
-        return visible == other.visible && widthPixels == other.widthPixels && spacePixels == other.spacePixels
-               && color == other.color;
-    }
-
-    // Reads a border element (w:top, w:insideH, ...): w:val none/nil hides it; w:sz in eighths of a point.
-    static BorderLine fromElement(pugi::xml_node border);
 };
 
 // The sides a table border or cell margin is given for.

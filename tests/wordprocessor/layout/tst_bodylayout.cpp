@@ -160,6 +160,8 @@ private slots:
     void automaticSpacingLeftOutAtTheEdges();
     void tableRunsOntoAPageFromItsTop();
     void paragraphBordersTakeRoomAndShareABox();
+    void shadingFillsTheWholeBorderBox();
+    void characterBordersBoxTheirRuns();
     void indentsAndTabsFollowTheTextColumn();
     void tableColumnsFollowTheGrid();
     void tableWidthIsAShareOfTheColumn();
@@ -751,6 +753,76 @@ void BodyLayoutTest::paragraphBordersTakeRoomAndShareABox()
     QVERIFY(isRed(120 - 6, three + 2));
     QVERIFY(isRed(120 - 6, four - 0.5));
     QVERIFY(isRed(120 - 6, four + 2));
+}
+
+void BodyLayoutTest::shadingFillsTheWholeBorderBox()
+{
+    // Two shaded paragraphs, 10 pt apart, share one box whose lines lie 4 pt from the text.
+    const QString line = QStringLiteral(R"(w:val="single" w:sz="8" w:space="4" w:color="0000FF")");
+    const QString box = QStringLiteral(R"(<w:pBdr><w:top %1/><w:left %1/><w:bottom %1/><w:right %1/></w:pBdr>)"
+                                       R"(<w:shd w:val="clear" w:color="auto" w:fill="FFFF00"/>)"
+                                       R"(<w:spacing w:after="200"/><w:ind w:left="720"/>)")
+                            .arg(line);
+    const DocxParts docx =
+        parts(documentXml(paragraph(QStringLiteral("One"), box) + paragraph(QStringLiteral("Two"), box)));
+    const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+    const QImage page = quill::renderPicture(quill::renderBody(docx.sources()).picture);
+    const auto isYellow = [&](qreal x, qreal y) {
+        const QColor pixel = page.pixelColor(int(x), int(y));
+        return pixel.red() > 200 && pixel.green() > 200 && pixel.blue() < 80;
+    };
+    const QRectF one = blockRect(blockWithText(built, QStringLiteral("One")));
+    const qreal oneBottom = one.bottom() / built.deviceScale;
+    const qreal twoTop = blockRect(blockWithText(built, QStringLiteral("Two"))).top() / built.deviceScale;
+    const qreal textLeft = one.left() / built.deviceScale + 48; // the indent, 720 twips
+    QVERIFY(twoTop - oneBottom > 10);
+    // No unshaded gap between the paragraphs, and the shading reaches into the space before the lines.
+    for (qreal y = oneBottom + 1; y < twoTop - 1; y += 1)
+        QVERIFY2(isYellow(300, y), qPrintable(QString::number(y)));
+    QVERIFY(isYellow(textLeft - 3, oneBottom - 4));
+    QVERIFY(!isYellow(textLeft - 9, oneBottom - 4));
+}
+
+void BodyLayoutTest::characterBordersBoxTheirRuns()
+{
+    // "Boxed" has a red box 4 pt from its text; "Box" and "ed" in two runs of one border share one box.
+    const QString border = QStringLiteral(R"(<w:bdr w:val="single" w:sz="8" w:space="4" w:color="FF0000"/>)");
+    const auto build = [&](const QString &rPr) {
+        return parts(documentXml(QStringLiteral("<w:p><w:r><w:t xml:space=\"preserve\">Plain </w:t></w:r>"
+                                                "<w:r><w:rPr>%1</w:rPr><w:t>Box</w:t></w:r>"
+                                                "<w:r><w:rPr>%1</w:rPr><w:t>ed</w:t></w:r>"
+                                                "<w:r><w:t xml:space=\"preserve\"> after</w:t></w:r></w:p>")
+                                     .arg(rPr)));
+    };
+    const DocxParts boxed = build(border);
+    const quill::BuiltDocument built = quill::buildTextDocument(boxed.sources());
+    const quill::BuiltDocument plain = quill::buildTextDocument(build(QString()).sources());
+    const auto xOf = [](const quill::BuiltDocument &document, int position) {
+        const QTextBlock block = blockWithText(document, QStringLiteral("Plain"));
+        return (blockRect(block).left() + block.layout()->lineAt(0).cursorToX(position)) / document.deviceScale;
+    };
+    const int boxStart = 6;  // after "Plain "
+    const int boxEnd = 11;   // after "Boxed"
+    // The box's space and line (5 pt) on either side move the text after it.
+    const qreal room = (xOf(built, boxEnd) - xOf(built, boxStart)) - (xOf(plain, boxEnd) - xOf(plain, boxStart));
+    QVERIFY2(qAbs(room - 20.0 / 3) < 0.5, qPrintable(QString::number(room)));
+    QVERIFY(qAbs(xOf(built, boxEnd + 1) - xOf(plain, boxEnd + 1) - 2 * 20.0 / 3) < 0.5);
+
+    const QImage page = quill::renderPicture(quill::renderBody(boxed.sources()).picture);
+    const auto isRed = [&](qreal x, qreal y) {
+        const QColor pixel = page.pixelColor(int(x), int(y));
+        return pixel.red() > 200 && pixel.green() < 120 && pixel.blue() < 120;
+    };
+    const QTextBlock block = blockWithText(built, QStringLiteral("Plain"));
+    const QTextLine line = block.layout()->lineAt(0);
+    const qreal baseline = (blockRect(block).top() + line.y() + line.ascent()) / built.deviceScale;
+    const qreal left = xOf(built, boxStart) - 20.0 / 3;
+    QVERIFY(isRed(left + 0.5, baseline - 4));
+    QVERIFY(!isRed(left - 2, baseline - 4));
+    QVERIFY(isRed(xOf(built, boxEnd) - 0.5, baseline - 4));
+    // One box: no line between "Box" and "ed".
+    for (qreal y = baseline - 10; y < baseline; y += 1)
+        QVERIFY(!isRed(xOf(built, 9), y));
 }
 
 void BodyLayoutTest::indentsAndTabsFollowTheTextColumn()
