@@ -5,6 +5,7 @@
 #include "PageContinuation.h"
 #include "LayoutUnits.h"
 #include "ParagraphBorders.h"
+#include "TabLeaders.h"
 #include "TextDocumentBuilder.h"
 #include "WordXml.h"
 #include "XmlTree.h"
@@ -62,6 +63,7 @@ void paintPart(QPainter &painter, const PagePart &part)
     context.clip = part.clip;
     part.document->documentLayout()->draw(&painter, context);
     paintParagraphBorders(painter, *part.document);
+    paintTabLeaders(painter, *part.document, part.clip);
     painter.restore();
 }
 

@@ -3,6 +3,7 @@
 #include "FontLeading.h"
 #include "LengthScale.h"
 #include "Pictures.h"
+#include "TabLeaders.h"
 #include "TextDocumentBuilder.h"
 
 #include <QFontMetricsF>
@@ -48,10 +49,14 @@ QTextBlockFormat ParagraphFormatter::blockFormat(const ParagraphProperties &para
     format.setTextIndent(deviceLength(firstLine));
     if (paragraph.shading && paragraph.shading->isValid())
         format.setBackground(*paragraph.shading);
-    const QList<QTextOption::Tab> tabs = tabStops(paragraph.tabs, left, firstLine);
-    if (!tabs.isEmpty())
-        format.setTabPositions(tabs);
+    applyTabStops(format, paragraph, left + firstLine);
     return format;
+}
+
+void ParagraphFormatter::continueAfterBreak(QTextBlockFormat &format, const ParagraphProperties &paragraph) const
+{
+    format.setTextIndent(0);
+    applyTabStops(format, paragraph, paragraph.leftIndent.value_or(0));
 }
 
 qreal ParagraphFormatter::applyLineHeight(QTextBlockFormat &format, const ParagraphProperties &paragraph,
@@ -278,38 +283,47 @@ ParagraphFormatter::LineMetrics ParagraphFormatter::lineMetrics(const QTextCharF
 }
 
 // Word measures tab stops from the text column's left edge; Qt measures them from where a line starts.
-// The stops are given relative to the first line's start, where tabs nearly always stand.
-QList<QTextOption::Tab> ParagraphFormatter::tabStops(const std::map<int, TabStop> &stops, int left,
-                                                     int firstLine) const
+// The stops are given relative to `origin` (twips from the column's edge), where the block's lines start.
+void ParagraphFormatter::applyTabStops(QTextBlockFormat &format, const ParagraphProperties &paragraph,
+                                       int origin) const
 {
-    const int origin = left + firstLine;
-    std::map<int, QTextOption::Tab> positioned; // by position in twips from the column's edge
+    const int left = paragraph.leftIndent.value_or(0);
+    std::map<int, TabStop> positioned; // by position in twips from the column's edge
     int lastCustom = origin;
-    for (const auto &[position, stop] : stops) {
+    for (const auto &[position, stop] : paragraph.tabs) {
         if (stop.cleared || position <= origin)
             continue;
-        QTextOption::Tab tab(m_scale.scaled(position - origin), stop.type);
-        if (stop.type == QTextOption::DelimiterTab)
-            tab.delimiter = QLatin1Char('.');
-        positioned.emplace(position, tab);
+        positioned.emplace(position, stop);
         lastCustom = qMax(lastCustom, position);
     }
-    // A hanging paragraph has an implicit stop at its left indent.
-    if (firstLine < 0 && positioned.lower_bound(origin + 1) == positioned.lower_bound(left + 1))
-        positioned.emplace(left, QTextOption::Tab(m_scale.scaled(left - origin), QTextOption::LeftTab));
+    // A hanging line has an implicit stop at the left indent, unless a custom stop comes before it.
+    if (origin < left && positioned.lower_bound(origin + 1) == positioned.lower_bound(left + 1))
+        positioned.emplace(left, TabStop{left, QTextOption::LeftTab, false, QChar()});
     // Past the custom stops, default stops fall on multiples of the interval from the column's edge;
     // Qt's own default stops would count from the line's start, which differs when the line is indented.
     if (origin != 0 || !positioned.empty()) {
         const int interval = m_defaultTabStopTwips;
         for (int position = (lastCustom / interval + 1) * interval; position <= kDefaultTabExtentTwips;
              position += interval) {
-            positioned.emplace(position, QTextOption::Tab(m_scale.scaled(position - origin), QTextOption::LeftTab));
+            positioned.emplace(position, TabStop{position, QTextOption::LeftTab, false, QChar()});
         }
     }
     QList<QTextOption::Tab> tabs;
-    for (const auto &[position, tab] : positioned)
+    QList<qreal> stopPixels;
+    QString leaders;
+    for (const auto &[position, stop] : positioned) {
+        QTextOption::Tab tab(m_scale.scaled(position - origin), stop.type);
+        if (stop.type == QTextOption::DelimiterTab)
+            tab.delimiter = QLatin1Char('.');
         tabs.append(tab);
-    return tabs;
+        stopPixels.append(deviceLength(position - origin));
+        leaders.append(stop.leader);
+    }
+    if (tabs.isEmpty())
+        format.clearProperty(QTextFormat::TabPositions);
+    else
+        format.setTabPositions(tabs);
+    setTabLeaders(format, stopPixels, leaders);
 }
 
 } // namespace quill

@@ -30,6 +30,9 @@ public:
 
     // The alignment, indents, tab stops and shading of `paragraph`.
     QTextBlockFormat blockFormat(const ParagraphProperties &paragraph) const;
+    // Makes `format`, that of the first line of `paragraph`, that of a block holding its lines after a line
+    // break: they start at the left indent, and so are their tab stops measured.
+    void continueAfterBreak(QTextBlockFormat &format, const ParagraphProperties &paragraph) const;
     // Sets the line height of a paragraph part holding `pieces` (its mark's format when it holds no text,
     // `blankFormat`, the paragraph's own font, when it holds nothing but spaces and tabs); returns it, in
     // logical pixels.
@@ -64,7 +67,7 @@ private:
     LineMetrics lineMetrics(const QTextCharFormat &format);
     static qreal wordWidth(const std::vector<TextPiece> &pieces, const std::vector<size_t> &owner, const QString &all,
                            qsizetype start, qsizetype end);
-    QList<QTextOption::Tab> tabStops(const std::map<int, TabStop> &stops, int left, int firstLine) const;
+    void applyTabStops(QTextBlockFormat &format, const ParagraphProperties &paragraph, int origin) const;
 
     const LengthScale &m_scale;
     int m_defaultTabStopTwips;
