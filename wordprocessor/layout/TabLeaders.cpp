@@ -119,11 +119,12 @@ void paintTabLeaders(QPainter &painter, const QTextDocument &document, const QRe
         if (!block.blockFormat().hasProperty(TabLeadersProperty) || !block.layout())
             continue;
         // A block in a table cell has its layout placed in the cell: the block's bounding rectangle is in the
-        // document's coordinates.
+        // document's coordinates, its corner where the layout's origin lies (Qt 6.4 moves the rectangle there
+        // rather than translating it by the origin, so the lines' own x stays out of it).
         const QRectF placed = documentLayout->blockBoundingRect(block);
         if (!clip.isNull() && !placed.intersects(clip))
             continue;
-        paintBlockLeaders(painter, block, placed.topLeft() - block.layout()->boundingRect().topLeft());
+        paintBlockLeaders(painter, block, placed.topLeft());
     }
     painter.restore();
 }
