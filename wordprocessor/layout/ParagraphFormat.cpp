@@ -114,10 +114,6 @@ qreal ParagraphFormatter::applyLineHeight(QTextBlockFormat &format, const Paragr
 std::vector<std::vector<TextPiece>> ParagraphFormatter::groupsOfEqualHeight(const ParagraphProperties &paragraph,
                                                                          const std::vector<TextPiece> &pieces)
 {
-    const LineRule rule = paragraph.lineRule.value_or(LineRule::Auto);
-    if (rule == LineRule::Exact
-        || (rule == LineRule::Auto && paragraph.lineSpacing.value_or(kSingleLineSpacing) != kSingleLineSpacing))
-        return {};
     const auto hasBreak = [](const TextPiece &piece) { return piece.text.contains(QChar(kLineSeparator)); };
     if (std::none_of(pieces.begin(), pieces.end(), hasBreak))
         return {};
@@ -138,13 +134,31 @@ std::vector<std::vector<TextPiece>> ParagraphFormatter::groupsOfEqualHeight(cons
             lines.back().second = qMax(lines.back().second, lineMetrics(piece.format).height);
         }
     }
-    // LibreOffice sizes a line without text by fonts the pieces do not tell: such a part stays one block.
-    if (std::any_of(lines.begin(), lines.end(), [](const auto &line) { return line.second == 0; }))
+    // Lines are grouped by height unless Qt already spaces them one by one, or a line holds no text, which
+    // LibreOffice sizes by fonts the pieces do not tell.
+    const LineRule rule = paragraph.lineRule.value_or(LineRule::Auto);
+    const bool spacedByQt = rule == LineRule::Exact
+                            || (rule == LineRule::Auto
+                                && paragraph.lineSpacing.value_or(kSingleLineSpacing) != kSingleLineSpacing);
+    const bool byHeight =
+        !spacedByQt && std::none_of(lines.begin(), lines.end(), [](const auto &line) { return line.second == 0; });
+    // Qt measures tab stops from each line's start, and gives all lines of a block the stops of the first:
+    // lines after a break start at the left indent, so where the first line starts elsewhere and a later
+    // line holds a tab, the lines after the first break make blocks of their own, with stops measured there.
+    const auto holdsTab = [](const auto &line) {
+        return std::any_of(line.first.begin(), line.first.end(),
+                           [](const TextPiece &piece) { return piece.text.contains(QLatin1Char('\t')); });
+    };
+    const bool tabsAfterBreak = paragraph.firstLineIndent.value_or(0) != 0 && lines.front().second > 0
+                                && std::any_of(lines.begin() + 1, lines.end(), holdsTab);
+    if (!byHeight && !tabsAfterBreak)
         return {};
     std::vector<std::vector<TextPiece>> groups;
     qreal groupHeight = 0;
-    for (auto &[line, height] : lines) {
-        if (groups.empty() || height != groupHeight) {
+    for (size_t index = 0; index < lines.size(); ++index) {
+        auto &[line, height] = lines[index];
+        const bool newHeight = byHeight && height != groupHeight;
+        if (groups.empty() || newHeight || (index == 1 && tabsAfterBreak)) {
             if (!groups.empty())
                 groups.back().pop_back(); // the block's end stands for the break that ended the group
             groups.emplace_back();

@@ -41,8 +41,10 @@ public:
                           const QTextCharFormat &blankFormat);
     // The lines of a paragraph part cut at its line breaks wherever the next line's fonts give it another
     // height, each group to be laid out as a block of its own: LibreOffice sizes every line by the fonts on
-    // it, Qt gives all lines of a block one height. Empty when the part stays one block (no break, one
-    // height, a picture in it, or spacing that Qt already applies line by line).
+    // it, Qt gives all lines of a block one height. Cut after the first line too where a later line holds a
+    // tab and the first line starts elsewhere than the others (its stops are measured from its own start).
+    // Empty when the part stays one block (no break, a picture in it, or no tab to place and one height,
+    // a line without text or spacing that Qt already applies line by line).
     std::vector<std::vector<TextPiece>> groupsOfEqualHeight(const ParagraphProperties &paragraph,
                                                             const std::vector<TextPiece> &pieces);
 
