@@ -111,29 +111,37 @@ qreal ParagraphFormatter::applyLineHeight(QTextBlockFormat &format, const Paragr
     return height;
 }
 
-std::vector<std::vector<TextPiece>> ParagraphFormatter::groupsOfEqualHeight(const ParagraphProperties &paragraph,
-                                                                         const std::vector<TextPiece> &pieces)
+std::vector<ParagraphFormatter::Line> ParagraphFormatter::linesOf(const std::vector<TextPiece> &pieces)
 {
-    const auto hasBreak = [](const TextPiece &piece) { return piece.text.contains(QChar(kLineSeparator)); };
-    if (std::none_of(pieces.begin(), pieces.end(), hasBreak))
-        return {};
-    // The part's lines, each ended by its break (the last by the part's end), and their heights.
-    std::vector<std::pair<std::vector<TextPiece>, qreal>> lines(1);
+    std::vector<Line> lines(1);
     for (const TextPiece &piece : pieces) {
         if (piece.format.boolProperty(RaisesLineProperty))
             return {};
         const QStringList segments = piece.text.split(QChar(kLineSeparator));
         for (qsizetype at = 0; at < segments.size(); ++at) {
             if (at > 0) {
-                lines.back().first.push_back({QString(QChar(kLineSeparator)), piece.format});
+                lines.back().pieces.push_back({QString(QChar(kLineSeparator)), piece.format});
                 lines.emplace_back();
             }
             if (segments.at(at).isEmpty())
                 continue;
-            lines.back().first.push_back({segments.at(at), piece.format});
-            lines.back().second = qMax(lines.back().second, lineMetrics(piece.format).height);
+            lines.back().pieces.push_back({segments.at(at), piece.format});
+            lines.back().height = qMax(lines.back().height, lineMetrics(piece.format).height);
+            lines.back().holdsTab = lines.back().holdsTab || segments.at(at).contains(QLatin1Char('\t'));
         }
     }
+    return lines;
+}
+
+std::vector<std::vector<TextPiece>> ParagraphFormatter::groupsOfEqualHeight(const ParagraphProperties &paragraph,
+                                                                         const std::vector<TextPiece> &pieces)
+{
+    const auto hasBreak = [](const TextPiece &piece) { return piece.text.contains(QChar(kLineSeparator)); };
+    if (std::none_of(pieces.begin(), pieces.end(), hasBreak))
+        return {};
+    const std::vector<Line> lines = linesOf(pieces);
+    if (lines.empty())
+        return {};
     // Lines are grouped by height unless Qt already spaces them one by one, or a line holds no text, which
     // LibreOffice sizes by fonts the pieces do not tell.
     const LineRule rule = paragraph.lineRule.value_or(LineRule::Auto);
@@ -141,31 +149,28 @@ std::vector<std::vector<TextPiece>> ParagraphFormatter::groupsOfEqualHeight(cons
                             || (rule == LineRule::Auto
                                 && paragraph.lineSpacing.value_or(kSingleLineSpacing) != kSingleLineSpacing);
     const bool byHeight =
-        !spacedByQt && std::none_of(lines.begin(), lines.end(), [](const auto &line) { return line.second == 0; });
+        !spacedByQt && std::none_of(lines.begin(), lines.end(), [](const Line &line) { return line.height == 0; });
     // Qt measures tab stops from each line's start, and gives all lines of a block the stops of the first:
     // lines after a break start at the left indent, so where the first line starts elsewhere and a later
     // line holds a tab, the lines after the first break make blocks of their own, with stops measured there.
-    const auto holdsTab = [](const auto &line) {
-        return std::any_of(line.first.begin(), line.first.end(),
-                           [](const TextPiece &piece) { return piece.text.contains(QLatin1Char('\t')); });
-    };
-    const bool tabsAfterBreak = paragraph.firstLineIndent.value_or(0) != 0 && lines.front().second > 0
+    const auto holdsTab = [](const Line &line) { return line.holdsTab; };
+    const bool tabsAfterBreak = paragraph.firstLineIndent.value_or(0) != 0 && lines.front().height > 0
                                 && std::any_of(lines.begin() + 1, lines.end(), holdsTab);
     if (!byHeight && !tabsAfterBreak)
         return {};
     std::vector<std::vector<TextPiece>> groups;
     qreal groupHeight = 0;
     for (size_t index = 0; index < lines.size(); ++index) {
-        auto &[line, height] = lines[index];
-        const bool newHeight = byHeight && height != groupHeight;
+        const Line &line = lines[index];
+        const bool newHeight = byHeight && line.height != groupHeight;
         if (groups.empty() || newHeight || (index == 1 && tabsAfterBreak)) {
             if (!groups.empty())
                 groups.back().pop_back(); // the block's end stands for the break that ended the group
             groups.emplace_back();
             groupHeight = 0;
         }
-        groupHeight = qMax(groupHeight, height);
-        groups.back().insert(groups.back().end(), line.begin(), line.end());
+        groupHeight = qMax(groupHeight, line.height);
+        groups.back().insert(groups.back().end(), line.pieces.begin(), line.pieces.end());
     }
     if (groups.size() < 2)
         return {};

@@ -66,7 +66,18 @@ private:
         qreal deviceHeight = 0;
     };
 
+    // One line of a paragraph part: its pieces, ended by its break (the last by the part's end), its height
+    // in logical pixels (0 where it holds no text) and whether it holds a tab.
+    struct Line
+    {
+        std::vector<TextPiece> pieces;
+        qreal height = 0;
+        bool holdsTab = false;
+    };
+
     LineMetrics lineMetrics(const QTextCharFormat &format);
+    // The lines of `pieces`; none where a piece raises its line (a picture).
+    std::vector<Line> linesOf(const std::vector<TextPiece> &pieces);
     static qreal wordWidth(const std::vector<TextPiece> &pieces, const std::vector<size_t> &owner, const QString &all,
                            qsizetype start, qsizetype end);
     void applyTabStops(QTextBlockFormat &format, const ParagraphProperties &paragraph, int origin) const;
