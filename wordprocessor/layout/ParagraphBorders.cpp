@@ -61,9 +61,10 @@ void paintBlockBorders(QPainter &painter, const QTextBlock &block)
     const QTextLine first = layout->lineAt(0);
     const QTextLine last = layout->lineAt(layout->lineCount() - 1);
     // A block in a table cell has its layout placed in the cell: the block's bounding rectangle is in the
-    // document's coordinates.
+    // document's coordinates. Qt 6.4 moves the rectangle's corner to the layout's place, so the lines' own
+    // x (the indent) stays out of its left edge, and its top is the first line's top.
     const QRectF placed = block.document()->documentLayout()->blockBoundingRect(block);
-    const QPointF origin = placed.topLeft() - layout->boundingRect().topLeft();
+    const QPointF origin(placed.left(), placed.top() - layout->boundingRect().top());
     const qreal boxHeight = format.doubleProperty(BorderLineHeightProperty);
     const qreal textTop = origin.y() + lineBoxTop(first, format, boxHeight);
     const qreal textBottom = origin.y() + lineBoxTop(last, format, boxHeight) + qMax(last.height(), boxHeight);

@@ -754,6 +754,13 @@ void BodyLayoutTest::paragraphBordersTakeRoomAndShareABox()
     QVERIFY(isRed(120 - 6, three + 2));
     QVERIFY(isRed(120 - 6, four - 0.5));
     QVERIFY(isRed(120 - 6, four + 2));
+
+    // An indented paragraph's box starts at its indent (2 inches into the column), not at the column's edge.
+    const DocxParts indented = parts(documentXml(paragraph(QStringLiteral("Indented"), box + R"(<w:ind w:left="2880"/>)")));
+    const QImage indentedPage = quill::renderPicture(quill::renderBody(indented.sources()).picture);
+    const qreal text = top(quill::buildTextDocument(indented.sources()), QStringLiteral("Indented")) + 2;
+    QCOMPARE(indentedPage.pixelColor(120 + 192 - 6, int(text)), page.pixelColor(120 - 6, int(three + 2)));
+    QCOMPARE(indentedPage.pixelColor(120 - 6, int(text)), QColor(Qt::white));
 }
 
 void BodyLayoutTest::indentsAndTabsFollowTheTextColumn()
