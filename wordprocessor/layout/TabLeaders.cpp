@@ -62,6 +62,7 @@ void paintLeader(QPainter &painter, const QTextCharFormat &format, QChar leader,
     painter.drawGlyphRun(QPointF(), run);
 }
 
+// Draws the leaders of the tabs of `block`, whose layout lies at `origin` in the document's device pixels.
 void paintBlockLeaders(QPainter &painter, const QTextBlock &block, const QPointF &origin)
 {
     const QTextBlockFormat format = block.blockFormat();
