@@ -4,6 +4,7 @@
 #include "PageContinuation.h"
 #include "Pagination.h"
 #include "SymbolFonts.h"
+#include "TabLeaders.h"
 #include "WordXml.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -298,6 +299,7 @@ void BodyBuilder::writeParagraph(const ParagraphProperties &paragraph, const QSt
     const int gap = m_settings.addParagraphSpacing ? previousAfter + ownBefore : qMax(previousAfter, ownBefore);
 
     QTextBlockFormat baseFormat = m_paragraphs.blockFormat(paragraph);
+    markTabLeaders(*m_document, baseFormat);
     const ParagraphBorders borders = ParagraphBorders::of(paragraph);
     bool joinsAbove = false;
     const int borderTwips = placeBorders(baseFormat, borders, breakBefore, joinsAbove);
@@ -323,7 +325,7 @@ void BodyBuilder::writeParagraph(const ParagraphProperties &paragraph, const QSt
             QTextBlockFormat format = baseFormat;
             const bool lastGroup = group + 1 == groupCount;
             if (group > 0)
-                format.setTextIndent(0);
+                m_paragraphs.continueAfterBreak(format, paragraph);
             // The lines of one paragraph stay together as far as the paragraph keeps its lines together.
             const bool keepsLines = paragraph.widowControl.value_or(true) || paragraph.keepLinesTogether.value_or(false);
             if (!lastGroup && !inTable && keepsLines)

@@ -6,6 +6,7 @@
 #include "LayoutUnits.h"
 #include "CharacterBorders.h"
 #include "ParagraphBorders.h"
+#include "TabLeaders.h"
 #include "TextDocumentBuilder.h"
 #include "WordXml.h"
 #include "XmlTree.h"
@@ -65,6 +66,7 @@ void paintPart(QPainter &painter, const PagePart &part)
     part.document->documentLayout()->draw(&painter, context);
     paintParagraphBorders(painter, *part.document);
     paintCharacterBorders(painter, *part.document);
+    paintTabLeaders(painter, *part.document, part.clip);
     painter.restore();
 }
 

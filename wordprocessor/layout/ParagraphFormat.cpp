@@ -4,6 +4,7 @@
 #include "FontLeading.h"
 #include "LengthScale.h"
 #include "Pictures.h"
+#include "TabLeaders.h"
 #include "TextDocumentBuilder.h"
 
 #include <QFontMetricsF>
@@ -49,10 +50,14 @@ QTextBlockFormat ParagraphFormatter::blockFormat(const ParagraphProperties &para
     format.setTextIndent(deviceLength(firstLine));
     if (paragraph.shading && paragraph.shading->isValid())
         format.setBackground(*paragraph.shading);
-    const QList<QTextOption::Tab> tabs = tabStops(paragraph.tabs, left, firstLine);
-    if (!tabs.isEmpty())
-        format.setTabPositions(tabs);
+    applyTabStops(format, paragraph, left + firstLine);
     return format;
+}
+
+void ParagraphFormatter::continueAfterBreak(QTextBlockFormat &format, const ParagraphProperties &paragraph) const
+{
+    format.setTextIndent(0);
+    applyTabStops(format, paragraph, paragraph.leftIndent.value_or(0));
 }
 
 qreal ParagraphFormatter::applyLineHeight(QTextBlockFormat &format, const ParagraphProperties &paragraph,
@@ -108,47 +113,66 @@ qreal ParagraphFormatter::applyLineHeight(QTextBlockFormat &format, const Paragr
     return height;
 }
 
-std::vector<std::vector<TextPiece>> ParagraphFormatter::groupsOfEqualHeight(const ParagraphProperties &paragraph,
-                                                                         const std::vector<TextPiece> &pieces)
+std::vector<ParagraphFormatter::Line> ParagraphFormatter::linesOf(const std::vector<TextPiece> &pieces)
 {
-    const LineRule rule = paragraph.lineRule.value_or(LineRule::Auto);
-    if (rule == LineRule::Exact
-        || (rule == LineRule::Auto && paragraph.lineSpacing.value_or(kSingleLineSpacing) != kSingleLineSpacing))
-        return {};
-    const auto hasBreak = [](const TextPiece &piece) { return piece.text.contains(QChar(kLineSeparator)); };
-    if (std::none_of(pieces.begin(), pieces.end(), hasBreak))
-        return {};
-    // The part's lines, each ended by its break (the last by the part's end), and their heights.
-    std::vector<std::pair<std::vector<TextPiece>, qreal>> lines(1);
+    std::vector<Line> lines(1);
     for (const TextPiece &piece : pieces) {
         if (piece.format.boolProperty(RaisesLineProperty))
             return {};
         const QStringList segments = piece.text.split(QChar(kLineSeparator));
         for (qsizetype at = 0; at < segments.size(); ++at) {
             if (at > 0) {
-                lines.back().first.push_back({QString(QChar(kLineSeparator)), piece.format});
+                lines.back().pieces.push_back({QString(QChar(kLineSeparator)), piece.format});
                 lines.emplace_back();
             }
             if (segments.at(at).isEmpty())
                 continue;
-            lines.back().first.push_back({segments.at(at), piece.format});
-            lines.back().second = qMax(lines.back().second, lineMetrics(piece.format).height);
+            lines.back().pieces.push_back({segments.at(at), piece.format});
+            lines.back().height = qMax(lines.back().height, lineMetrics(piece.format).height);
+            lines.back().holdsTab = lines.back().holdsTab || segments.at(at).contains(QLatin1Char('\t'));
         }
     }
-    // LibreOffice sizes a line without text by fonts the pieces do not tell: such a part stays one block.
-    if (std::any_of(lines.begin(), lines.end(), [](const auto &line) { return line.second == 0; }))
+    return lines;
+}
+
+std::vector<std::vector<TextPiece>> ParagraphFormatter::groupsOfEqualHeight(const ParagraphProperties &paragraph,
+                                                                         const std::vector<TextPiece> &pieces)
+{
+    const auto hasBreak = [](const TextPiece &piece) { return piece.text.contains(QChar(kLineSeparator)); };
+    if (std::none_of(pieces.begin(), pieces.end(), hasBreak))
+        return {};
+    const std::vector<Line> lines = linesOf(pieces);
+    if (lines.empty())
+        return {};
+    // Lines are grouped by height unless Qt already spaces them one by one, or a line holds no text, which
+    // LibreOffice sizes by fonts the pieces do not tell.
+    const LineRule rule = paragraph.lineRule.value_or(LineRule::Auto);
+    const bool spacedByQt = rule == LineRule::Exact
+                            || (rule == LineRule::Auto
+                                && paragraph.lineSpacing.value_or(kSingleLineSpacing) != kSingleLineSpacing);
+    const bool byHeight =
+        !spacedByQt && std::none_of(lines.begin(), lines.end(), [](const Line &line) { return line.height == 0; });
+    // Qt measures tab stops from each line's start, and gives all lines of a block the stops of the first:
+    // lines after a break start at the left indent, so where the first line starts elsewhere and a later
+    // line holds a tab, the lines after the first break make blocks of their own, with stops measured there.
+    const auto holdsTab = [](const Line &line) { return line.holdsTab; };
+    const bool tabsAfterBreak = paragraph.firstLineIndent.value_or(0) != 0 && lines.front().height > 0
+                                && std::any_of(lines.begin() + 1, lines.end(), holdsTab);
+    if (!byHeight && !tabsAfterBreak)
         return {};
     std::vector<std::vector<TextPiece>> groups;
     qreal groupHeight = 0;
-    for (auto &[line, height] : lines) {
-        if (groups.empty() || height != groupHeight) {
+    for (size_t index = 0; index < lines.size(); ++index) {
+        const Line &line = lines[index];
+        const bool newHeight = byHeight && line.height != groupHeight;
+        if (groups.empty() || newHeight || (index == 1 && tabsAfterBreak)) {
             if (!groups.empty())
                 groups.back().pop_back(); // the block's end stands for the break that ended the group
             groups.emplace_back();
             groupHeight = 0;
         }
-        groupHeight = qMax(groupHeight, height);
-        groups.back().insert(groups.back().end(), line.begin(), line.end());
+        groupHeight = qMax(groupHeight, line.height);
+        groups.back().insert(groups.back().end(), line.pieces.begin(), line.pieces.end());
     }
     if (groups.size() < 2)
         return {};
@@ -280,38 +304,47 @@ ParagraphFormatter::LineMetrics ParagraphFormatter::lineMetrics(const QTextCharF
 }
 
 // Word measures tab stops from the text column's left edge; Qt measures them from where a line starts.
-// The stops are given relative to the first line's start, where tabs nearly always stand.
-QList<QTextOption::Tab> ParagraphFormatter::tabStops(const std::map<int, TabStop> &stops, int left,
-                                                     int firstLine) const
+// The stops are given relative to `origin` (twips from the column's edge), where the block's lines start.
+void ParagraphFormatter::applyTabStops(QTextBlockFormat &format, const ParagraphProperties &paragraph,
+                                       int origin) const
 {
-    const int origin = left + firstLine;
-    std::map<int, QTextOption::Tab> positioned; // by position in twips from the column's edge
+    const int left = paragraph.leftIndent.value_or(0);
+    std::map<int, TabStop> positioned; // by position in twips from the column's edge
     int lastCustom = origin;
-    for (const auto &[position, stop] : stops) {
+    for (const auto &[position, stop] : paragraph.tabs) {
         if (stop.cleared || position <= origin)
             continue;
-        QTextOption::Tab tab(m_scale.scaled(position - origin), stop.type);
-        if (stop.type == QTextOption::DelimiterTab)
-            tab.delimiter = QLatin1Char('.');
-        positioned.emplace(position, tab);
+        positioned.emplace(position, stop);
         lastCustom = qMax(lastCustom, position);
     }
-    // A hanging paragraph has an implicit stop at its left indent.
-    if (firstLine < 0 && positioned.lower_bound(origin + 1) == positioned.lower_bound(left + 1))
-        positioned.emplace(left, QTextOption::Tab(m_scale.scaled(left - origin), QTextOption::LeftTab));
+    // A hanging line has an implicit stop at the left indent, unless a custom stop comes before it.
+    if (origin < left && positioned.lower_bound(origin + 1) == positioned.lower_bound(left + 1))
+        positioned.emplace(left, TabStop{left, QTextOption::LeftTab, false, QChar()});
     // Past the custom stops, default stops fall on multiples of the interval from the column's edge;
     // Qt's own default stops would count from the line's start, which differs when the line is indented.
     if (origin != 0 || !positioned.empty()) {
         const int interval = m_defaultTabStopTwips;
         for (int position = (lastCustom / interval + 1) * interval; position <= kDefaultTabExtentTwips;
              position += interval) {
-            positioned.emplace(position, QTextOption::Tab(m_scale.scaled(position - origin), QTextOption::LeftTab));
+            positioned.emplace(position, TabStop{position, QTextOption::LeftTab, false, QChar()});
         }
     }
     QList<QTextOption::Tab> tabs;
-    for (const auto &[position, tab] : positioned)
+    QList<qreal> stopPixels;
+    QString leaders;
+    for (const auto &[position, stop] : positioned) {
+        QTextOption::Tab tab(m_scale.scaled(position - origin), stop.type);
+        if (stop.type == QTextOption::DelimiterTab)
+            tab.delimiter = QLatin1Char('.');
         tabs.append(tab);
-    return tabs;
+        stopPixels.append(deviceLength(position - origin));
+        leaders.append(stop.leader);
+    }
+    if (tabs.isEmpty())
+        format.clearProperty(QTextFormat::TabPositions);
+    else
+        format.setTabPositions(tabs);
+    setTabLeaders(format, stopPixels, leaders);
 }
 
 } // namespace quill

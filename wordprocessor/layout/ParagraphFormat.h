@@ -30,6 +30,9 @@ public:
 
     // The alignment, indents, tab stops and shading of `paragraph`.
     QTextBlockFormat blockFormat(const ParagraphProperties &paragraph) const;
+    // Makes `format`, that of the first line of `paragraph`, that of a block holding its lines after a line
+    // break: they start at the left indent, and so are their tab stops measured.
+    void continueAfterBreak(QTextBlockFormat &format, const ParagraphProperties &paragraph) const;
     // Sets the line height of a paragraph part holding `pieces` (its mark's format when it holds no text,
     // `blankFormat`, the paragraph's own font, when it holds nothing but spaces and tabs); returns it, in
     // logical pixels.
@@ -38,8 +41,10 @@ public:
                           const QTextCharFormat &blankFormat);
     // The lines of a paragraph part cut at its line breaks wherever the next line's fonts give it another
     // height, each group to be laid out as a block of its own: LibreOffice sizes every line by the fonts on
-    // it, Qt gives all lines of a block one height. Empty when the part stays one block (no break, one
-    // height, a picture in it, or spacing that Qt already applies line by line).
+    // it, Qt gives all lines of a block one height. Cut after the first line too where a later line holds a
+    // tab and the first line starts elsewhere than the others (its stops are measured from its own start).
+    // Empty when the part stays one block (no break, a picture in it, or no tab to place and one height,
+    // a line without text or spacing that Qt already applies line by line).
     std::vector<std::vector<TextPiece>> groupsOfEqualHeight(const ParagraphProperties &paragraph,
                                                             const std::vector<TextPiece> &pieces);
 
@@ -61,10 +66,21 @@ private:
         qreal deviceHeight = 0;
     };
 
+    // One line of a paragraph part: its pieces, ended by its break (the last by the part's end), its height
+    // in logical pixels (0 where it holds no text) and whether it holds a tab.
+    struct Line
+    {
+        std::vector<TextPiece> pieces;
+        qreal height = 0;
+        bool holdsTab = false;
+    };
+
     LineMetrics lineMetrics(const QTextCharFormat &format);
+    // The lines of `pieces`; none where a piece raises its line (a picture).
+    std::vector<Line> linesOf(const std::vector<TextPiece> &pieces);
     static qreal wordWidth(const std::vector<TextPiece> &pieces, const std::vector<size_t> &owner, const QString &all,
                            qsizetype start, qsizetype end);
-    QList<QTextOption::Tab> tabStops(const std::map<int, TabStop> &stops, int left, int firstLine) const;
+    void applyTabStops(QTextBlockFormat &format, const ParagraphProperties &paragraph, int origin) const;
 
     const LengthScale &m_scale;
     int m_defaultTabStopTwips;

@@ -52,6 +52,20 @@ QTextOption::TabType tabTypeFromValue(const QString &value)
     return QTextOption::LeftTab;
 }
 
+// The character a tab leader (w:leader) repeats, as LibreOffice draws it: a heavy line is an underscore too.
+QChar leaderFromValue(const QString &value)
+{
+    if (value == QLatin1String("dot"))
+        return QLatin1Char('.');
+    if (value == QLatin1String("hyphen"))
+        return QLatin1Char('-');
+    if (value == QLatin1String("underscore") || value == QLatin1String("heavy"))
+        return QLatin1Char('_');
+    if (value == QLatin1String("middleDot"))
+        return QChar(0x00B7);
+    return QChar();
+}
+
 // Fiftieths of a percent in a whole percent, as w:w of a width of type pct counts them.
 constexpr int kPercentTo50ths = 50;
 
@@ -238,6 +252,7 @@ void ParagraphProperties::apply(pugi::xml_node pPr)
                 stop.positionTwips = *position;
                 stop.cleared = val == QLatin1String("clear");
                 stop.type = tabTypeFromValue(val);
+                stop.leader = leaderFromValue(textAttribute(tab, "leader"));
                 tabs[*position] = stop;
             }
         }

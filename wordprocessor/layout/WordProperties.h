@@ -25,6 +25,7 @@ struct TabStop
     int positionTwips = 0;
     QTextOption::TabType type = QTextOption::LeftTab;
     bool cleared = false; // w:val="clear": removes an inherited stop at this position
+    QChar leader;         // w:leader: the character filling the tab's gap up to the stop; null for none
 };
 
 // A font w:rFonts gives one group of scripts: a family by name, or a slot of the theme's fonts ("minorHAnsi"),

@@ -163,6 +163,9 @@ private slots:
     void shadingFillsTheWholeBorderBox();
     void characterBordersBoxTheirRuns();
     void indentsAndTabsFollowTheTextColumn();
+    void tabsAfterALineBreakReachTheirStops_data();
+    void tabsAfterALineBreakReachTheirStops();
+    void dottedLeaderFillsTheTabUpToItsStop();
     void tableColumnsFollowTheGrid();
     void tableWidthIsAShareOfTheColumn();
     void styleHeaderRowRepeats();
@@ -753,6 +756,13 @@ void BodyLayoutTest::paragraphBordersTakeRoomAndShareABox()
     QVERIFY(isRed(120 - 6, three + 2));
     QVERIFY(isRed(120 - 6, four - 0.5));
     QVERIFY(isRed(120 - 6, four + 2));
+
+    // An indented paragraph's box starts at its indent (2 inches into the column), not at the column's edge.
+    const DocxParts indented = parts(documentXml(paragraph(QStringLiteral("Indented"), box + R"(<w:ind w:left="2880"/>)")));
+    const QImage indentedPage = quill::renderPicture(quill::renderBody(indented.sources()).picture);
+    const qreal text = top(quill::buildTextDocument(indented.sources()), QStringLiteral("Indented")) + 2;
+    QCOMPARE(indentedPage.pixelColor(120 + 192 - 6, int(text)), page.pixelColor(120 - 6, int(three + 2)));
+    QCOMPARE(indentedPage.pixelColor(120 - 6, int(text)), QColor(Qt::white));
 }
 
 void BodyLayoutTest::shadingFillsTheWholeBorderBox()
@@ -840,6 +850,71 @@ void BodyLayoutTest::indentsAndTabsFollowTheTextColumn()
     QCOMPARE(qRound(columnX(0) * 15), 360);
     QCOMPARE(qRound(columnX(3) * 15), 720);  // after "1.\t"
     QCOMPARE(qRound(columnX(8) * 15), 2880); // after "Item\t"
+}
+
+void BodyLayoutTest::tabsAfterALineBreakReachTheirStops_data()
+{
+    QTest::addColumn<QString>("indent");
+    QTest::newRow("hanging") << QStringLiteral(R"(<w:ind w:left="720" w:hanging="360"/>)");
+    QTest::newRow("first line") << QStringLiteral(R"(<w:ind w:left="0" w:firstLine="720"/>)");
+}
+
+void BodyLayoutTest::tabsAfterALineBreakReachTheirStops()
+{
+    // Word measures every line's stops from the column: the tab after the break reaches 2880 as well,
+    // though that line starts elsewhere than the first.
+    QFETCH(QString, indent);
+    const DocxParts docx = parts(documentXml(
+        QStringLiteral(R"(<w:p><w:pPr>%1<w:tabs><w:tab w:val="left" w:pos="2880"/></w:tabs></w:pPr>)"
+                       R"(<w:r><w:t>Item</w:t><w:tab/><w:t>Near</w:t><w:br/><w:t>Next</w:t><w:tab/><w:t>Far</w:t></w:r></w:p>)")
+            .arg(indent)));
+    const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+    const auto columnX = [&](const QString &text) {
+        const QTextBlock block = blockWithText(built, text);
+        const int position = int(block.text().indexOf(text));
+        return qRound(block.layout()->lineForTextPosition(position).cursorToX(position) / built.deviceScale * 15);
+    };
+    QCOMPARE(columnX(QStringLiteral("Near")), 2880);
+    QCOMPARE(columnX(QStringLiteral("Next")), 720 - 720 * indent.contains(QLatin1String("firstLine")));
+    QCOMPARE(columnX(QStringLiteral("Far")), 2880);
+}
+
+void BodyLayoutTest::dottedLeaderFillsTheTabUpToItsStop()
+{
+    // A right stop at 6000 twips: "12" ends there, and the dots fill the gap between "Title" and it.
+    const auto build = [](const QString &leader) {
+        return parts(documentXml(
+            QStringLiteral(R"(<w:p><w:pPr><w:tabs><w:tab w:val="right" %1 w:pos="6000"/></w:tabs></w:pPr>)"
+                           R"(<w:r><w:t>Title</w:t><w:tab/><w:t>12</w:t></w:r></w:p>)")
+                .arg(leader)));
+    };
+    const DocxParts dotted = build(QStringLiteral(R"(w:leader="dot")"));
+    const quill::BuiltDocument built = quill::buildTextDocument(dotted.sources());
+    const QTextBlock block = blockWithText(built, QStringLiteral("Title"));
+    const QTextLine line = block.layout()->lineAt(0);
+    const QRectF placed = blockRect(block);
+    const qreal gapStart = (placed.left() + line.cursorToX(5)) / built.deviceScale;
+    const qreal gapEnd = (placed.left() + line.cursorToX(6)) / built.deviceScale;
+    const qreal stop = placed.left() / built.deviceScale + 6000 / 15.0;
+    const int baseline = qRound((placed.top() + line.y() + line.ascent()) / built.deviceScale);
+    QVERIFY(gapEnd - gapStart > 100);
+    // Pixels inked from x `from` to `to` (logical pixels) around the baseline, where dots stand.
+    const auto inked = [&](const QImage &page, qreal from, qreal to) {
+        int count = 0;
+        for (int y = baseline - 3; y <= baseline + 1; ++y) {
+            for (int x = qCeil(from); x < to; ++x)
+                count += qGray(page.pixel(x, y)) < 160;
+        }
+        return count;
+    };
+    const QImage page = quill::renderPicture(quill::renderBody(dotted.sources()).picture);
+    const QImage plain = quill::renderPicture(quill::renderBody(build(QString()).sources()).picture);
+    const qreal tenth = (gapEnd - gapStart) / 10;
+    QCOMPARE(inked(plain, gapStart + 1, gapEnd - 1), 0);
+    QVERIFY(inked(page, gapStart + 1, gapStart + tenth) > 0);
+    QVERIFY(inked(page, gapEnd - tenth, gapEnd - 1) > 0);
+    QVERIFY(inked(page, stop - 2 * tenth, stop) > 0); // the number, right-aligned at the stop
+    QCOMPARE(inked(page, stop + 1, stop + 100), 0);
 }
 
 void BodyLayoutTest::tableColumnsFollowTheGrid()
