@@ -2,6 +2,7 @@
 
 #include "PageContinuation.h"
 #include "Pagination.h"
+#include "RowHeights.h"
 #include "SymbolFonts.h"
 #include "WordXml.h"
 
@@ -109,8 +110,10 @@ std::unique_ptr<QTextDocument> BodyBuilder::layOutTextBox(pugi::xml_node content
         if (!laidOut)
             laidOut = std::move(document);
     }, m_fields, m_sourcePart).addBody(content);
-    if (laidOut)
+    if (laidOut) {
         laidOut->setPageSize(QSizeF(box.pageSize.width(), kUnbrokenPageHeight) * kLayoutOversampling);
+        fitExactRows(*laidOut);
+    }
     return laidOut;
 }
 
@@ -601,6 +604,8 @@ void BodyBuilder::fillCells(QTextTable *qtTable, const TableGrid &grid, const Re
         QTextTableCell qtCell = qtTable->cellAt(filled[i]->row, filled[i]->column);
         qtCell.setFormat(cellFormat(*filled[i], qtCell, formats[i].cell, grid, contents[i], m_scale));
     }
+    if (std::find(grid.exactRows.begin(), grid.exactRows.end(), true) != grid.exactRows.end())
+        markExactRows(*m_document);
 }
 
 // Writes the content of a cell whose first position is `position`; returns the space before its first
