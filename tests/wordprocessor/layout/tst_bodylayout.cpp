@@ -156,6 +156,8 @@ private slots:
     void paragraphSpacing();
     void lineHeightsFollowTheFont_data();
     void lineHeightsFollowTheFont();
+    void baselineSitsAtTheAscent_data();
+    void baselineSitsAtTheAscent();
     void blankLinesAndSlashesAsLibreOffice();
     void automaticSpacingLeftOutAtTheEdges();
     void tableRunsOntoAPageFromItsTop();
@@ -623,6 +625,28 @@ void BodyLayoutTest::lineHeightsFollowTheFont()
     const qreal second = blockRect(blockWithText(built, QStringLiteral("Second"))).top();
     QVERIFY2(qAbs((second - first) / built.deviceScale - linePixels) < 0.1,
              qPrintable(QString::number((second - first) / built.deviceScale)));
+}
+
+void BodyLayoutTest::baselineSitsAtTheAscent_data()
+{
+    QTest::addColumn<QString>("spacing");
+    QTest::newRow("single") << QString();
+    QTest::newRow("at least, below the font's height") << QStringLiteral(R"(<w:spacing w:line="200" w:lineRule="atLeast"/>)");
+}
+
+// A line as tall as its font has its baseline at the font's Windows ascent below its top, as LibreOffice draws it,
+// also for Carlito, whose line gap Qt would otherwise put above the text (1950/2048 em of 12 pt).
+void BodyLayoutTest::baselineSitsAtTheAscent()
+{
+    QFETCH(QString, spacing);
+    const DocxParts docx = parts(documentXml(
+        paragraph(QStringLiteral("Before")) + paragraph(QStringLiteral("Text"), spacing,
+                                                       QStringLiteral(R"(<w:rFonts w:ascii="Calibri"/><w:sz w:val="24"/>)"))));
+    const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+    const QTextBlock block = blockWithText(built, QStringLiteral("Text"));
+    const QTextLine line = block.layout()->lineAt(0);
+    const qreal baseline = (line.y() + line.ascent()) / built.deviceScale;
+    QVERIFY2(qAbs(baseline - 15.23) < 0.1, qPrintable(QString::number(baseline)));
 }
 
 // A paragraph of nothing but spaces and a tab is as tall as a line of the paragraph's own font, however large
