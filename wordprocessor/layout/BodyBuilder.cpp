@@ -330,7 +330,8 @@ void BodyBuilder::writeParagraph(const ParagraphProperties &paragraph, const QSt
             const bool keepsLines = paragraph.widowControl.value_or(true) || paragraph.keepLinesTogether.value_or(false);
             if (!lastGroup && !inTable && keepsLines)
                 format.setProperty(KeepWithNextProperty, true);
-            const qreal lineHeight = m_paragraphs.applyLineHeight(format, paragraph, pieces, markFormat, blankFormat);
+            const qreal lineHeight = m_paragraphs.applyLineHeight(format, paragraph, pieces, markFormat, blankFormat,
+                                                                   inTable);
             // Page breaks are never read inside tables: this one is in the body and starts a page run.
             const bool startsPage = group == 0 && (part > 0 || breakBefore);
             if (startsPage)

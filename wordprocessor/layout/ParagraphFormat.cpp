@@ -56,7 +56,7 @@ QTextBlockFormat ParagraphFormatter::blockFormat(const ParagraphProperties &para
 
 qreal ParagraphFormatter::applyLineHeight(QTextBlockFormat &format, const ParagraphProperties &paragraph,
                                           const std::vector<TextPiece> &pieces, const QTextCharFormat &markFormat,
-                                          const QTextCharFormat &blankFormat)
+                                          const QTextCharFormat &blankFormat, bool inCell)
 {
     if (isBlankLine(pieces)) {
         const qreal height = applyLineHeight(format, paragraph, {}, blankFormat, blankFormat);
@@ -107,10 +107,12 @@ qreal ParagraphFormatter::applyLineHeight(QTextBlockFormat &format, const Paragr
     // Qt gives every line of a block the same fixed height: a line holding a picture grows to it instead,
     // and the others keep the text's height.
     const bool grows = raisedLine && paragraph.lineRule.value_or(LineRule::Auto) != LineRule::Exact;
-    if (!grows && uniform && height == natural.height && paragraph.lineRule.value_or(LineRule::Auto) != LineRule::Exact) {
+    if (inCell && !grows && uniform && height == natural.height
+        && paragraph.lineRule.value_or(LineRule::Auto) != LineRule::Exact) {
         // Qt sets a fixed line's baseline at four fifths of its height less the font's line gap, which puts the
         // text of a font whose gap LibreOffice leaves out (Carlito's) too high: a line of the font's own height
-        // keeps its baseline at the font's ascent, as LibreOffice does.
+        // keeps its baseline at the font's ascent, as LibreOffice does. Only in cells: Qt breaks such a line to
+        // the next page by its height with the gap, which in the body would move page breaks.
         const qreal distance = (height * kLayoutOversampling - natural.deviceHeight) / kLayoutOversampling;
         format.setLineHeight(m_scale.scaled(distance * kTwipsPerPixel), QTextBlockFormat::LineDistanceHeight);
         return height;

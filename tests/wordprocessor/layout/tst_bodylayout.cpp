@@ -634,14 +634,15 @@ void BodyLayoutTest::baselineSitsAtTheAscent_data()
     QTest::newRow("at least, below the font's height") << QStringLiteral(R"(<w:spacing w:line="200" w:lineRule="atLeast"/>)");
 }
 
-// A line as tall as its font has its baseline at the font's Windows ascent below its top, as LibreOffice draws it,
-// also for Carlito, whose line gap Qt would otherwise put above the text (1950/2048 em of 12 pt).
+// A cell's line as tall as its font has its baseline at the font's Windows ascent below its top, as LibreOffice
+// draws it, also for Carlito, whose line gap Qt would otherwise put above the text (1950/2048 em of 12 pt).
 void BodyLayoutTest::baselineSitsAtTheAscent()
 {
     QFETCH(QString, spacing);
     const DocxParts docx = parts(documentXml(
-        paragraph(QStringLiteral("Before")) + paragraph(QStringLiteral("Text"), spacing,
-                                                       QStringLiteral(R"(<w:rFonts w:ascii="Calibri"/><w:sz w:val="24"/>)"))));
+        QStringLiteral(R"(<w:tbl><w:tblGrid><w:gridCol w:w="4000"/></w:tblGrid><w:tr><w:tc>)")
+        + paragraph(QStringLiteral("Text"), spacing, QStringLiteral(R"(<w:rFonts w:ascii="Calibri"/><w:sz w:val="24"/>)"))
+        + QStringLiteral("</w:tc></w:tr></w:tbl><w:p/>")));
     const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
     const QTextBlock block = blockWithText(built, QStringLiteral("Text"));
     const QTextLine line = block.layout()->lineAt(0);
