@@ -42,6 +42,9 @@ public:
     void addBody(pugi::xml_node body);
 
 private:
+    // Qt hides an empty block right after a table; this invisible character keeps it.
+    static constexpr char16_t kZeroWidthSpace = 0x200B;
+
     // What settings.xml tells the layout.
     struct Settings
     {
@@ -93,6 +96,7 @@ private:
     void placeSpaceBefore(QTextBlockFormat &format, int before, int gap, bool firstPart, bool startsPage,
                           bool inTable);
 
+    // Tables (BodyTables.cpp).
     void addTable(pugi::xml_node tbl);
     QTextTableFormat tableFormat(const TableProperties &table, const TableGrid &grid) const;
     qreal textColumnTwips() const;

@@ -1,6 +1,7 @@
 #include "HeaderFooter.h"
 
 #include "BodyBuilder.h"
+#include "RowHeights.h"
 #include "LayoutUnits.h"
 #include "WordXml.h"
 #include "XmlTree.h"
@@ -76,6 +77,7 @@ std::shared_ptr<const QTextDocument> HeaderFooterLayout::document(const QString 
             if (built)
                 return; // a page break in a header starts nothing: what follows it is not shown
             document->setTextWidth(width);
+            fitExactRows(*document);
             built = std::move(document);
         }, &fields, part).addBody(root);
     }

@@ -62,7 +62,7 @@ void ParagraphFormatter::continueAfterBreak(QTextBlockFormat &format, const Para
 
 qreal ParagraphFormatter::applyLineHeight(QTextBlockFormat &format, const ParagraphProperties &paragraph,
                                           const std::vector<TextPiece> &pieces, const QTextCharFormat &markFormat,
-                                          const QTextCharFormat &blankFormat)
+                                          const QTextCharFormat &blankFormat, bool inCell)
 {
     if (isBlankLine(pieces)) {
         const qreal height = applyLineHeight(format, paragraph, {}, blankFormat, blankFormat);
@@ -74,12 +74,19 @@ qreal ParagraphFormatter::applyLineHeight(QTextBlockFormat &format, const Paragr
     }
     LineMetrics natural;
     bool raisedLine = false; // a picture in the paragraph makes its line taller than the text
+    // Every piece's font (a line break's too, which Qt measures) makes lines as tall as the first piece's, and no
+    // object sets its own height.
+    const LineMetrics first = pieces.empty() ? LineMetrics() : lineMetrics(pieces.front().format);
+    bool uniform = true;
     for (const TextPiece &piece : pieces) {
+        LineMetrics line = lineMetrics(piece.format);
+        const qreal box = characterBorderHeight(piece.format);
+        uniform = uniform && box == 0 && line.height == first.height && line.deviceHeight == first.deviceHeight
+                  && !piece.format.isImageFormat();
         // A line break's own run does not make the line taller, as LibreOffice measures lines.
         if (isBreakOnly(piece.text))
             continue;
-        LineMetrics line = lineMetrics(piece.format);
-        line.height += characterBorderHeight(piece.format); // a boxed run's line holds its box
+        line.height += box; // a boxed run's line holds its box
         natural.height = qMax(natural.height, line.height);
         natural.deviceHeight = qMax(natural.deviceHeight, line.deviceHeight);
         raisedLine = raisedLine || piece.format.boolProperty(RaisesLineProperty);
@@ -108,6 +115,16 @@ qreal ParagraphFormatter::applyLineHeight(QTextBlockFormat &format, const Paragr
     // Qt gives every line of a block the same fixed height: a line holding a picture grows to it instead,
     // and the others keep the text's height.
     const bool grows = raisedLine && paragraph.lineRule.value_or(LineRule::Auto) != LineRule::Exact;
+    if (inCell && !grows && uniform && height == natural.height
+        && paragraph.lineRule.value_or(LineRule::Auto) != LineRule::Exact) {
+        // Qt sets a fixed line's baseline at four fifths of its height less the font's line gap, which puts the
+        // text of a font whose gap LibreOffice leaves out (Carlito's) too high: a line of the font's own height
+        // keeps its baseline at the font's ascent, as LibreOffice does. Only in cells: Qt breaks such a line to
+        // the next page by its height with the gap, which in the body would move page breaks.
+        const qreal distance = (height * kLayoutOversampling - natural.deviceHeight) / kLayoutOversampling;
+        format.setLineHeight(m_scale.scaled(distance * kTwipsPerPixel), QTextBlockFormat::LineDistanceHeight);
+        return height;
+    }
     format.setLineHeight(m_scale.scaled(height * kTwipsPerPixel),
                          grows ? QTextBlockFormat::MinimumHeight : QTextBlockFormat::FixedHeight);
     return height;

@@ -35,10 +35,10 @@ public:
     void continueAfterBreak(QTextBlockFormat &format, const ParagraphProperties &paragraph) const;
     // Sets the line height of a paragraph part holding `pieces` (its mark's format when it holds no text,
     // `blankFormat`, the paragraph's own font, when it holds nothing but spaces and tabs); returns it, in
-    // logical pixels.
+    // logical pixels. In a table cell (`inCell`) a line as tall as its font keeps its baseline at the font's ascent.
     qreal applyLineHeight(QTextBlockFormat &format, const ParagraphProperties &paragraph,
                           const std::vector<TextPiece> &pieces, const QTextCharFormat &markFormat,
-                          const QTextCharFormat &blankFormat);
+                          const QTextCharFormat &blankFormat, bool inCell = false);
     // The lines of a paragraph part cut at its line breaks wherever the next line's fonts give it another
     // height, each group to be laid out as a block of its own: LibreOffice sizes every line by the fonts on
     // it, Qt gives all lines of a block one height. Cut after the first line too where a later line holds a

@@ -46,7 +46,9 @@ TableGrid readTableGrid(pugi::xml_node tbl)
     bool headerRun = true;
     for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
         const pugi::xml_node trPr = childElement(rows[r], "trPr");
-        grid.rowHeights.push_back(qMax(0, intAttribute(childElement(trPr, "trHeight"), "val").value_or(0)));
+        const pugi::xml_node height = childElement(trPr, "trHeight");
+        grid.rowHeights.push_back(qMax(0, intAttribute(height, "val").value_or(0)));
+        grid.exactRows.push_back(textAttribute(height, "hRule") == QLatin1String("exact"));
         headerRun = headerRun && isOn(childElement(trPr, "tblHeader"));
         if (headerRun)
             ++grid.headerRows;
@@ -94,33 +96,31 @@ TableGrid readTableGrid(pugi::xml_node tbl)
 QTextTableCellFormat cellFormat(const CellInfo &cell, const QTextTableCell &qtCell, const CellProperties &properties,
                                 const TableGrid &grid, const CellContent &content, const LengthScale &scale)
 {
-    const int rowHeightTwips = grid.rowHeights[cell.row];
     const auto &margins = properties.margins;
     std::array<BorderLine, kCellMarginSideCount> borders;
     for (int side = 0; side < kCellMarginSideCount; ++side)
         borders[side] = properties.borders[side].value_or(BorderLine());
 
-    int topTwips = margins[TopSide].value_or(0) + content.leadingTwips;
-    int bottomTwips = margins[BottomSide].value_or(0) + content.trailingTwips;
+    const int topTwips = margins[TopSide].value_or(0) + content.leadingTwips;
+    const int bottomTwips = margins[BottomSide].value_or(0) + content.trailingTwips;
     const CellAlignment vAlign = properties.alignment.value_or(CellAlignment::Top);
-    // Qt has no row height: a row's minimum height (w:trHeight) pads its cells, on the side away from
-    // where the cell's text sits. The content height is an estimate (its lines unwrapped).
-    const int shortfall = qRound(rowHeightTwips - (topTwips + content.contentTwips + bottomTwips));
-    if (cell.rowSpan == 1 && shortfall > 0) {
-        if (vAlign == CellAlignment::Bottom)
-            topTwips += shortfall;
-        else if (vAlign == CellAlignment::Center) {
-            topTwips += shortfall / 2;
-            bottomTwips += shortfall - shortfall / 2;
-        } else
-            bottomTwips += shortfall;
-    }
     // A fresh format must carry the merge, which Qt keeps in the cell's format.
     QTextTableCellFormat format;
     format.setTableCellColumnSpan(qtCell.columnSpan());
     format.setTableCellRowSpan(qtCell.rowSpan());
-    format.setTopPadding(scale.scaled(topTwips));
-    format.setBottomPadding(scale.scaled(bottomTwips));
+    if (vAlign == CellAlignment::Center)
+        format.setVerticalAlignment(QTextCharFormat::AlignMiddle);
+    else if (vAlign == CellAlignment::Bottom)
+        format.setVerticalAlignment(QTextCharFormat::AlignBottom);
+    // Qt has no row height: a row's height (w:trHeight) pads its cells. The content height is an estimate
+    // (its lines unwrapped); an exact row's cells are measured again once laid out (fitExactRows).
+    const int rowHeightTwips = cell.rowSpan == 1 ? grid.rowHeights[cell.row] : 0;
+    padCell(format, {topTwips, bottomTwips}, rowHeightTwips, content.contentTwips, scale);
+    if (rowHeightTwips > 0 && grid.exactRows[cell.row]) {
+        format.setProperty(ExactRowHeightProperty, rowHeightTwips);
+        format.setProperty(ExactRowTopPaddingProperty, topTwips);
+        format.setProperty(ExactRowBottomPaddingProperty, bottomTwips);
+    }
     format.setLeftPadding(scale.scaled(margins[LeftSide].value_or(kDefaultCellMarginTwips)));
     format.setRightPadding(scale.scaled(margins[RightSide].value_or(kDefaultCellMarginTwips)));
     const auto setBorder = [&](BorderSide side, auto setWidth, auto setStyle, auto setBrush) {
@@ -139,11 +139,26 @@ QTextTableCellFormat cellFormat(const CellInfo &cell, const QTextTableCell &qtCe
               &QTextTableCellFormat::setRightBorderBrush);
     if (properties.shading && properties.shading->isValid())
         format.setBackground(*properties.shading);
-    if (vAlign == CellAlignment::Center)
-        format.setVerticalAlignment(QTextCharFormat::AlignMiddle);
-    else if (vAlign == CellAlignment::Bottom)
-        format.setVerticalAlignment(QTextCharFormat::AlignBottom);
     return format;
+}
+
+void padCell(QTextTableCellFormat &format, CellPadding padding, int rowHeightTwips, qreal contentTwips,
+             const LengthScale &scale)
+{
+    // The shortfall pads the cell on the side away from where its text sits.
+    const int shortfall = qRound(rowHeightTwips - (padding.topTwips + contentTwips + padding.bottomTwips));
+    if (shortfall > 0) {
+        const int alignment = format.verticalAlignment();
+        if (alignment == QTextCharFormat::AlignBottom)
+            padding.topTwips += shortfall;
+        else if (alignment == QTextCharFormat::AlignMiddle) {
+            padding.topTwips += shortfall / 2;
+            padding.bottomTwips += shortfall - shortfall / 2;
+        } else
+            padding.bottomTwips += shortfall;
+    }
+    format.setTopPadding(scale.scaled(padding.topTwips));
+    format.setBottomPadding(scale.scaled(padding.bottomTwips));
 }
 
 } // namespace quill

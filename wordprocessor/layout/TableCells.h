@@ -35,6 +35,7 @@ struct TableGrid
     int columnCount = 0;
     int headerRows = 0;            // rows repeated at the top of each page (w:tblHeader), from the first
     std::vector<int> rowHeights;   // w:trHeight per row, in twips (0 for none)
+    std::vector<bool> exactRows;   // per row: its height is exact (w:hRule="exact"), not a minimum
     std::vector<CellInfo> cells;   // in document order
 };
 
@@ -46,6 +47,21 @@ struct CellContent
     qreal contentTwips = 0;
 };
 
+// Set on the format of a cell whose row is exactly as tall as its w:trHeight: that height, and the cell's
+// own top and bottom padding before the row's height padded it (all in twips).
+enum ExactRowProperty {
+    ExactRowHeightProperty = QTextFormat::UserProperty + 52,
+    ExactRowTopPaddingProperty,
+    ExactRowBottomPaddingProperty,
+};
+
+// A cell's padding above and below its content, in twips.
+struct CellPadding
+{
+    int topTwips = 0;
+    int bottomTwips = 0;
+};
+
 // The grid of `tbl`; no rows or no columns when it has nothing to lay out. Columns the grid does not describe
 // take the width of the last one described.
 TableGrid readTableGrid(pugi::xml_node tbl);
@@ -54,5 +70,10 @@ TableGrid readTableGrid(pugi::xml_node tbl);
 // shading and vertical alignment. `qtCell` is the cell in Qt's table, whose merge the format keeps.
 QTextTableCellFormat cellFormat(const CellInfo &cell, const QTextTableCell &qtCell, const CellProperties &properties,
                                 const TableGrid &grid, const CellContent &content, const LengthScale &scale);
+
+// Sets the padding of a cell's `format` (its vertical alignment set): `padding`, widened where the content
+// (`contentTwips` tall) leaves the cell short of `rowHeightTwips`, on the side away from where its text sits.
+void padCell(QTextTableCellFormat &format, CellPadding padding, int rowHeightTwips, qreal contentTwips,
+             const LengthScale &scale);
 
 } // namespace quill

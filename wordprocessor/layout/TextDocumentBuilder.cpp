@@ -4,6 +4,7 @@
 #include "LayoutUnits.h"
 #include "PageContinuation.h"
 #include "Pagination.h"
+#include "RowHeights.h"
 #include "WordXml.h"
 
 #include <pugixml.hpp>
@@ -62,6 +63,7 @@ void layOutBody(const LayoutSources &sources, std::vector<Section> sections, con
             block.layout()->setCacheEnabled(true);
         allowLineGapAtPageFoot(*document);
         document->setPageSize(setup.page.pageSize * kLayoutOversampling);
+        fitExactRows(*document);
         const bool continues = firstPage > 0 && continuesPage(*document);
         const qreal top = continues ? lastBottom : setup.page.margins.top() * kLayoutOversampling;
         if (!balanceColumns(*document, top, columns)) {

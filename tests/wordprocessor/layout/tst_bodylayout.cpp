@@ -156,6 +156,8 @@ private slots:
     void paragraphSpacing();
     void lineHeightsFollowTheFont_data();
     void lineHeightsFollowTheFont();
+    void baselineSitsAtTheAscent_data();
+    void baselineSitsAtTheAscent();
     void blankLinesAndSlashesAsLibreOffice();
     void automaticSpacingLeftOutAtTheEdges();
     void tableRunsOntoAPageFromItsTop();
@@ -169,6 +171,7 @@ private slots:
     void tableColumnsFollowTheGrid();
     void tableWidthIsAShareOfTheColumn();
     void styleHeaderRowRepeats();
+    void exactRowCutsItsContent();
     void tableStyleFormatsItsParts_data();
     void tableStyleFormatsItsParts();
     void listLabelsCount();
@@ -629,6 +632,29 @@ void BodyLayoutTest::lineHeightsFollowTheFont()
              qPrintable(QString::number((second - first) / built.deviceScale)));
 }
 
+void BodyLayoutTest::baselineSitsAtTheAscent_data()
+{
+    QTest::addColumn<QString>("spacing");
+    QTest::newRow("single") << QString();
+    QTest::newRow("at least, below the font's height") << QStringLiteral(R"(<w:spacing w:line="200" w:lineRule="atLeast"/>)");
+}
+
+// A cell's line as tall as its font has its baseline at the font's Windows ascent below its top, as LibreOffice
+// draws it, also for Carlito, whose line gap Qt would otherwise put above the text (1950/2048 em of 12 pt).
+void BodyLayoutTest::baselineSitsAtTheAscent()
+{
+    QFETCH(QString, spacing);
+    const DocxParts docx = parts(documentXml(
+        QStringLiteral(R"(<w:tbl><w:tblGrid><w:gridCol w:w="4000"/></w:tblGrid><w:tr><w:tc>)")
+        + paragraph(QStringLiteral("Text"), spacing, QStringLiteral(R"(<w:rFonts w:ascii="Calibri"/><w:sz w:val="24"/>)"))
+        + QStringLiteral("</w:tc></w:tr></w:tbl><w:p/>")));
+    const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+    const QTextBlock block = blockWithText(built, QStringLiteral("Text"));
+    const QTextLine line = block.layout()->lineAt(0);
+    const qreal baseline = (line.y() + line.ascent()) / built.deviceScale;
+    QVERIFY2(qAbs(baseline - 15.23) < 0.1, qPrintable(QString::number(baseline)));
+}
+
 // A paragraph of nothing but spaces and a tab is as tall as a line of the paragraph's own font, however large
 // or small its runs; a path that fits in a line moves to the next line whole rather than breaking after a slash.
 void BodyLayoutTest::blankLinesAndSlashesAsLibreOffice()
@@ -986,6 +1012,51 @@ void BodyLayoutTest::styleHeaderRowRepeats()
     QTextTable *table = QTextCursor(blockWithText(built, QStringLiteral("Head"))).currentTable();
     QVERIFY(table);
     QCOMPARE(table->format().headerRowCount(), 1);
+}
+
+void BodyLayoutTest::exactRowCutsItsContent()
+{
+    // Two rows of 400 twips, each with four lines in one of its two cells: the exact one stays 400 twips tall
+    // and shows only what fits; the other (at least 400 twips) grows to hold its lines.
+    const QString cell = QStringLiteral(R"(<w:tc><w:p><w:r><w:t>%1</w:t></w:r></w:p></w:tc>)");
+    const QString lines = QStringLiteral(R"(%1</w:t><w:br/><w:t>%2</w:t><w:br/><w:t>%3</w:t><w:br/><w:t>%4)");
+    const QString row = QStringLiteral(R"(<w:tr><w:trPr><w:trHeight w:val="400"%1/></w:trPr>%2%3</w:tr>)");
+    const DocxParts docx = parts(documentXml(
+        QStringLiteral(R"(<w:tbl><w:tblGrid><w:gridCol w:w="3000"/><w:gridCol w:w="3000"/></w:tblGrid>)")
+        + row.arg(QStringLiteral(R"( w:hRule="exact")"),
+                  cell.arg(lines.arg(QStringLiteral("One"), QStringLiteral("Two"), QStringLiteral("Three"),
+                                     QStringLiteral("Four"))),
+                  cell.arg(QStringLiteral("Right")))
+        + row.arg(QString(), cell.arg(QString()),
+                  cell.arg(lines.arg(QStringLiteral("Five"), QStringLiteral("Six"), QStringLiteral("Seven"),
+                                     QStringLiteral("Eight"))))
+        + QStringLiteral("<w:tr>") + cell.arg(QStringLiteral("After")) + cell.arg(QString())
+        + QStringLiteral("</w:tr></w:tbl><w:p/>")));
+    const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+    const auto top = [&](const QString &text) {
+        return blockRect(blockWithText(built, text)).top() / built.deviceScale;
+    };
+    const qreal rowPixels = 400 / 15.0;
+    const qreal exactRow = top(QStringLiteral("Five")) - top(QStringLiteral("One"));
+    QVERIFY2(qAbs(exactRow - rowPixels) < 0.1, qPrintable(QString::number(exactRow)));
+    const QTextLayout *four = blockWithText(built, QStringLiteral("Eight")).layout();
+    QVERIFY(top(QStringLiteral("After")) - top(QStringLiteral("Five")) >= four->lineCount() * four->lineAt(0).height()
+                                                                           / built.deviceScale - 0.1);
+    QVERIFY(top(QStringLiteral("After")) - top(QStringLiteral("Five")) > 2 * rowPixels);
+    // The lines cut off stay in the text; none of them shows below the row, where the left cell is empty.
+    QVERIFY(plainText(built).contains(QStringLiteral("Four")));
+    const QImage page = quill::renderPicture(quill::renderBody(docx.sources()).picture);
+    const auto inked = [&](qreal from, qreal to) {
+        for (int y = qCeil(from); y < to; ++y) {
+            for (int x = 120; x < 120 + 3000 / 15 - 10; ++x) {
+                if (qGray(page.pixel(x, y)) < 128)
+                    return true;
+            }
+        }
+        return false;
+    };
+    QVERIFY(inked(top(QStringLiteral("One")), top(QStringLiteral("Five"))));
+    QVERIFY(!inked(top(QStringLiteral("Five")) + 1, top(QStringLiteral("After")) - 1));
 }
 
 void BodyLayoutTest::tableStyleFormatsItsParts_data()
