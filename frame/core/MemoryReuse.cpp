@@ -1,6 +1,6 @@
 #include "MemoryReuse.h"
 
-#if defined(__GLIBC__)
+#if __has_include(<malloc.h>)
 #include <malloc.h>
 #endif
 
@@ -19,7 +19,8 @@ constexpr int kKeptFreeMemory = 16 << 20;
 
 void keepFreedMemoryForReuse()
 {
-#if defined(__GLIBC__)
+    // glibc's tuning; other C libraries keep their own defaults.
+#if defined(M_MMAP_THRESHOLD) && defined(M_TRIM_THRESHOLD)
     mallopt(M_MMAP_THRESHOLD, kMappedBlockThreshold);
     mallopt(M_TRIM_THRESHOLD, kKeptFreeMemory);
 #endif
