@@ -158,6 +158,8 @@ private slots:
     void lineHeightsFollowTheFont();
     void baselineSitsAtTheAscent_data();
     void baselineSitsAtTheAscent();
+    void pictureLineSpacedByItsFont_data();
+    void pictureLineSpacedByItsFont();
     void blankLinesAndSlashesAsLibreOffice();
     void automaticSpacingLeftOutAtTheEdges();
     void tableRunsOntoAPageFromItsTop();
@@ -653,6 +655,33 @@ void BodyLayoutTest::baselineSitsAtTheAscent()
     const QTextLine line = block.layout()->lineAt(0);
     const qreal baseline = (line.y() + line.ascent()) / built.deviceScale;
     QVERIFY2(qAbs(baseline - 15.23) < 0.1, qPrintable(QString::number(baseline)));
+}
+
+void BodyLayoutTest::pictureLineSpacedByItsFont_data()
+{
+    QTest::addColumn<QString>("spacing");
+    QTest::addColumn<qreal>("lineHeight");
+    QTest::newRow("single") << QString() << 96.0;
+    // 11 pt Carlito lines are 17.9 pixels (LibreOffice counts none of the font's line gap): 0.15 of one spaces
+    // the picture out.
+    QTest::newRow("1.15 lines") << QStringLiteral(R"(<w:spacing w:line="276" w:lineRule="auto"/>)") << 96.0 + 0.15 * 17.9;
+}
+
+// A line holding only a picture (one inch tall) is as tall as the picture, spaced out by the line spacing's
+// share of its font's line, not of the picture, as LibreOffice lays it out (measured on its PDF).
+void BodyLayoutTest::pictureLineSpacedByItsFont()
+{
+    QFETCH(QString, spacing);
+    QFETCH(qreal, lineHeight);
+    const QString picture = QStringLiteral(
+        R"(<w:p><w:pPr>%1</w:pPr><w:r><w:rPr><w:rFonts w:ascii="Calibri" w:hAnsi="Calibri"/><w:sz w:val="22"/></w:rPr>)"
+        R"(<w:drawing><wp:inline xmlns:wp="http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing">)"
+        R"(<wp:extent cx="914400" cy="914400"/></wp:inline></w:drawing></w:r></w:p>)").arg(spacing);
+    const DocxParts docx = parts(documentXml(picture + paragraph(QStringLiteral("After"))));
+    const quill::BuiltDocument built = quill::buildTextDocument(docx.sources());
+    const QTextBlock after = blockWithText(built, QStringLiteral("After"));
+    const qreal pictureLine = (blockRect(after).top() - blockRect(after.previous()).top()) / built.deviceScale;
+    QVERIFY2(qAbs(pictureLine - lineHeight) < 0.3, qPrintable(QString::number(pictureLine)));
 }
 
 // A paragraph of nothing but spaces and a tab is as tall as a line of the paragraph's own font, however large
