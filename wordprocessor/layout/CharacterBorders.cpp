@@ -49,7 +49,7 @@ void appendWidened(std::vector<TextPiece> &out, TextPiece piece, qreal roomPixel
     piece.text.chop(lastLength);
     if (!piece.text.isEmpty())
         out.push_back(std::move(piece));
-    const qreal roomTwips = roomPixels / kLayoutOversampling * kTwipsPerPixel;
+    const qreal roomTwips = deviceTwips(roomPixels);
     QTextCharFormat &format = last.format;
     const bool spaced = format.fontLetterSpacingType() == QFont::AbsoluteSpacing;
     format.setFontLetterSpacingType(QFont::AbsoluteSpacing);

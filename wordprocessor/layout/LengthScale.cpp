@@ -46,4 +46,9 @@ qreal LengthScale::letterSpacing(qreal twips) const
     return m_letterSpacingMultiplier > 0 ? device / m_letterSpacingMultiplier : device;
 }
 
+qreal qtLength(qreal devicePixels)
+{
+    return LengthScale::current().scaled(deviceTwips(devicePixels));
+}
+
 } // namespace quill

@@ -34,4 +34,14 @@ constexpr qreal deviceLength(qreal twips)
     return twipsToPixels(twips) * kLayoutOversampling;
 }
 
+// A length in device pixels of the layout, in twips: the inverse of deviceLength.
+constexpr qreal deviceTwips(qreal devicePixels)
+{
+    return pixelsToTwips(devicePixels / kLayoutOversampling);
+}
+
+// A length in device pixels of the layout as Qt takes frame margins and line heights (it scales those), for
+// Qt's default resolution as it stands now.
+qreal qtLength(qreal devicePixels);
+
 } // namespace quill

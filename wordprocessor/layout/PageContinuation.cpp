@@ -62,12 +62,6 @@ void insertSpacerBefore(QTextDocument &document, const QTextBlock &block, qreal 
     cursor.endEditBlock();
 }
 
-// A length in the layout's device pixels as Qt takes frame margins and line heights (it scales those).
-qreal qtLength(qreal devicePixels)
-{
-    return LengthScale::current().scaled(devicePixels / kLayoutOversampling * kTwipsPerPixel);
-}
-
 // Sets the root frame's top and bottom margins (device pixels) and lays the document out again.
 void setColumnBox(QTextDocument &document, qreal top, qreal bottom)
 {

@@ -32,12 +32,6 @@ constexpr int kMaximumRounds = 12;
 // fixed-point positions round away.
 constexpr qreal kFootTolerance = 0.05;
 
-// A length in the layout's device pixels as Qt takes frame margins and line heights (it scales those).
-qreal qtLength(qreal devicePixels)
-{
-    return LengthScale::current().scaled(devicePixels / kLayoutOversampling * kTwipsPerPixel);
-}
-
 // One item of the main flow: a paragraph or a table.
 struct FlowItem
 {

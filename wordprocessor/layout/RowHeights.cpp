@@ -24,12 +24,6 @@ constexpr qreal kRowEdgeTolerance = 0.5;
 // A padding closer than this (in Qt's scaled units) to the one wanted is left as it is.
 constexpr qreal kPaddingTolerance = 0.01;
 
-// A length in device pixels of the layout, in twips.
-qreal deviceToTwips(qreal device)
-{
-    return pixelsToTwips(device / kLayoutOversampling);
-}
-
 // Keeps the content from `from` to `to` out of sight: no ink, no highlight, no underline or outline.
 void hideContent(QTextDocument &document, int from, int to)
 {
@@ -73,7 +67,7 @@ void fitCell(QTextDocument &document, QTextTableCell &cell, const LengthScale &s
     const QAbstractTextDocumentLayout &layout = *document.documentLayout();
     const qreal contentTop = layout.blockBoundingRect(cell.firstCursorPosition().block()).top();
     const qreal contentBottom = layout.blockBoundingRect(cell.lastCursorPosition().block()).bottom();
-    const qreal contentTwips = deviceToTwips(contentBottom - contentTop);
+    const qreal contentTwips = deviceTwips(contentBottom - contentTop);
 
     const int hideFrom = firstLineBelow(cell, layout, contentTop, deviceLength(rowTwips - own.topTwips));
     // Content that reaches into the bottom padding, or below the row, takes the padding's place.
