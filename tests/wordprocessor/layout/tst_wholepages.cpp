@@ -56,6 +56,12 @@ int headerLines(const QImage &page)
     return int(lineTops(page.copy(0, 0, page.width(), 90)).size());
 }
 
+// The tops of the text lines in the left or right column of two on a letter page with one-inch margins.
+std::vector<int> columnLineTops(const QImage &page, bool right)
+{
+    return lineTops(page.copy(right ? 420 : 96, 0, 300, page.height()));
+}
+
 // True when `rect` of `page` holds any ink.
 bool hasInk(const QImage &page, const QRect &rect)
 {
@@ -209,8 +215,8 @@ void WholePagesTest::columnsBelowTextOnTheSamePage()
     const Drawn drawn = draw(path);
     QCOMPARE(drawn.body.pageCount, 1);
     const QImage page = drawn.page(0);
-    const std::vector<int> left = lineTops(page.copy(96, 0, 300, page.height()));
-    const std::vector<int> right = lineTops(page.copy(420, 0, 300, page.height()));
+    const std::vector<int> left = columnLineTops(page, false);
+    const std::vector<int> right = columnLineTops(page, true);
     QVERIFY(left.size() > 6);
     QVERIFY(!right.empty());
     QVERIFY(right.front() > left[5]);
@@ -234,8 +240,8 @@ void WholePagesTest::columnsBalanceBeforeAContinuousBreak()
     const Drawn drawn = draw(path);
     QCOMPARE(drawn.body.pageCount, 1);
     const QImage page = drawn.page(0);
-    const std::vector<int> left = lineTops(page.copy(96, 0, 300, page.height()));
-    const std::vector<int> right = lineTops(page.copy(420, 0, 300, page.height()));
+    const std::vector<int> left = columnLineTops(page, false);
+    const std::vector<int> right = columnLineTops(page, true);
     QCOMPARE(int(right.size()), 10);
     const auto within = [&](int from, int to) {
         return int(std::count_if(left.begin(), left.end(), [&](int top) { return top >= from && top <= to; }));
@@ -255,8 +261,8 @@ void WholePagesTest::columnsBalanceBeforeAContinuousBreak()
     const Drawn long_ = draw(path);
     QCOMPARE(long_.body.pageCount, 2);
     const QImage second = long_.page(1);
-    const std::vector<int> secondLeft = lineTops(second.copy(96, 0, 300, second.height()));
-    const std::vector<int> secondRight = lineTops(second.copy(420, 0, 300, second.height()));
+    const std::vector<int> secondLeft = columnLineTops(second, false);
+    const std::vector<int> secondRight = columnLineTops(second, true);
     QVERIFY(secondRight.size() > 5);
     QVERIFY(secondLeft.size() - 2 - secondRight.size() <= 1); // "after" lines below, the rest shared evenly
     QVERIFY(secondLeft[secondLeft.size() - 2] > secondRight.back());
